@@ -1,0 +1,93 @@
+// The one seam every message box and modal dialog goes through.
+//
+// The program installs a prompter that shows real dialogs; tests install one that answers from a
+// script and records every text and title it was shown. Message boxes take the classic arguments:
+// the text, a style made of a button set plus an icon, and a title; they return the button pressed.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace zek::platform {
+
+// Button sets.
+enum MsgButtons : int {
+    MbOkOnly = 0,
+    MbOkCancel = 1,
+    MbAbortRetryIgnore = 2,
+    MbYesNoCancel = 3,
+    MbYesNo = 4,
+    MbRetryCancel = 5,
+};
+
+// Icons, added to the button set.
+enum MsgIcon : int {
+    MbCritical = 16,  // the stop icon
+    MbQuestion = 32,
+    MbExclamation = 48,
+    MbInformation = 64,
+};
+
+// Buttons pressed.
+enum MsgResult : int {
+    IdOk = 1,
+    IdCancel = 2,
+    IdAbort = 3,
+    IdRetry = 4,
+    IdIgnore = 5,
+    IdYes = 6,
+    IdNo = 7,
+};
+
+// The title a message box gets when its caller gives none.
+inline const QString DefaultMessageTitle = QStringLiteral("ZEK");
+
+struct FileDialogRequest {
+    QString title;
+    QString initialFolder;
+    QString fileName;          // proposed name ("*.ZEK", "ZEKDB.ZEK")
+    QString filter;            // "ZEK database (*.zek)"
+    QString defaultExtension;  // "ZEK"
+};
+
+struct WorkDirectoryRequest {
+    QString title;
+    QString prompt;
+    QString label;
+    QString proposal;
+};
+
+struct PositionRequest {
+    QString caption;  // "Add queryfield"
+    int count = 0;    // current number of entries
+    int current = 0;  // current position, 1-based
+};
+
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+
+    virtual int message(const QString& text, int style, const QString& title) = 0;
+    // The chosen file, or nothing when the user cancelled.
+    virtual std::optional<QString> openFileName(const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> saveFileName(const FileDialogRequest& request) = 0;
+    // The printer set-up dialog; false when cancelled.
+    virtual bool printSetup() = 0;
+    // The work-directory dialog; nothing when the user chose Exit.
+    virtual std::optional<QString> workDirectory(const WorkDirectoryRequest& request) = 0;
+    // The position dialog; the chosen insert position, 0 for Cancel.
+    virtual int position(const PositionRequest& request) = 0;
+};
+
+// The prompter in use. Until one is installed, a prompter that answers every box with its first
+// button and cancels every dialog stands in, so headless code never blocks.
+Prompter& prompter();
+// Installs a prompter (not owned) and returns the previous one; nullptr restores the stand-in.
+Prompter* setPrompter(Prompter* p);
+
+// Shorthand for prompter().message().
+int msgBox(const QString& text, int style = MbOkOnly, const QString& title = DefaultMessageTitle);
+
+}  // namespace zek::platform
