@@ -1,6 +1,32 @@
+// The program: the start window runs the start-up and opens the main window.
+#include "app/app_state.h"
+#include "app/gui/zekstart.h"
+#include "platform/gui/qt_prompter.h"
+
 #include <QApplication>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    return 0;
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName("ZEK");
+    QApplication::setApplicationName("zek");
+    QApplication::setApplicationDisplayName("ZEK");
+    QApplication::setApplicationVersion("2.95");
+    QApplication::setDesktopFileName("zek");
+    // The start window is hidden once the main window shows; the program ends when the start-up
+    // or the main window says so, not when the last window happens to close.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    zek::platform::QtPrompter prompter;
+    zek::platform::setPrompter(&prompter);
+
+    zek::AppState app;
+    const QStringList arguments = QApplication::arguments();
+    zek::ZEKSTART start(app, arguments.value(1));
+    QObject::connect(
+        &start, &zek::ZEKSTART::finished, &application, [](int code) { QCoreApplication::exit(code); },
+        Qt::QueuedConnection);
+    start.show();
+    const int code = QApplication::exec();
+    zek::platform::setPrompter(nullptr);
+    return code;
 }

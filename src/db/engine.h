@@ -24,19 +24,30 @@ namespace zek::db {
 
 // Error numbers the engine raises itself.
 enum EngineErrorNumber : int {
-    ErrNoCurrentRecord = 3021,    // "No current record."
-    ErrTableExists = 3010,        // "Table 'X' already exists."
-    ErrFileNotFound = 3024,       // "Couldn't find file 'X'."
-    ErrFileInUse = 3045,          // "Couldn't use 'X'; file already in use."
-    ErrNotADatabase = 3343,       // "Unrecognized database format 'X'."
-    ErrDatabaseExists = 3204,     // "Database already exists."
-    ErrFieldTooSmall = 3163,      // "The field is too small to accept the amount of data you attempted to add. ..."
-    ErrItemNotFound = 3265,       // "Item not found in this collection."
-    ErrTableNotFound = 3078,      // "The database engine can't find the input table or query 'X'. ..."
-    ErrSyntax = 3075,             // a statement the engine cannot read
-    ErrUpdateWithoutEdit = 3020,  // "Update or CancelUpdate without AddNew or Edit."
-    ErrInvalidOperation = 3219,   // "Invalid operation."
-    ErrObjectClosed = 3420,       // "Object invalid or no longer set."
+    ErrNoCurrentRecord = 3021,   // "No current record."
+    ErrTableExists = 3010,       // "Table 'X' already exists."
+    ErrFileNotFound = 3024,      // "Couldn't find file 'X'."
+    ErrFileInUse = 3045,         // "Couldn't use 'X'; file already in use."
+    ErrNotADatabase = 3343,      // "Unrecognized database format 'X'."
+    ErrDatabaseExists = 3204,    // "Database already exists."
+    ErrFieldTooSmall = 3163,     // "The field is too small to accept the amount of data ..."
+    ErrItemNotFound = 3265,      // "Item not found in this collection."
+    ErrTableNotFound = 3078,     // "The database engine can't find the input table or query 'X'. ..."
+    ErrSyntax = 3075,            // a statement the engine cannot read
+    ErrUpdateWithoutEdit = 3020, // "Update or CancelUpdate without AddNew or Edit."
+    ErrInvalidOperation = 3219,  // "Invalid operation."
+    ErrObjectClosed = 3420,      // "Object invalid or no longer set."
+    // Further numbers the engine raises.
+    ErrNoCurrentIndex = 3019,  // "Operation invalid without a current index."
+    ErrNoTransaction = 3034,   // commit or rollback without a transaction
+    ErrSelectNotAction = 3065, // "Cannot execute a select query."
+    ErrRecordDeleted = 3167,   // "Record is deleted."
+    ErrNoFieldDefined = 3264,  // "No field defined--cannot append TableDef or Index."
+    ErrInvalidField = 3259,    // "Invalid field data type." (also an impossible size)
+    ErrTypeConversion = 3421,  // "Data type conversion error."
+    ErrNotAnIndex = 3800,      // "'X' is not an index in this table."
+    ErrCannotOpen = 3051,      // the file cannot be opened for reading and writing
+    ErrTextAfterEnd = 3142,    // "Characters found after end of SQL statement."
 };
 
 class EngineError : public std::runtime_error {
@@ -55,8 +66,8 @@ enum class FieldType { Boolean = 1, Long = 4, Currency = 5, Single = 6, Text = 1
 struct FieldDef {
     QString name;
     FieldType type = FieldType::Text;
-    int size = 0;                  // Text: 1..4096 characters; ignored for the other types
-    bool allowZeroLength = false;  // kept in the definition; the engine accepts "" either way
+    int size = 0;                 // Text: 1..4096 characters; ignored for the other types
+    bool allowZeroLength = false; // kept in the definition; the engine accepts "" either way
 };
 
 // An index's fields as one text: "+NAME" or "NAME" ascending, "-NAME" descending, several joined by ";".
@@ -71,12 +82,15 @@ struct TableDef {
     QString name;
     std::vector<FieldDef> fields;
     std::vector<IndexDef> indexes;
-    long attributes = 0;  // 0x80000002 marks system and hidden tables
+    long attributes = 0; // 0x80000002 marks system and hidden tables
 };
 
 constexpr long SystemOrHiddenTable = 0x80000002L;
 
 class Recordset;
+namespace detail {
+struct DatabaseAccess;
+}
 
 class Database {
 public:
@@ -97,7 +111,7 @@ public:
 
     // Table definitions in creation order, without SQLite's own tables.
     std::vector<TableDef> tableDefs() const;
-    bool hasTable(const QString& name) const;  // case-insensitive
+    bool hasTable(const QString& name) const; // case-insensitive
     TableDef tableDef(const QString& name) const;
     void createTable(const TableDef& def);
     void deleteTable(const QString& name);
@@ -120,9 +134,21 @@ public:
     sqlite3* handle() const { return m_db; }
 
 private:
+    friend struct detail::DatabaseAccess;
     explicit Database(sqlite3* db, QString path);
+    static std::unique_ptr<Database> openHandle(const QString& path, bool create, bool exclusive);
+    void closeHandle(bool report);
+    void run(const char* sql);
+    void requireOpen() const;
+
     sqlite3* m_db = nullptr;
     QString m_path;
+    // Open record sets, closed with the database so no statement outlives the connection.
+    std::vector<Recordset*> m_recordsets;
+    // Bumped by every write through this object; record sets compare it to drop cached positions.
+    quint64 m_generation = 0;
+    int m_transactionDepth = 0;
+    int m_tempCounter = 0;
 };
 
 class Transaction {
@@ -153,7 +179,10 @@ public:
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
 
-    // Navigation. After open the record set is on its first record (EOF when empty).
+    // Navigation. After open the record set is on its first record (EOF when empty). MoveFirst and
+    // MoveLast on an empty set leave it at EOF; MoveNext at EOF fails with ErrNoCurrentRecord.
+    // RecordCount is always the full count (an SQL record set counts with one extra query until it
+    // has been read to the end).
     virtual void moveFirst() = 0;
     virtual void moveNext() = 0;
     virtual void moveLast() = 0;
@@ -192,4 +221,4 @@ protected:
     Recordset() = default;
 };
 
-}  // namespace zek::db
+} // namespace zek::db

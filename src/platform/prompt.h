@@ -13,33 +13,27 @@
 namespace zek::platform {
 
 // Button sets.
-enum MsgButtons : int {
-    MbOkOnly = 0,
-    MbOkCancel = 1,
-    MbAbortRetryIgnore = 2,
-    MbYesNoCancel = 3,
-    MbYesNo = 4,
-    MbRetryCancel = 5,
-};
+constexpr int MbOkOnly = 0;
+constexpr int MbOkCancel = 1;
+constexpr int MbAbortRetryIgnore = 2;
+constexpr int MbYesNoCancel = 3;
+constexpr int MbYesNo = 4;
+constexpr int MbRetryCancel = 5;
 
 // Icons, added to the button set.
-enum MsgIcon : int {
-    MbCritical = 16,  // the stop icon
-    MbQuestion = 32,
-    MbExclamation = 48,
-    MbInformation = 64,
-};
+constexpr int MbCritical = 16;  // the stop icon
+constexpr int MbQuestion = 32;
+constexpr int MbExclamation = 48;
+constexpr int MbInformation = 64;
 
 // Buttons pressed.
-enum MsgResult : int {
-    IdOk = 1,
-    IdCancel = 2,
-    IdAbort = 3,
-    IdRetry = 4,
-    IdIgnore = 5,
-    IdYes = 6,
-    IdNo = 7,
-};
+constexpr int IdOk = 1;
+constexpr int IdCancel = 2;
+constexpr int IdAbort = 3;
+constexpr int IdRetry = 4;
+constexpr int IdIgnore = 5;
+constexpr int IdYes = 6;
+constexpr int IdNo = 7;
 
 // The title a message box gets when its caller gives none.
 inline const QString DefaultMessageTitle = QStringLiteral("ZEK");

@@ -1,0 +1,30 @@
+// The application state: what start-up sets up and every window shares, and the open work file.
+#pragma once
+
+#include "app/recent_files.h"
+#include "db/work_state.h"
+#include "platform/intl.h"
+
+namespace zek {
+
+inline constexpr double ProgramVersion = 2.95;
+inline constexpr double FormatVersion = 3.0;
+inline const QString ProductName = QStringLiteral("ZEK");
+
+struct AppState {
+    QString workDirectory;
+    QString iniFileName;
+    QString helpFileName;
+    int screenWidthSetting = 9600;
+    platform::IntlSettings intl;
+    bool saveSettingsOnExit = false;
+    QString tipStart; // "Tipstart" of section "Tip", upper case
+    RecentFiles recent;
+    // The report viewers check the printer before their first build.
+    bool detailPrinterCheck = true;
+    bool summaryPrinterCheck = true;
+
+    db::WorkState work;
+};
+
+} // namespace zek

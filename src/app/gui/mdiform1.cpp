@@ -1,0 +1,183 @@
+#include "app/gui/mdiform1.h"
+
+#include "app/gui/help_window.h"
+#include "app/startup.h"
+#include "db/work_file.h"
+#include "platform/host_paths.h"
+#include "platform/intl.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLocale>
+#include <QMdiArea>
+#include <QScreen>
+#include <QStyle>
+#include <QTimer>
+
+namespace zek {
+
+MDIForm1::MDIForm1(AppState& app, QWidget* parent) : QMainWindow(parent), m_app(app) {
+    setObjectName("MDIForm1");
+    setWindowTitle("ZEK");
+    setWindowIcon(style()->standardIcon(QStyle::SP_DriveHDIcon));
+
+    m_mdiArea = new QMdiArea(this);
+    m_mdiArea->setObjectName("MDIArea");
+    m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdiArea);
+
+    buildMenus();
+    buildToolbar();
+    buildStatusBar();
+    setPrintEnabled(false);
+    setEntryItemsVisible(false);
+    rebuildRecentFileMenu();
+}
+
+MDIForm1::~MDIForm1() {
+    // The work file outlives the window in tests; its hooks must not call into a deleted window.
+    db::WorkFileHooks& hooks = m_app.work.hooks;
+    hooks.addRecentFile = nullptr;
+    hooks.processEvents = nullptr;
+    hooks.endProgram = nullptr;
+    hooks.closeReportViewers = nullptr;
+}
+
+void MDIForm1::loadStatus(const QString& text) {
+    setStatus(text);
+    QCoreApplication::processEvents();
+}
+
+bool MDIForm1::load(const QString& workFileArgument) {
+    findHelpFile(m_app, platform::programFolder());
+
+    // The saved position of "ZEK_FORM" is applied here, once positions are kept; a window in the
+    // normal state is then centred, which replaces the saved Top and Left.
+    centerInWorkArea();
+
+    // The child windows are set up in this order; each reports its step in the status line.
+    loadStatus("Start Path Selection Window");
+    loadStatus("Start Conditions & Sorting");
+    loadStatus("Initialize Conditions & Sorting");
+    loadStatus("Initialize Setup Report");
+    setStatus("Initialize International Settings");
+    m_app.intl = platform::readIntlSettings(m_app.iniFileName);
+    QCoreApplication::processEvents();
+
+    m_app.work.workDirectory = m_app.workDirectory;
+    loadRecentFiles(m_app.recent, m_app.iniFileName, m_app.work.workingCopyName());
+    rebuildRecentFileMenu();
+    wireWorkFileHooks();
+
+    QString mode = "INIT";
+    QString fileName;
+    const QString argument = workFileArgument.trimmed();
+    if (!argument.isEmpty()) {
+        mode = "LOAD";
+        // Kept absolute: the name goes into the recent-file list and is the target of Save.
+        fileName = QFileInfo(argument).absoluteFilePath();
+    }
+    db::openWorkFile(m_app.work, mode, fileName);
+    if (!retryUntilOpen(mode, "INIT"))
+        return false;
+
+    readMainWindowSettings(m_app);
+    m_saveSettingsAction->setChecked(m_app.saveSettingsOnExit);
+
+    loadStatus("Arranging Windows");
+    // The Path Selection, Conditions & Sorting, Setup Summary Report and Setup Detail Report windows
+    // are placed here ("DRIVE_DIRECTORY_FORM", "CONDITIONS_SORTING_FORM", "SETUP_SUMMARY_FORM",
+    // "SETUP_DETAIL_FORM"), and, unless "Tipstart" is "NO", the Tip of the Day is shown after the
+    // status "Show Welcome".
+    setStatus("ZEK 32-bit version");
+    return true;
+}
+
+bool MDIForm1::retryUntilOpen(const QString& failedOperation, const QString& retryOperation) {
+    while (m_app.work.activeFileName.isEmpty()) {
+        // The work file may have ended the program itself (a working copy it could not build).
+        if (m_ended)
+            return false;
+        if (!askRetryAfterFailure(failedOperation, retryOperation)) {
+            close();
+            // A window that was never shown gets no close event.
+            if (!m_ended)
+                endProgram();
+            return false;
+        }
+        QString fileName;
+        db::openWorkFile(m_app.work, retryOperation, fileName);
+    }
+    return !m_ended;
+}
+
+void MDIForm1::wireWorkFileHooks() {
+    db::WorkFileHooks& hooks = m_app.work.hooks;
+    hooks.addRecentFile = [this](const QString& name) {
+        addRecentFile(m_app.recent, name, m_app.work.workingCopyName());
+        rebuildRecentFileMenu();
+    };
+    hooks.processEvents = [] { QCoreApplication::processEvents(); };
+    hooks.endProgram = [this] {
+        close();
+        if (!m_ended)
+            endProgram();
+    };
+    // The report viewers do not exist yet; without them there is no report to print.
+    hooks.closeReportViewers = [this] { setPrintEnabled(false); };
+}
+
+void MDIForm1::centerInWorkArea() {
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize size(std::min(1024, area.width() * 9 / 10), std::min(720, area.height() * 9 / 10));
+    resize(size);
+    // The frame is not known before the window is shown; centre the window as a whole once it is.
+    const QSize frame = frameGeometry().size().expandedTo(size);
+    move(area.left() + (area.width() - frame.width()) / 2, area.top() + (area.height() - frame.height()) / 2);
+}
+
+void MDIForm1::setStatus(const QString& text) {
+    m_statusPanel->setText(text);
+    m_statusPanel->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+QString MDIForm1::status() const {
+    return m_statusPanel->text();
+}
+
+void MDIForm1::updateClock() {
+    const QDateTime now = QDateTime::currentDateTime();
+    const QLocale locale = QLocale::system();
+    m_timePanel->setText(locale.toString(now.time(), QLocale::ShortFormat));
+    m_datePanel->setText(locale.toString(now.date(), QLocale::ShortFormat));
+}
+
+void MDIForm1::endProgram() {
+    // Set first: the steps below may close the window again (a failed save ends the program).
+    m_ended = true;
+    db::confirmSaveChanges(m_app.work);
+    // With "Save Settings on Exit" checked, the window positions are saved here ("SAVEVALUES").
+    saveRecentFiles(m_app.recent, m_app.iniFileName);
+    if (m_help)
+        m_help->close();
+    db::closeWorkFile(m_app.work);
+    m_clock->stop();
+    Q_EMIT ended();
+}
+
+void MDIForm1::closeEvent(QCloseEvent* event) {
+    if (!m_ended)
+        endProgram();
+    event->accept();
+}
+
+} // namespace zek

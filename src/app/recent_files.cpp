@@ -1,0 +1,89 @@
+#include "app/recent_files.h"
+
+#include "platform/profile.h"
+
+#include <QDir>
+
+namespace zek {
+
+namespace {
+
+const QString Section = QStringLiteral("Recent File List");
+
+QString caption(int n, const QString& name) {
+    return "&" + QString::number(n) + " " + name;
+}
+
+QString afterFirstSpace(const QString& text) {
+    const qsizetype space = text.indexOf(' ');
+    return space < 0 ? QString() : text.mid(space + 1);
+}
+
+bool isWorkingCopy(const QString& name, const QString& workingCopyName) {
+    return QDir::cleanPath(name.trimmed()) == QDir::cleanPath(workingCopyName);
+}
+
+} // namespace
+
+QString RecentFiles::fileName(int n) const {
+    return afterFirstSpace(captions.value(n - 1));
+}
+
+void addRecentFile(RecentFiles& recent, const QString& name, const QString& workingCopyName) {
+    if (name.trimmed().isEmpty())
+        return;
+    recent.separatorVisible = true;
+    int found = -1;
+    for (int i = 0; i < recent.count(); ++i) {
+        if (recent.fileName(i + 1) == name) {
+            found = i + 1;
+            break;
+        }
+    }
+    const bool workingCopy = isWorkingCopy(name, workingCopyName);
+    if (found < 0 && !workingCopy) {
+        recent.captions.append(caption(recent.count() + 1, name));
+        found = recent.count();
+    }
+    if (found > 1) {
+        // Shift the entries above the found one down by one place, renumbering them.
+        for (int i = found; i > 1; --i)
+            recent.captions[i - 1] = caption(i, afterFirstSpace(recent.captions[i - 2]));
+    }
+    if (!workingCopy && found >= 1)
+        recent.captions[0] = caption(1, name);
+    recent.separatorVisible = recent.count() > 0;
+}
+
+void loadRecentFiles(RecentFiles& recent, const QString& iniFileName, const QString& workingCopyName) {
+    recent = RecentFiles{};
+    const QString size = platform::getPrivateProfileString(Section, "SizeOfMRUList", "", iniFileName);
+    if (size.trimmed().isEmpty())
+        return;
+    const int max = platform::getPrivateProfileInt(Section, "SizeOfMRUList", 0, iniFileName);
+    for (int i = 1; i <= max; ++i) {
+        const QString name =
+            platform::getPrivateProfileString(Section, "File" + QString::number(i), "", iniFileName);
+        if (name.trimmed().isEmpty() || isWorkingCopy(name, workingCopyName))
+            continue;
+        recent.captions.append(caption(recent.count() + 1, name));
+        recent.separatorVisible = true;
+    }
+}
+
+void saveRecentFiles(const RecentFiles& recent, const QString& iniFileName) {
+    if (recent.count() == 0)
+        return;
+    int size = 0;
+    const QString stored = platform::getPrivateProfileString(Section, "SizeOfMRUList", "", iniFileName);
+    if (stored.trimmed().isEmpty())
+        platform::writePrivateProfileString(Section, "SizeOfMRUList", "4", iniFileName);
+    else
+        size = platform::getPrivateProfileInt(Section, "SizeOfMRUList", 0, iniFileName);
+    const int count = std::min(recent.count(), size);
+    for (int i = 1; i <= count; ++i)
+        platform::writePrivateProfileString(Section, "File" + QString::number(i), recent.fileName(i),
+                                            iniFileName);
+}
+
+} // namespace zek

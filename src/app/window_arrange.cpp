@@ -1,0 +1,67 @@
+#include "app/window_arrange.h"
+
+#include <cmath>
+
+namespace zek {
+
+namespace {
+
+// Splits `length` starting at `start` into `parts` spans whose sizes differ by at most one pixel.
+QList<QPair<int, int>> split(int start, int length, int parts) {
+    QList<QPair<int, int>> spans;
+    int position = start;
+    for (int i = 0; i < parts; ++i) {
+        const int end = start + static_cast<int>((static_cast<long long>(length) * (i + 1)) / parts);
+        spans.append({position, end - position});
+        position = end;
+    }
+    return spans;
+}
+
+} // namespace
+
+QList<QRect> tileRects(const QRect& area, int count, TileOrientation orientation) {
+    QList<QRect> rects;
+    if (count <= 0 || area.isEmpty())
+        return rects;
+    const int groups = std::max(1, static_cast<int>(std::floor(std::sqrt(static_cast<double>(count)))));
+    const bool horizontal = orientation == TileOrientation::Horizontal;
+    // Groups are columns (Horizontal) or rows (Vertical); the later groups take the windows left
+    // over, as the classic arrangement did.
+    const auto groupSpans =
+        horizontal ? split(area.left(), area.width(), groups) : split(area.top(), area.height(), groups);
+    const int base = count / groups;
+    const int extra = count % groups;
+    for (int g = 0; g < groups; ++g) {
+        const int inGroup = base + (g >= groups - extra ? 1 : 0);
+        const auto spans = horizontal ? split(area.top(), area.height(), inGroup)
+                                      : split(area.left(), area.width(), inGroup);
+        for (const auto& span : spans) {
+            if (horizontal)
+                rects.append(QRect(groupSpans[g].first, span.first, groupSpans[g].second, span.second));
+            else
+                rects.append(QRect(span.first, groupSpans[g].first, span.second, groupSpans[g].second));
+        }
+    }
+    return rects;
+}
+
+QList<QPoint> iconPositions(const QRect& area, const QList<QSize>& iconSizes) {
+    QList<QPoint> positions;
+    int x = area.left();
+    int bottom = area.bottom() + 1; // the row's lower edge, exclusive
+    int rowHeight = 0;
+    for (const QSize& size : iconSizes) {
+        if (x > area.left() && x + size.width() > area.right() + 1) {
+            bottom -= rowHeight;
+            x = area.left();
+            rowHeight = 0;
+        }
+        rowHeight = std::max(rowHeight, size.height());
+        positions.append(QPoint(x, bottom - size.height()));
+        x += size.width();
+    }
+    return positions;
+}
+
+} // namespace zek

@@ -1,0 +1,24 @@
+// Where the Window menu's Tile and Arrange Icons commands put the child windows.
+#pragma once
+
+#include <QList>
+#include <QRect>
+#include <QSize>
+
+namespace zek {
+
+enum class TileOrientation {
+    Horizontal, // windows one above the other, each as wide as the area
+    Vertical,   // windows side by side, each as high as the area
+};
+
+// Rectangles for `count` windows filling `area`. With many windows they form a grid: Horizontal
+// uses floor(sqrt(count)) columns of stacked windows, Vertical as many rows of windows side by side;
+// the last columns (rows) take the windows left over. Every pixel of the area is covered once.
+QList<QRect> tileRects(const QRect& area, int count, TileOrientation orientation);
+
+// Places minimised windows (icons) of the given sizes in rows from the bottom-left corner of the
+// area upwards, left to right, starting a new row when the next icon does not fit.
+QList<QPoint> iconPositions(const QRect& area, const QList<QSize>& iconSizes);
+
+} // namespace zek

@@ -1,0 +1,483 @@
+#include "db/work_file.h"
+
+#include "platform/prompt.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+namespace zek::db {
+
+using platform::msgBox;
+
+QString WorkState::workingCopyName() const {
+    return QDir(workDirectory).filePath(WorkingCopyFileName);
+}
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+
+bool sameFile(const QString& a, const QString& b) {
+    return QDir::cleanPath(a.trimmed()) == QDir::cleanPath(b.trimmed());
+}
+
+void processEvents(WorkState& ws) {
+    if (ws.hooks.processEvents)
+        ws.hooks.processEvents();
+}
+
+void settingsReloaded(WorkState& ws) {
+    if (ws.hooks.settingsReloaded)
+        ws.hooks.settingsReloaded();
+}
+
+void closeTable(WorkState& ws, WorkTable t, bool clearFlag) {
+    auto& rs = ws.tables[static_cast<size_t>(t)];
+    if (rs)
+        rs->close();
+    rs.reset();
+    if (clearFlag)
+        ws.flag(t) = false;
+}
+
+void openTable(WorkState& ws, WorkTable t) {
+    ws.tables[static_cast<size_t>(t)] = ws.database->openTable(tableName(t));
+    ws.flag(t) = true;
+}
+
+QString textOrEmpty(const QVariant& v) {
+    return v.isValid() ? v.toString() : QString();
+}
+
+// Copies a file over another through a temporary file beside the target, so a failed copy never
+// leaves the target half-written. Returns an empty text or the reason it failed.
+QString copyOver(const QString& source, const QString& target, int& errorNumber) {
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        errorNumber = static_cast<int>(in.error());
+        return in.errorString() + " (" + source + ")";
+    }
+    const QString temp = target + ".part";
+    QFile::remove(temp);
+    QFile out(temp);
+    if (!out.open(QIODevice::WriteOnly)) {
+        errorNumber = static_cast<int>(out.error());
+        return out.errorString() + " (" + temp + ")";
+    }
+    char buffer[1 << 16];
+    for (;;) {
+        const qint64 n = in.read(buffer, sizeof buffer);
+        if (n < 0 || (n > 0 && out.write(buffer, n) != n)) {
+            errorNumber = static_cast<int>(n < 0 ? in.error() : out.error());
+            const QString reason = n < 0 ? in.errorString() : out.errorString();
+            out.close();
+            QFile::remove(temp);
+            return reason;
+        }
+        if (n == 0)
+            break;
+    }
+    if (!out.flush() || out.handle() < 0 || ::fsync(out.handle()) != 0) {
+        errorNumber = static_cast<int>(out.error());
+        const QString reason = out.errorString();
+        out.close();
+        QFile::remove(temp);
+        return reason;
+    }
+    out.close();
+    if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0) {
+        errorNumber = errno;
+        const QString reason = QString::fromLocal8Bit(strerror(errno));
+        QFile::remove(temp);
+        return reason;
+    }
+    return {};
+}
+
+// Fills the settings of the window groups from the settings tables of the open work file, each
+// table left open with its flag set, as the work file keeps them.
+void loadSettingsTables(WorkState& ws) {
+    WorkSettings& s = ws.settings;
+    s.folders.clear();
+    s.queryLines.clear();
+    s.detailColumns.clear();
+    s.summaryColumns.clear();
+
+    for (const TableDef& def : ws.database->tableDefs()) {
+        if (def.attributes & SystemOrHiddenTable)
+            continue;
+        const QString name = def.name.toUpper();
+        if (name == "DRIVEDIRLIST") {
+            openTable(ws, WorkTable::Drivedirlist);
+            Recordset* rs = ws.table(WorkTable::Drivedirlist);
+            for (rs->moveFirst(); !rs->eof(); rs->moveNext()) {
+                const QVariant dir = rs->value("DIRECTORY");
+                if (dir.isValid())
+                    s.folders.append(dir.toString(), textOrEmpty(rs->value("FOLDER")));
+            }
+        } else if (name == "DETAILQUERY") {
+            openTable(ws, WorkTable::Detailquery);
+            Recordset* rs = ws.table(WorkTable::Detailquery);
+            for (rs->moveFirst(); !rs->eof(); rs->moveNext()) {
+                QueryLine line;
+                const QVariant choice = rs->value("DQCHOICE");
+                line.choice = choice.isValid() && choice.toBool() ? 1 : 0;
+                line.bracketL = textOrEmpty(rs->value("DQBRACKETL"));
+                line.field = textOrEmpty(rs->value("DQFIELD"));
+                line.evaluation = textOrEmpty(rs->value("DQEVALUATION"));
+                line.value = textOrEmpty(rs->value("DQVALUE"));
+                line.bracketR = textOrEmpty(rs->value("DQBRACKETR"));
+                line.connection = textOrEmpty(rs->value("DQCONNECTION"));
+                restoreLinePositions(line, textOrEmpty(rs->value("DQVALUECHOICE")));
+                s.queryLines.append(line);
+            }
+        } else if (name == "DSFIELDS") {
+            openTable(ws, WorkTable::Dsfields);
+            Recordset* rs = ws.table(WorkTable::Dsfields);
+            for (rs->moveFirst(); !rs->eof(); rs->moveNext()) {
+                const QVariant ds = rs->value("DS");
+                const bool detail = ds.isValid() && ds.toBool();
+                ReportColumn c;
+                c.name = textOrEmpty(rs->value("DSFIELDNAME"));
+                c.description = textOrEmpty(rs->value("DSFIELDDESC"));
+                const QVariant width = rs->value("DSFIELDWIDTH");
+                c.width = width.isValid() ? width.toInt() : 0;
+                c.extra = textOrEmpty(rs->value("DSFIELDEXTRA"));
+                c.format = columnFormat(detail, c.name);
+                (detail ? s.detailColumns : s.summaryColumns).push_back(c);
+            }
+        } else if (name == "SUMMARYSORT") {
+            openTable(ws, WorkTable::Summarysort);
+            Recordset* rs = ws.table(WorkTable::Summarysort);
+            size_t i = 0;
+            for (rs->moveFirst(); !rs->eof() && i < s.sorters.size(); rs->moveNext(), ++i) {
+                const QVariant text = rs->value("SORTER");
+                const QVariant status = rs->value("SORTERSTATUS");
+                const bool known = text.isValid() && conditionFieldList().contains(text.toString());
+                s.sorters[i].text = known ? text.toString() : QString();
+                s.sorters[i].ascending = !text.isValid() || !status.isValid() || status.toBool();
+            }
+        } else if (name == "REPORTTITLES") {
+            openTable(ws, WorkTable::Reporttitles);
+            Recordset* rs = ws.table(WorkTable::Reporttitles);
+            for (rs->moveFirst(); !rs->eof(); rs->moveNext()) {
+                const QVariant ds = rs->value("DS");
+                ReportTitles& t = (ds.isValid() && ds.toBool()) ? s.detailTitles : s.summaryTitles;
+                t.firstTitle = textOrEmpty(rs->value("FIRST_TITLE"));
+                t.secondTitle = textOrEmpty(rs->value("SECOND_TITLE"));
+                t.firstFootnote = textOrEmpty(rs->value("FIRST_FOOTNOTE"));
+                t.secondFootnote = textOrEmpty(rs->value("SECOND_FOOTNOTE"));
+            }
+        }
+    }
+    // The grid always shows five consecutive lines; a file that lacks its condition lines gets
+    // empty ones rather than a grid over lines that do not exist.
+    while (s.queryLines.count() < 5)
+        s.queryLines.append(QueryLine{});
+}
+
+void takeSnapshots(WorkState& ws) {
+    ws.unchangedFlags.fill(true);
+    refreshUnchangedFlags(ws);
+    ws.savedSettings = ws.settings;
+}
+
+// Steps after the working copy is open: check the version, load the settings tables.
+void loadOpenWorkFile(WorkState& ws, const QString& fileName) {
+    try {
+        ws.reportsBuilt = false;
+        openTable(ws, WorkTable::Infoversion);
+        Recordset* info = ws.table(WorkTable::Infoversion);
+        const QVariant program = info->value(InfoProgramVersionField);
+        const QVariant format = info->value(InfoFormatVersionField);
+        if (!program.isValid() || !format.isValid()) {
+            msgBox("Could not open database, possible file damaged or file not created for ZEK.");
+            closeTable(ws, WorkTable::Infoversion, true);
+            // A file the program cannot read is not left open as if it were a work file.
+            ws.database.reset();
+            ws.databaseOpen = false;
+            return;
+        }
+        const double version = leadingNumber(format.toString());
+        if (!(version > 1 && version < 4)) {
+            msgBox("Invalid ZEK database opened." + CrLf + "The version of the creating program is " +
+                   program.toString() + "." + CrLf + "The version of the file format is " +
+                   format.toString() + "." + CrLf + "The version of the file format of this program is " +
+                   "ZEK " + ProgramVersionText + "." + CrLf);
+            closeTable(ws, WorkTable::Infoversion, true);
+            ws.database.reset();
+            ws.databaseOpen = false;
+            return;
+        }
+        closeTable(ws, WorkTable::Infoversion, true);
+        ws.tableFlags.fill(false);
+        ws.sqlFlags.fill(false);
+        loadSettingsTables(ws);
+        settingsReloaded(ws);
+
+        takeSnapshots(ws);
+        ws.activeFileName = fileName.trimmed();
+        if (ws.hooks.addRecentFile)
+            ws.hooks.addRecentFile(fileName);
+        ws.scanResult = NoCompletedScan;
+        if (!sameFile(fileName, ws.workingCopyName()) && ws.hooks.confirmReportCreation)
+            ws.hooks.confirmReportCreation();
+    } catch (const EngineError& e) {
+        msgBox("Error during open ZEK database: " + fileName + ". " +
+               "Error number :" + QString::number(e.number()) + " / " + e.description());
+        for (int t = 0; t < WorkTableCount; ++t)
+            closeTable(ws, static_cast<WorkTable>(t), true);
+        if (ws.databaseOpen) {
+            ws.database.reset();
+            ws.databaseOpen = false;
+        }
+        ws.activeFileName.clear();
+    }
+}
+
+bool openWorkingCopy(WorkState& ws, const QString& failureText) {
+    try {
+        ws.database = Database::open(ws.workingCopyName(), true);
+        ws.databaseOpen = true;
+        return true;
+    } catch (const EngineError& e) {
+        msgBox(failureText + CrLf + "Error # " + QString::number(e.number()) + " : " + e.description());
+        ws.database.reset();
+        ws.databaseOpen = false;
+        return false;
+    }
+}
+
+} // namespace
+
+double leadingNumber(const QString& text) {
+    const QString t = text.trimmed();
+    int end = 0;
+    bool seenDot = false;
+    if (end < t.size() && (t[end] == '-' || t[end] == '+'))
+        ++end;
+    while (end < t.size() && (t[end].isDigit() || (t[end] == '.' && !seenDot))) {
+        seenDot = seenDot || t[end] == '.';
+        ++end;
+    }
+    bool ok = false;
+    const double v = t.left(end).toDouble(&ok);
+    return ok ? v : 0.0;
+}
+
+bool removeDatabaseFile(const QString& path) {
+    QFile::remove(path + "-journal");
+    QFile::remove(path + "-wal");
+    QFile::remove(path + "-shm");
+    return !QFile::exists(path) || QFile::remove(path);
+}
+
+WorkSettings defaultWorkSettings() {
+    WorkSettings s;
+    s.queryLines.reset(5);
+    s.detailColumns = defaultDetailColumns();
+    s.summaryColumns = defaultSummaryColumns();
+    return s;
+}
+
+void openWorkFile(WorkState& ws, const QString& modeText, QString& fileName) {
+    const QString mode = modeText.toUpper();
+    ws.activeFileName.clear();
+    if (mode == "NEW" || mode == "LOAD") {
+        confirmSaveChanges(ws);
+        if (ws.databaseOpen)
+            closeWorkFile(ws);
+    }
+    const QString workingCopy = ws.workingCopyName();
+
+    if (mode == "NEW" || mode == "INIT") {
+        fileName = workingCopy;
+        ws.reportsBuilt = false;
+        const QString templateFile = QDir(ws.workDirectory).filePath(TemplateFileName);
+        // Without a template the working copy is built from scratch.
+        if (!QFile::exists(templateFile)) {
+            createEmptyWorkFile(ws);
+            return;
+        }
+        int number = 0;
+        const QString failure = copyOver(templateFile, workingCopy, number);
+        if (!failure.isEmpty()) {
+            msgBox("Error # " + QString::number(number) + " : " + failure + " occured, closing.");
+            return;
+        }
+        QFile::remove(workingCopy + "-journal");
+        if (!openWorkingCopy(ws, "Could not open ZEK database " + fileName))
+            return;
+        loadOpenWorkFile(ws, fileName);
+        return;
+    }
+
+    // LOAD: the chosen file must open as a database before it replaces the working copy, so a
+    // file that is not one leaves both the working copy and the user's file as they were.
+    const QString staged = workingCopy + ".load";
+    removeDatabaseFile(staged);
+    int number = 0;
+    QString failure = copyOver(fileName, staged, number);
+    if (failure.isEmpty()) {
+        try {
+            Database::open(staged, true)->close();
+        } catch (const EngineError& e) {
+            number = e.number();
+            failure = e.description();
+        }
+    }
+    if (!failure.isEmpty()) {
+        removeDatabaseFile(staged);
+        msgBox("Error during open ZEK database: " + fileName + ". " +
+               "Error number :" + QString::number(number) + " / " + failure);
+        return;
+    }
+    removeDatabaseFile(workingCopy);
+    if (::rename(QFile::encodeName(staged).constData(), QFile::encodeName(workingCopy).constData()) != 0) {
+        const int err = errno;
+        removeDatabaseFile(staged);
+        msgBox("Error during open:" + QString::number(err) + "/" + QString::fromLocal8Bit(strerror(err)));
+        return;
+    }
+    try {
+        ws.database = Database::open(workingCopy, true);
+        ws.databaseOpen = true;
+    } catch (const EngineError& e) {
+        ws.database.reset();
+        ws.databaseOpen = false;
+        msgBox("Error during open:" + QString::number(e.number()) + "/" + e.description());
+        return;
+    }
+    loadOpenWorkFile(ws, fileName);
+}
+
+void createEmptyWorkFile(WorkState& ws) {
+    const QString workingCopy = ws.workingCopyName();
+    QString step = "deleting";
+    try {
+        if (!removeDatabaseFile(workingCopy))
+            throw EngineError(ErrFileInUse, "Couldn't delete '" + workingCopy + "'.");
+
+        step = "creating";
+        ws.database = Database::create(workingCopy);
+        ws.databaseOpen = true;
+        ws.database->createTable(infoversionDef());
+        ws.database->createTable(filetypeDef());
+        ws.database.reset();
+        processEvents(ws);
+        ws.databaseOpen = false;
+
+        step = "opening";
+        ws.database = Database::open(workingCopy, true);
+        ws.databaseOpen = true;
+        ws.tableFlags.fill(false);
+        ws.sqlFlags.fill(false);
+        openTable(ws, WorkTable::Filetype);
+        openTable(ws, WorkTable::Infoversion);
+        Recordset* info = ws.table(WorkTable::Infoversion);
+        info->addNew();
+        info->setValue(InfoProgramVersionField, ProgramVersionText);
+        info->setValue(InfoFormatVersionField, FormatVersionText);
+        info->update();
+        closeTable(ws, WorkTable::Infoversion, true);
+    } catch (const EngineError& e) {
+        msgBox("Error # " + QString::number(e.number()) + " : " + e.description() + CrLf + " occured when " +
+               step + " " + workingCopy + "," + " closing ZEK.");
+        for (int t = 0; t < WorkTableCount; ++t)
+            closeTable(ws, static_cast<WorkTable>(t), true);
+        ws.database.reset();
+        ws.databaseOpen = false;
+        ws.activeFileName.clear();
+        if (ws.hooks.endProgram)
+            ws.hooks.endProgram();
+        return;
+    }
+
+    ws.activeFileName = workingCopy;
+    ws.scanResult = NoCompletedScan;
+    if (ws.hooks.closeReportViewers)
+        ws.hooks.closeReportViewers();
+    // The folder list, lines and columns return to their defaults; the sorters and titles stay as
+    // they are and only become the new snapshot.
+    const Sorters sorters = ws.settings.sorters;
+    const ReportTitles detailTitles = ws.settings.detailTitles;
+    const ReportTitles summaryTitles = ws.settings.summaryTitles;
+    ws.settings = defaultWorkSettings();
+    ws.settings.sorters = sorters;
+    ws.settings.detailTitles = detailTitles;
+    ws.settings.summaryTitles = summaryTitles;
+    settingsReloaded(ws);
+    takeSnapshots(ws);
+}
+
+void reopenWorkFile(WorkState& ws, const QString& name) {
+    try {
+        ws.database = Database::open(name, true);
+        ws.databaseOpen = true;
+    } catch (const EngineError& e) {
+        ws.database.reset();
+        ws.databaseOpen = false;
+        msgBox("Could not open database " + name + "." + CrLf +
+               "Error during open:" + QString::number(e.number()) + "/" + e.description());
+        return;
+    }
+    for (int t = 0; t < WorkTableCount; ++t) {
+        const auto table = static_cast<WorkTable>(t);
+        if (!ws.flag(table))
+            continue;
+        try {
+            openTable(ws, table);
+            if (table == WorkTable::Filesuminttype)
+                ws.table(table)->setIndex("Ind_path");
+        } catch (const EngineError& e) {
+            ws.flag(table) = false;
+            msgBox("Error during open:" + QString::number(e.number()) + "/" + e.description());
+        }
+    }
+    for (int i = 0; i < SqlRecordsetCount; ++i) {
+        if (!ws.sqlFlags[static_cast<size_t>(i)])
+            continue;
+        try {
+            ws.sqlRecordsets[static_cast<size_t>(i)] =
+                ws.database->openSql(ws.sqlTexts[static_cast<size_t>(i)]);
+            if (static_cast<SqlRecordset>(i) == SqlRecordset::SummarySelected &&
+                ws.table(WorkTable::Filesuminttype))
+                ws.table(WorkTable::Filesuminttype)->setIndex("Ind_pathdesc");
+        } catch (const EngineError& e) {
+            ws.sqlFlags[static_cast<size_t>(i)] = false;
+            msgBox("Error during open:" + QString::number(e.number()) + "/" + e.description());
+        }
+    }
+}
+
+void closeWorkFile(WorkState& ws) {
+    for (int t = 0; t < WorkTableCount; ++t) {
+        if (ws.flag(static_cast<WorkTable>(t)))
+            closeTable(ws, static_cast<WorkTable>(t), true);
+    }
+    for (int i = 0; i < SqlRecordsetCount; ++i) {
+        auto& rs = ws.sqlRecordsets[static_cast<size_t>(i)];
+        if (rs)
+            rs->close();
+        rs.reset();
+        ws.sqlFlags[static_cast<size_t>(i)] = false;
+    }
+    if (ws.database) {
+        try {
+            ws.database->close();
+        } catch (const EngineError&) {
+            // Closing is best effort: the handle is released either way.
+        }
+    }
+    ws.database.reset();
+    processEvents(ws);
+    ws.databaseOpen = false;
+}
+
+} // namespace zek::db

@@ -1,0 +1,44 @@
+// The life cycle of the work file: New, Open, Save, Save As and the save-changes prompt.
+//
+// The program never edits the user's file in place: it works on the private working copy
+// "work.zek" in the work directory. Open copies the chosen file over the working copy, Save copies
+// the working copy out. Every operation reports its own failures to the user; callers learn of a
+// failed New or Open by `activeFileName` being empty afterwards.
+#pragma once
+
+#include "db/work_state.h"
+
+namespace zek::db {
+
+inline const QString ProgramVersionText = QStringLiteral("2.95");
+inline const QString FormatVersionText = QStringLiteral("3.0");
+inline const QString TemplateFileName = QStringLiteral("default.zek");
+inline const QString WorkingCopyFileName = QStringLiteral("work.zek");
+
+// mode is "NEW", "LOAD" or "INIT" (any case). For "NEW" and "INIT" fileName is set to the working
+// copy's name.
+void openWorkFile(WorkState& ws, const QString& mode, QString& fileName);
+void createEmptyWorkFile(WorkState& ws);
+// True when the target was written.
+bool saveWorkFile(WorkState& ws, const QString& targetName);
+// mode is "SAVE" or "SAVE AS".
+void saveOrSaveAs(WorkState& ws, const QString& mode);
+void confirmSaveChanges(WorkState& ws);
+void reopenWorkFile(WorkState& ws, const QString& name);
+void closeWorkFile(WorkState& ws);
+void refreshUnchangedFlags(WorkState& ws);
+
+// The settings of a fresh work file: five empty condition lines, the default report columns,
+// empty sorters, titles and folder list.
+WorkSettings defaultWorkSettings();
+// True when the settings differ from what the work file last stored, or reports were built and not
+// brought up to date since.
+bool workFileChanged(WorkState& ws);
+
+// The numeric value of the leading number of a text ("3.0" → 3, "1.5abc" → 1.5, "x" → 0).
+double leadingNumber(const QString& text);
+
+// Removes a database file together with a journal SQLite may have left beside it.
+bool removeDatabaseFile(const QString& path);
+
+} // namespace zek::db

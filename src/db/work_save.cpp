@@ -1,0 +1,261 @@
+#include "db/work_file.h"
+
+#include "platform/prompt.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace zek::db {
+
+using platform::msgBox;
+
+namespace {
+
+bool sameFile(const QString& a, const QString& b) {
+    return QDir::cleanPath(a.trimmed()) == QDir::cleanPath(b.trimmed());
+}
+
+// The settings tables that Save writes afresh each time.
+constexpr WorkTable SettingsTables[] = {WorkTable::Drivedirlist, WorkTable::Detailquery, WorkTable::Dsfields,
+                                        WorkTable::Summarysort, WorkTable::Reporttitles};
+
+void closeRecordset(WorkState& ws, WorkTable t) {
+    auto& rs = ws.tables[static_cast<size_t>(t)];
+    if (rs)
+        rs->close();
+    rs.reset();
+}
+
+std::unique_ptr<Recordset> recreate(Database& db, const TableDef& def) {
+    if (db.hasTable(def.name))
+        db.deleteTable(def.name);
+    db.createTable(def);
+    return db.openTable(def.name);
+}
+
+void writeSettingsTables(WorkState& ws) {
+    Database& db = *ws.database;
+    const WorkSettings& s = ws.settings;
+
+    auto rs = recreate(db, drivedirlistDef());
+    for (int i = 0; i < s.folders.count(); ++i) {
+        rs->addNew();
+        rs->setValue("DIRECTORY", s.folders.longForms[i]);
+        rs->setValue("FOLDER", s.folders.shortForms.value(i));
+        rs->update();
+    }
+    rs->close();
+    ws.flag(WorkTable::Drivedirlist) = true;
+
+    rs = recreate(db, detailqueryDef());
+    for (int n = 1; n <= s.queryLines.count(); ++n) {
+        const QueryLine& line = s.queryLines.line(n);
+        rs->addNew();
+        rs->setValue("DQCHOICE", line.choice != 0);
+        rs->setValue("DQBRACKETL", line.bracketL.trimmed());
+        rs->setValue("DQFIELD", line.field.trimmed());
+        rs->setValue("DQEVALUATION", line.evaluation.trimmed());
+        rs->setValue("DQVALUE", line.value.trimmed());
+        rs->setValue("DQVALUECHOICE", QString::number(line.valueChoiceIndex));
+        rs->setValue("DQBRACKETR", line.bracketR.trimmed());
+        rs->setValue("DQCONNECTION", line.connection.trimmed());
+        rs->update();
+    }
+    rs->close();
+    ws.flag(WorkTable::Detailquery) = true;
+
+    rs = recreate(db, dsfieldsDef());
+    for (const bool detail : {true, false}) {
+        for (const ReportColumn& c : detail ? s.detailColumns : s.summaryColumns) {
+            rs->addNew();
+            rs->setValue("DS", detail);
+            rs->setValue("DSFIELDNAME", c.name);
+            rs->setValue("DSFIELDDESC", c.description);
+            rs->setValue("DSFIELDWIDTH", c.width);
+            rs->setValue("DSFIELDEXTRA", c.extra);
+            rs->update();
+        }
+    }
+    rs->close();
+    ws.flag(WorkTable::Dsfields) = true;
+
+    rs = recreate(db, summarysortDef());
+    for (const Sorter& sorter : s.sorters) {
+        rs->addNew();
+        rs->setValue("SORTER", sorter.text);
+        rs->setValue("SORTERSTATUS", sorter.ascending);
+        rs->update();
+    }
+    rs->close();
+    ws.flag(WorkTable::Summarysort) = true;
+
+    rs = recreate(db, reporttitlesDef());
+    for (const bool detail : {true, false}) {
+        const ReportTitles& t = detail ? s.detailTitles : s.summaryTitles;
+        rs->addNew();
+        rs->setValue("DS", detail);
+        rs->setValue("FIRST_TITLE", t.firstTitle);
+        rs->setValue("SECOND_TITLE", t.secondTitle);
+        rs->setValue("FIRST_FOOTNOTE", t.firstFootnote);
+        rs->setValue("SECOND_FOOTNOTE", t.secondFootnote);
+        rs->update();
+    }
+    rs->close();
+    ws.flag(WorkTable::Reporttitles) = true;
+
+    // A file without its version record (it cannot come from New, but may from elsewhere) gets one.
+    if (!db.hasTable("INFOVERSION"))
+        db.createTable(infoversionDef());
+    auto info = db.openTable("INFOVERSION");
+    if (info->eof())
+        info->addNew();
+    else
+        info->edit();
+    info->setValue(InfoProgramVersionField, ProgramVersionText);
+    info->setValue(InfoFormatVersionField, FormatVersionText);
+    info->update();
+    info->close();
+}
+
+// Writes the working copy's bytes to the target through a temporary file that replaces the target
+// only once complete.
+QString copyToTarget(const QString& source, const QString& target) {
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return in.errorString();
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly))
+        return out.errorString();
+    char buffer[1 << 16];
+    for (;;) {
+        const qint64 n = in.read(buffer, sizeof buffer);
+        if (n < 0)
+            return in.errorString();
+        if (n == 0)
+            break;
+        if (out.write(buffer, n) != n)
+            return out.errorString();
+    }
+    if (!out.commit())
+        return out.errorString();
+    return {};
+}
+
+} // namespace
+
+bool saveWorkFile(WorkState& ws, const QString& targetName) {
+    if (!ws.database) {
+        msgBox("Database couldn't close.");
+        return false;
+    }
+    if (ws.hooks.storeGridRows)
+        ws.hooks.storeGridRows();
+
+    for (WorkTable t : {WorkTable::Filetype, WorkTable::Infoversion, WorkTable::Filedettype,
+                        WorkTable::Filesumtype, WorkTable::Filesuminttype}) {
+        if (ws.flag(t))
+            closeRecordset(ws, t);
+    }
+    for (WorkTable t : SettingsTables)
+        closeRecordset(ws, t);
+    for (size_t i = 0; i < ws.sqlRecordsets.size(); ++i) {
+        if (ws.sqlRecordsets[i])
+            ws.sqlRecordsets[i]->close();
+        ws.sqlRecordsets[i].reset();
+    }
+
+    // The settings tables are rewritten in one transaction: a failure leaves the working copy as it
+    // was, and the user is told rather than left with half a file.
+    const QString workingCopy = ws.workingCopyName();
+    try {
+        Transaction transaction(*ws.database);
+        writeSettingsTables(ws);
+        transaction.commit();
+    } catch (const EngineError& e) {
+        msgBox("Error # " + QString::number(e.number()) + " : " + e.description() + " occured when saving " +
+               targetName + ".");
+        ws.database.reset();
+        ws.databaseOpen = false;
+        reopenWorkFile(ws, workingCopy);
+        return false;
+    }
+
+    try {
+        ws.database->close();
+    } catch (const EngineError&) {
+        msgBox("Database couldn't close.");
+        ws.database.reset();
+        ws.databaseOpen = false;
+        reopenWorkFile(ws, workingCopy);
+        return false;
+    }
+    ws.database.reset();
+    if (ws.hooks.processEvents)
+        ws.hooks.processEvents();
+    ws.databaseOpen = false;
+
+    QString failure;
+    if (!sameFile(targetName, workingCopy))
+        failure = copyToTarget(workingCopy, targetName);
+    reopenWorkFile(ws, workingCopy);
+    if (!failure.isEmpty()) {
+        msgBox("The ZEK database couldn't be saved as " + targetName + ": " + failure);
+        return false;
+    }
+
+    ws.unchangedFlags.fill(true);
+    refreshUnchangedFlags(ws);
+    ws.savedSettings = ws.settings;
+    return true;
+}
+
+void saveOrSaveAs(WorkState& ws, const QString& modeText) {
+    const QString mode = modeText.toUpper();
+    const bool activeIsWorkingCopy = sameFile(ws.activeFileName, ws.workingCopyName());
+    QString target;
+    if (mode == "SAVE" && !activeIsWorkingCopy && !ws.activeFileName.trimmed().isEmpty()) {
+        target = ws.activeFileName.trimmed();
+    } else {
+        platform::FileDialogRequest request;
+        request.title = "Save ZEK database As";
+        request.defaultExtension = "ZEK";
+        request.fileName = activeIsWorkingCopy ? QStringLiteral("ZEKDB.ZEK") : ws.activeFileName.trimmed();
+        request.filter = "ZEK database (*.zek)";
+        request.initialFolder = ws.workDirectory;
+        const std::optional<QString> chosen = platform::prompter().saveFileName(request);
+        if (!chosen || chosen->trimmed().isEmpty())
+            return;
+        target = chosen->trimmed();
+    }
+    if (!saveWorkFile(ws, target))
+        return;
+    ws.activeFileName = target;
+    if (ws.hooks.addRecentFile)
+        ws.hooks.addRecentFile(target);
+}
+
+bool workFileChanged(WorkState& ws) {
+    if (ws.hooks.storeGridRows)
+        ws.hooks.storeGridRows();
+    ws.unchangedFlags.fill(true);
+    refreshUnchangedFlags(ws);
+    const bool anyFlagFalse =
+        std::find(ws.unchangedFlags.begin(), ws.unchangedFlags.end(), false) != ws.unchangedFlags.end();
+    return anyFlagFalse || !(ws.settings == ws.savedSettings) || (ws.reportsBuilt && !ws.reportsCurrent);
+}
+
+void confirmSaveChanges(WorkState& ws) {
+    if (!ws.databaseOpen || ws.activeFileName.isEmpty())
+        return;
+    if (!workFileChanged(ws))
+        return;
+    const int answer = msgBox("Save active " + ws.activeFileName + " ZEK database?",
+                              platform::MbYesNo + platform::MbExclamation, "Save changes");
+    if (answer == platform::IdYes)
+        saveOrSaveAs(ws, "SAVE");
+}
+
+} // namespace zek::db

@@ -1,0 +1,51 @@
+// The tables of a work file: names, fields, types, sizes and indexes.
+#pragma once
+
+#include "db/engine.h"
+#include "report/report_columns.h"
+
+namespace zek::db {
+
+// The ten tables a work file may hold, in the order the work file reopens them.
+enum class WorkTable {
+    Filetype,
+    Infoversion,
+    Filedettype,
+    Filesuminttype,
+    Filesumtype,
+    Drivedirlist,
+    Detailquery,
+    Dsfields,
+    Summarysort,
+    Reporttitles,
+};
+constexpr int WorkTableCount = 10;
+
+QString tableName(WorkTable table);
+
+inline const QString InfoProgramVersionField = QStringLiteral("ZEK VERSION");
+inline const QString InfoFormatVersionField = QStringLiteral("ZEK DATABASE VERSION");
+
+// Host paths reach 4096 bytes and names 255: the path fields are sized for them so that no
+// record and no chosen folder is ever cut.
+constexpr int HostPathSize = 4096;
+constexpr int HostNameSize = 255;
+
+TableDef filetypeDef();
+TableDef infoversionDef();
+TableDef drivedirlistDef();
+TableDef detailqueryDef();
+TableDef dsfieldsDef();
+TableDef summarysortDef();
+TableDef reporttitlesDef();
+
+// The Detail report's rows: one text field per detail column, then SEEKID.
+TableDef filedettypeDef(const ReportColumns& detailColumns);
+// The Summary report's figures per group, and its formatted rows.
+TableDef filesuminttypeDef(const ReportColumns& summaryColumns, const QString& groupingField, bool ascending);
+TableDef filesumtypeDef(const ReportColumns& summaryColumns, const QString& groupingField);
+
+// Text size of a report-table column named after a file field.
+int detailTextSize(const QString& fieldName);
+
+} // namespace zek::db

@@ -1,0 +1,242 @@
+#include "platform/dir_search.h"
+
+#include "platform/drives.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+namespace zek::platform {
+
+namespace {
+
+bool isMemoryFileSystemType(const QString& fsType) {
+    return fsType == QLatin1String("tmpfs") || fsType == QLatin1String("ramfs");
+}
+
+} // namespace
+
+FileTime localFileTime(qint64 seconds) {
+    FileTime result;
+    result.seconds = seconds;
+    const time_t t = static_cast<time_t>(seconds);
+    struct tm local {};
+    if (localtime_r(&t, &local) != nullptr) {
+        result.date = (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
+        result.time = local.tm_hour * 10000 + local.tm_min * 100 + local.tm_sec;
+    }
+    return result;
+}
+
+QString systemErrorText(int errorNumber) {
+    return qt_error_string(errorNumber);
+}
+
+DirectorySearch::DirectorySearch(const QByteArray& folder) : m_folder(folder) {
+    open();
+}
+
+DirectorySearch::DirectorySearch(const QString& folder) : m_folder(QFile::encodeName(folder)) {
+    open();
+}
+
+DirectorySearch::~DirectorySearch() {
+    if (m_dir)
+        closedir(m_dir);
+}
+
+void DirectorySearch::open() {
+    // localtime_r does not look at TZ again by itself; a changed time zone applies from the next folder.
+    tzset();
+
+    // Without O_NOATIME, reading the folder would rewrite the very access time the walk records.
+    // The kernel allows it only to the owner (or a privileged user); others read without it.
+    int fd = ::open(m_folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOATIME);
+    if (fd < 0 && errno == EPERM)
+        fd = ::open(m_folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        m_error = errno;
+        return;
+    }
+
+    // Facts about the folder's own mount, asked once: every entry not a mount point shares them.
+    // Both calls succeed on any open folder; failing, they leave the defaults (not temporary; mount
+    // points told apart by device numbers).
+    struct statfs fs {};
+    if (fstatfs(fd, &fs) == 0)
+        m_temporary = fs.f_type == TMPFS_MAGIC || fs.f_type == RAMFS_MAGIC;
+    struct statx self {};
+    if (statx(fd, "", AT_EMPTY_PATH, STATX_TYPE | STATX_MNT_ID, &self) == 0) {
+        m_haveMountId = (self.stx_mask & STATX_MNT_ID) != 0;
+        m_mountId = self.stx_mnt_id;
+        m_devMajor = self.stx_dev_major;
+        m_devMinor = self.stx_dev_minor;
+    }
+
+    m_dir = fdopendir(fd);
+    if (!m_dir) {
+        m_error = errno;
+        ::close(fd);
+        return;
+    }
+
+    for (;;) {
+        errno = 0;
+        const dirent* d = readdir(m_dir);
+        if (!d) {
+            m_error = errno; // 0 at the normal end
+            break;
+        }
+        const char* name = d->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        m_names.emplace_back(name);
+        m_types.push_back(d->d_type);
+    }
+
+    m_shown.reserve(m_names.size());
+    for (const QByteArray& raw : m_names)
+        m_shown.push_back(displayName(raw));
+    m_alternates = generateShortNames(m_names, m_shown);
+}
+
+bool DirectorySearch::next(DirEntry& entry) {
+    if (m_next >= m_names.size())
+        return false;
+    examine(m_next++, entry);
+    return true;
+}
+
+bool DirectorySearch::nextFolder(DirEntry& entry) {
+    while (m_next < m_names.size()) {
+        const std::size_t index = m_next++;
+        const unsigned char type = m_types[index];
+        if (type != DT_DIR && type != DT_UNKNOWN)
+            continue;
+        examine(index, entry);
+        if (entry.directory)
+            return true;
+        if (entry.error && !m_skippedFolderError)
+            m_skippedFolderError = entry.error;
+    }
+    return false;
+}
+
+void DirectorySearch::examine(std::size_t index, DirEntry& entry) {
+    entry = DirEntry{};
+    entry.rawName = m_names[index];
+    entry.longName = m_shown[index];
+    entry.shortName = m_alternates[index];
+    entry.hidden = entry.rawName.startsWith('.');
+
+    struct statx st {};
+    // Links are never followed, and an automount point is not woken: it is recorded, not entered.
+    if (statx(dirfd(m_dir), entry.rawName.constData(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+              STATX_BASIC_STATS | STATX_BTIME | STATX_MNT_ID, &st) != 0) {
+        entry.error = errno;
+        return;
+    }
+
+    const mode_t mode = st.stx_mode;
+    entry.directory = S_ISDIR(mode);
+    entry.isSymlink = S_ISLNK(mode);
+    const bool regular = S_ISREG(mode);
+    entry.system = !regular && !entry.directory;
+    entry.readOnly = (mode & S_IWUSR) == 0;
+    entry.archive = regular && (st.stx_attributes & STATX_ATTR_NODUMP) == 0;
+    entry.compressed = (st.stx_attributes & STATX_ATTR_COMPRESSED) != 0;
+    entry.size = entry.directory ? 0 : static_cast<qint64>(st.stx_size);
+
+    entry.lastWrite = localFileTime(st.stx_mtime.tv_sec);
+    entry.lastAccess = localFileTime(st.stx_atime.tv_sec);
+    entry.creation = (st.stx_mask & STATX_BTIME) ? localFileTime(st.stx_btime.tv_sec) : entry.lastWrite;
+
+    entry.temporary = m_temporary;
+    if (entry.directory) {
+        // Mount ids tell every mount apart, bind mounts of the same file system included; device
+        // numbers would also split off btrfs subvolumes, which belong to the mount they are in.
+        if (m_haveMountId && (st.stx_mask & STATX_MNT_ID))
+            entry.isMountPoint = st.stx_mnt_id != m_mountId;
+        else if (st.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT)
+            entry.isMountPoint = (st.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+        else
+            entry.isMountPoint = st.stx_dev_major != m_devMajor || st.stx_dev_minor != m_devMinor;
+        if (entry.isMountPoint && (st.stx_mask & STATX_MNT_ID))
+            entry.temporary = mountIsTemporary(st.stx_mnt_id);
+    }
+}
+
+bool DirectorySearch::mountIsTemporary(quint64 mountId) {
+    // Rare (only folders holding mount points), so the mount table is read when first needed.
+    if (!m_mountsRead) {
+        m_mountsRead = true;
+        for (const DriveInfo& mount : allMounts())
+            m_mountTemporary.emplace_back(quint64(mount.mountId), isMemoryFileSystemType(mount.fsType));
+    }
+    const auto it = std::find_if(m_mountTemporary.begin(), m_mountTemporary.end(),
+                                 [&](const auto& known) { return known.first == mountId; });
+    return it != m_mountTemporary.end() && it->second;
+}
+
+namespace {
+
+std::vector<DirEntry> readAll(DirectorySearch& search, bool foldersOnly, SearchError& error) {
+    std::vector<DirEntry> entries;
+    entries.reserve(foldersOnly ? 0 : search.count());
+    DirEntry entry;
+    while (foldersOnly ? search.nextFolder(entry) : search.next(entry))
+        entries.push_back(std::move(entry));
+    error.number = search.error();
+    error.text = search.errorText();
+    return entries;
+}
+
+std::vector<DirEntry> sortedFolders(DirectorySearch& search, SearchError& error) {
+    std::vector<DirEntry> folders = readAll(search, true, error);
+    if (error.number == 0 && search.skippedFolderError() != 0) {
+        error.number = search.skippedFolderError();
+        error.text = systemErrorText(error.number);
+    }
+    std::sort(folders.begin(), folders.end(), [](const DirEntry& a, const DirEntry& b) {
+        const int c = QString::compare(a.longName, b.longName, Qt::CaseSensitive);
+        return c != 0 ? c < 0 : a.rawName < b.rawName; // names shown alike still sort steadily
+    });
+    return folders;
+}
+
+} // namespace
+
+std::vector<DirEntry> readFolder(const QByteArray& folder, SearchError& error) {
+    DirectorySearch search(folder);
+    return readAll(search, false, error);
+}
+
+std::vector<DirEntry> readFolder(const QString& folder, SearchError& error) {
+    DirectorySearch search(folder);
+    return readAll(search, false, error);
+}
+
+std::vector<DirEntry> listSubfolders(const QByteArray& folder, SearchError& error) {
+    DirectorySearch search(folder);
+    return sortedFolders(search, error);
+}
+
+std::vector<DirEntry> listSubfolders(const QString& folder, SearchError& error) {
+    DirectorySearch search(folder);
+    return sortedFolders(search, error);
+}
+
+QByteArray childPath(const QByteArray& folder, const QByteArray& name) {
+    if (folder.isEmpty() || folder.endsWith('/'))
+        return folder + name;
+    return folder + '/' + name;
+}
+
+} // namespace zek::platform

@@ -1,0 +1,134 @@
+// The directory search: one folder's entries with long and short name, size, times and attributes.
+//
+// The folder outlines and the walker both read folders through this class, so they see the same
+// names, the same alternates and the same attributes. A search reads every name of the folder when
+// it is made (the alternates depend on all of them), then yields the entries one at a time, asking
+// the file system about each (statx) only when it is yielded: a caller that lets events run between
+// entries spreads the cost, and an entry that vanished meanwhile is reported as such, not fatal.
+#pragma once
+
+#include "platform/short_names.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstddef>
+#include <dirent.h>
+#include <utility>
+#include <vector>
+
+namespace zek::platform {
+
+// A file time: seconds since the epoch, and the same instant in local time as the integers the file
+// table records (7 December 1996 23:59:59 gives date 19961207 and time 235959; midnight is 0).
+struct FileTime {
+    qint64 seconds = 0;
+    int date = 0; // yyyymmdd
+    int time = 0; // hhmmss
+};
+
+// `seconds` converted with localtime_r under the present time zone (TZ).
+FileTime localFileTime(qint64 seconds);
+
+// The text of an errno value, as the system words it.
+QString systemErrorText(int errorNumber);
+
+struct DirEntry {
+    QByteArray rawName; // the bytes that reach the disk
+    QString longName;   // shown form: invalid UTF-8 becomes U+FFFD
+    QString shortName;  // alternate 8.3 name; empty when the long name is a valid 8.3 name
+    qint64 size = 0;    // bytes; 0 for a folder (a folder's own size on Linux is bookkeeping)
+    FileTime lastWrite;
+    FileTime creation; // birth time where the file system reports it, else the last write
+    FileTime lastAccess;
+    bool readOnly = false;   // the owner may not write
+    bool hidden = false;     // the name begins with "."
+    bool system = false;     // neither a regular file nor a folder: link, device, pipe, socket
+    bool archive = false;    // a regular file without the no-dump attribute
+    bool compressed = false; // the file system compresses it
+    bool temporary = false;  // it lies on tmpfs or ramfs
+    bool directory = false;  // a folder (a link to a folder is not one: links are never followed)
+    bool isSymlink = false;
+    bool isMountPoint = false; // a folder where another mount begins: recorded, never entered
+    int error = 0;             // errno when the entry could not be examined (vanished, denied)
+
+    QString shortForm() const { return shortFormOf(longName, shortName); }
+    QString errorText() const { return error ? systemErrorText(error) : QString(); }
+};
+
+// The search of one folder. Owns the open folder until it is destroyed.
+class DirectorySearch {
+public:
+    // `folder` as raw bytes, the way it reaches the disk; the QString form is encoded as the file
+    // system's names are (UTF-8).
+    explicit DirectorySearch(const QByteArray& folder);
+    explicit DirectorySearch(const QString& folder);
+    ~DirectorySearch();
+
+    DirectorySearch(const DirectorySearch&) = delete;
+    DirectorySearch& operator=(const DirectorySearch&) = delete;
+
+    // False when the folder could not be opened, or reading its names failed part-way (the names
+    // read before the failure are still yielded).
+    bool ok() const { return m_error == 0; }
+    int error() const { return m_error; }
+    QString errorText() const { return m_error ? systemErrorText(m_error) : QString(); }
+
+    const QByteArray& folder() const { return m_folder; }
+    // Number of entries the search yields in all ("." and ".." are never among them).
+    std::size_t count() const { return m_names.size(); }
+    // Whether the folder lies on a memory-backed file system.
+    bool onTemporaryFileSystem() const { return m_temporary; }
+
+    // The next entry, in the order the file system listed the names; false when none is left.
+    bool next(DirEntry& entry);
+    // The same, skipping every entry that is not a folder. Entries the folder listing already
+    // marks as something else are skipped without asking the file system about them.
+    bool nextFolder(DirEntry& entry);
+    // The errno of the first entry nextFolder skipped because it could not be examined (it may have
+    // been a folder); 0 when there was none.
+    int skippedFolderError() const { return m_skippedFolderError; }
+
+private:
+    void open();
+    void examine(std::size_t index, DirEntry& entry);
+    bool mountIsTemporary(quint64 mountId);
+
+    QByteArray m_folder;
+    DIR* m_dir = nullptr;
+    int m_error = 0;
+    int m_skippedFolderError = 0;
+    bool m_temporary = false;
+    bool m_haveMountId = false;
+    quint64 m_mountId = 0;
+    quint32 m_devMajor = 0;
+    quint32 m_devMinor = 0;
+    std::vector<QByteArray> m_names;
+    std::vector<unsigned char> m_types; // d_type of each name (DT_UNKNOWN where not told)
+    std::vector<QString> m_shown;
+    std::vector<QString> m_alternates;
+    std::size_t m_next = 0;
+    bool m_mountsRead = false;
+    std::vector<std::pair<quint64, bool>> m_mountTemporary; // every mount: id, memory-backed
+};
+
+struct SearchError {
+    int number = 0; // errno; 0 when the folder was read in full
+    QString text;
+};
+
+// Every entry of `folder`, in the file system's order.
+std::vector<DirEntry> readFolder(const QByteArray& folder, SearchError& error);
+std::vector<DirEntry> readFolder(const QString& folder, SearchError& error);
+
+// The subfolders of `folder` (entries with the directory attribute; mount points included, links
+// to folders not), sorted ascending by long name comparing character codes, so upper-case letters
+// come before lower-case ones. When the folder was read but an entry could not be examined, the
+// list may lack that entry: `error` then holds its errno.
+std::vector<DirEntry> listSubfolders(const QByteArray& folder, SearchError& error);
+std::vector<DirEntry> listSubfolders(const QString& folder, SearchError& error);
+
+// `folder` + "/" + `name`, without doubling a "/" that `folder` already ends in.
+QByteArray childPath(const QByteArray& folder, const QByteArray& name);
+
+} // namespace zek::platform

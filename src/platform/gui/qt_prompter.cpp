@@ -1,0 +1,179 @@
+#include "platform/gui/qt_prompter.h"
+
+#include "app/gui/pathdlg.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPushButton>
+
+namespace zek::platform {
+
+namespace {
+
+// In the order the classic box shows them, so the default-button bits can pick one.
+QList<QMessageBox::StandardButton> buttonsOf(int style) {
+    switch (style & 7) {
+    case MbOkCancel:
+        return {QMessageBox::Ok, QMessageBox::Cancel};
+    case MbAbortRetryIgnore:
+        return {QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore};
+    case MbYesNoCancel:
+        return {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+    case MbYesNo:
+        return {QMessageBox::Yes, QMessageBox::No};
+    case MbRetryCancel:
+        return {QMessageBox::Retry, QMessageBox::Cancel};
+    default:
+        return {QMessageBox::Ok};
+    }
+}
+
+QMessageBox::Icon iconOf(int style) {
+    switch (style & 0x70) {
+    case MbCritical:
+        return QMessageBox::Critical;
+    case MbQuestion:
+        return QMessageBox::Question;
+    case MbExclamation:
+        return QMessageBox::Warning;
+    case MbInformation:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+int idOf(QMessageBox::StandardButton button) {
+    switch (button) {
+    case QMessageBox::Ok:
+        return IdOk;
+    case QMessageBox::Cancel:
+        return IdCancel;
+    case QMessageBox::Abort:
+        return IdAbort;
+    case QMessageBox::Retry:
+        return IdRetry;
+    case QMessageBox::Ignore:
+        return IdIgnore;
+    case QMessageBox::Yes:
+        return IdYes;
+    case QMessageBox::No:
+        return IdNo;
+    default:
+        return IdCancel;
+    }
+}
+
+// Proposed names such as "*.ZEK" are patterns, not files: the filter already shows them.
+bool isPattern(const QString& name) {
+    return name.contains('*') || name.contains('?');
+}
+
+std::optional<QString> runFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(dialogParent(), request.title, request.initialFolder);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (!request.filter.isEmpty())
+        dialog.setNameFilter(request.filter);
+    if (!request.defaultExtension.isEmpty())
+        dialog.setDefaultSuffix(request.defaultExtension.toLower());
+    if (!request.fileName.isEmpty() && !isPattern(request.fileName))
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty())
+        return std::nullopt;
+    return files.first();
+}
+
+} // namespace
+
+QWidget* dialogParent() {
+    if (QWidget* active = QApplication::activeModalWidget())
+        return active;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->isWindow() && !w->inherits("QMenu"))
+            return w;
+    }
+    return nullptr;
+}
+
+int closedWithoutButton(int style) {
+    switch (style & 7) {
+    case MbOkOnly:
+        return IdOk;
+    case MbYesNo:
+        return IdNo;
+    case MbAbortRetryIgnore:
+        return IdAbort;
+    default:
+        return IdCancel;
+    }
+}
+
+QString messageText(const QString& text) {
+    QString shown = text;
+    shown.remove('\r');
+    return shown;
+}
+
+int QtPrompter::message(const QString& text, int style, const QString& title) {
+    QMessageBox box(dialogParent());
+    box.setWindowTitle(title.isEmpty() ? DefaultMessageTitle : title);
+    box.setText(messageText(text));
+    box.setIcon(iconOf(style));
+    const QList<QMessageBox::StandardButton> buttons = buttonsOf(style);
+    QMessageBox::StandardButtons set;
+    for (QMessageBox::StandardButton b : buttons)
+        set |= b;
+    box.setStandardButtons(set);
+    const int defaultIndex = (style & 0x300) >> 8;
+    box.setDefaultButton(buttons.value(defaultIndex, buttons.first()));
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    if (!clicked)
+        return closedWithoutButton(style);
+    const QMessageBox::StandardButton which = box.standardButton(clicked);
+    return which == QMessageBox::NoButton ? closedWithoutButton(style) : idOf(which);
+}
+
+std::optional<QString> QtPrompter::openFileName(const FileDialogRequest& request) {
+    return runFileDialog(request, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> QtPrompter::saveFileName(const FileDialogRequest& request) {
+    return runFileDialog(request, QFileDialog::AcceptSave);
+}
+
+QPrinter& QtPrompter::printer() {
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_printer;
+}
+
+bool QtPrompter::printSetup() {
+    QPrintDialog dialog(&printer(), dialogParent());
+    dialog.setWindowTitle("Print Setup");
+    // Setting up chooses the printer and its paper; page ranges and copies belong to printing.
+    dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<QString> QtPrompter::workDirectory(const WorkDirectoryRequest& request) {
+    PathDlg dialog(dialogParent());
+    dialog.setTexts(request.title, request.prompt, request.label, request.proposal);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.directory();
+}
+
+int QtPrompter::position(const PositionRequest&) {
+    return 0;
+}
+
+} // namespace zek::platform

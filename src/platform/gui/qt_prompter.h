@@ -1,0 +1,49 @@
+// The prompter the program installs: real message boxes and dialogs.
+#pragma once
+
+#include "platform/prompt.h"
+
+#include <QPrinter>
+
+#include <memory>
+
+class QWidget;
+
+namespace zek::platform {
+
+class QtPrompter : public Prompter {
+public:
+    QtPrompter() = default;
+
+    // The classic style maps to a QMessageBox: button set in the low three bits, the icon in 16..64,
+    // the default button in 0x100 (second) or 0x200 (third). Carriage returns are dropped from the
+    // text, since the program's texts end lines with CR LF.
+    int message(const QString& text, int style, const QString& title) override;
+    std::optional<QString> openFileName(const FileDialogRequest& request) override;
+    std::optional<QString> saveFileName(const FileDialogRequest& request) override;
+    // The printer dialog in set-up mode on the program's printer.
+    bool printSetup() override;
+    // The work-directory dialog (PathDlg), modal, with the proposal selected.
+    std::optional<QString> workDirectory(const WorkDirectoryRequest& request) override;
+    // The position dialog is not built yet: always Cancel.
+    int position(const PositionRequest& request) override;
+
+    // The printer that Print Setup configures and printing uses; made on first use, because asking
+    // the print system for its printers takes a moment.
+    QPrinter& printer();
+
+private:
+    std::unique_ptr<QPrinter> m_printer;
+};
+
+// The window the dialogs belong to: the active window, else the first visible top-level one.
+QWidget* dialogParent();
+
+// The Id* constant for a style's button set when a box is closed without a button (Escape or the
+// close box where the box has no Cancel).
+int closedWithoutButton(int style);
+
+// A message text as shown: line ends without carriage returns.
+QString messageText(const QString& text);
+
+} // namespace zek::platform

@@ -1,0 +1,91 @@
+#include "query/query_line.h"
+
+namespace zek {
+
+const QStringList& conditionFieldList() {
+    static const QStringList list{
+        "",         "LONGPATH", "PATH",         "LONGNAME",     "NAME",       "EXTENSION",  "SIZE",
+        "DATE",     "TIME",     "CREATIONDATE", "CREATIONTIME", "ACCESSDATE", "ACCESSTIME", "ARCHIVE",
+        "READONLY", "HIDDEN",   "SYSTEM",       "DIRECTORY",    "COMPRESSED", "TEMPORARY"};
+    return list;
+}
+
+const QStringList& connectionList() {
+    static const QStringList list{"", "AND", "OR", "AND NOT", "OR NOT"};
+    return list;
+}
+
+FieldKind fieldKind(const QString& fieldName) {
+    const QString f = fieldName.trimmed();
+    if (f.isEmpty())
+        return FieldKind::None;
+    if (f == "LONGPATH" || f == "PATH" || f == "LONGNAME" || f == "NAME" || f == "EXTENSION")
+        return FieldKind::Text;
+    if (f == "SIZE")
+        return FieldKind::Size;
+    if (f == "DATE" || f == "CREATIONDATE" || f == "ACCESSDATE")
+        return FieldKind::Date;
+    if (f == "TIME" || f == "CREATIONTIME" || f == "ACCESSTIME")
+        return FieldKind::Time;
+    if (f == "ARCHIVE" || f == "READONLY" || f == "HIDDEN" || f == "SYSTEM" || f == "DIRECTORY" ||
+        f == "COMPRESSED" || f == "TEMPORARY")
+        return FieldKind::Attribute;
+    return FieldKind::None;
+}
+
+namespace {
+
+int trimmedPosition(const QStringList& list, const QString& text) {
+    const QString wanted = text.trimmed();
+    for (int i = 0; i < list.size(); ++i) {
+        if (list[i].trimmed() == wanted)
+            return i;
+    }
+    return 0;
+}
+
+} // namespace
+
+void restoreLinePositions(QueryLine& line, const QString& storedValueChoice) {
+    line.fieldIndex = trimmedPosition(conditionFieldList(), line.field);
+    const FieldKind kind = fieldKind(line.field);
+    const QString eval = line.evaluation.trimmed();
+    switch (kind) {
+    case FieldKind::None:
+        line.evaluation.clear();
+        line.evaluationIndex = 0;
+        break;
+    case FieldKind::Text:
+    case FieldKind::Attribute:
+        line.evaluationIndex = (eval == "NOT =" || eval == "NOT LIKE") ? 1 : 0;
+        break;
+    case FieldKind::Size:
+    case FieldKind::Date:
+    case FieldKind::Time: {
+        static const QStringList evaluations{"=", "NOT =", "<", "<=", ">", ">="};
+        const int pos = static_cast<int>(evaluations.indexOf(eval));
+        line.evaluationIndex = pos < 0 ? 0 : pos;
+        break;
+    }
+    }
+    // Time lines on a 12-hour clock get their AM/PM position when the grid shows them.
+    if (kind == FieldKind::Size) {
+        const QString stored = storedValueChoice.trimmed();
+        if (stored == "1") {
+            line.valueChoice = "KB";
+            line.valueChoiceIndex = 1;
+        } else if (stored == "2") {
+            line.valueChoice = "MB";
+            line.valueChoiceIndex = 2;
+        } else {
+            line.valueChoice = "  ";
+            line.valueChoiceIndex = 0;
+        }
+    } else {
+        line.valueChoice.clear();
+        line.valueChoiceIndex = -1;
+    }
+    line.connectionIndex = trimmedPosition(connectionList(), line.connection);
+}
+
+} // namespace zek

@@ -1,0 +1,622 @@
+// The start window and the main window, driven through a scripted prompter in a private home.
+#include "app/gui/help_window.h"
+#include "app/gui/mdiform1.h"
+#include "app/gui/zekstart.h"
+#include "app/startup.h"
+#include "platform/host_paths.h"
+#include "platform/instance_lock.h"
+#include "platform/profile.h"
+#include "support/scripted_prompter.h"
+#include "support/test_env.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTest>
+#include <QTextBrowser>
+#include <QToolBar>
+
+#include <memory>
+
+using namespace zek;
+using platform::IdCancel;
+using platform::IdNo;
+using platform::IdOk;
+using platform::IdYes;
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+
+QString ini() {
+    return platform::settingsFileName();
+}
+
+QString iniValue(const QString& section, const QString& key) {
+    return platform::getPrivateProfileString(section, key, "<missing>", ini());
+}
+
+QStringList visibleTopLevels() {
+    QStringList names;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible())
+            names.append(w->objectName().isEmpty() ? w->metaObject()->className() : w->objectName());
+    }
+    return names;
+}
+
+int indexOfText(const test::ScriptedPrompter& p, const QString& text) {
+    for (int i = 0; i < p.messages.size(); ++i) {
+        if (p.messages[i].text == text)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TestEnvironment> env;
+    std::unique_ptr<test::ScriptedPrompter> prompter;
+
+    void useWorkDirectory() {
+        QVERIFY(
+            platform::writePrivateProfileString("Global", "DefaultDirectory", env->workDirectory(), ini()));
+    }
+
+    // Runs the start-up to its end or to an idle main window.
+    void runStart(ZEKSTART& start) {
+        start.setAssociationCaches(platform::CacheUpdate::Skip);
+        start.show();
+        QTRY_VERIFY(start.hasFinished() ||
+                    (start.mainWindow() && start.mainWindow()->status() == "ZEK 32-bit version"));
+    }
+
+private Q_SLOTS:
+    void init() {
+        // Before anything else: the configuration, data and runtime folders and HOME are private.
+        env = std::make_unique<test::TestEnvironment>();
+        prompter = std::make_unique<test::ScriptedPrompter>();
+    }
+
+    void cleanup() {
+        prompter.reset();
+        env.reset();
+        QVERIFY2(visibleTopLevels().isEmpty(), qPrintable(visibleTopLevels().join(", ")));
+    }
+
+    void menusToolbarAndStatusBar() {
+        AppState app;
+        MDIForm1 main(app);
+        QCOMPARE(main.objectName(), "MDIForm1");
+        QCOMPARE(main.windowTitle(), "ZEK");
+        QVERIFY(qobject_cast<QMdiArea*>(main.centralWidget()));
+
+        const QList<QPair<QString, QString>> items = {
+            {"Menu_File", "&File"},
+            {"Menu_File_New", "&New"},
+            {"Menu_File_Open", "&Open..."},
+            {"Menu_File_Save", "&Save"},
+            {"Menu_File_SaveAs", "Save &As..."},
+            {"Menu_File_Print", "&Print..."},
+            {"Menu_File_Print_Detail", "&Detail Report"},
+            {"Menu_File_Print_Summary", "&Summary Report"},
+            {"Menu_File_PrintSetup", "Print Set&up..."},
+            {"Menu_File_Exit", "E&xit"},
+            {"Menu_Edit", "&Edit"},
+            {"Menu_Edit_Cut", "Cu&t"},
+            {"Menu_Edit_Copy", "&Copy"},
+            {"Menu_Edit_Copy_Selection", "Selection"},
+            {"Menu_Edit_Copy_Page", "Page"},
+            {"Menu_Edit_Paste", "&Paste"},
+            {"Menu_Edit_Add", "&Add New Entry"},
+            {"Menu_Edit_Insert", "&Insert Entry"},
+            {"Menu_Edit_Delete", "&Delete Entry"},
+            {"Menu_Window", "&Window"},
+            {"Menu_Window_Cascade", "&Cascade"},
+            {"Menu_Window_Tile_Horizontal", "&Tile Horizontal"},
+            {"Menu_Window_Tile_Vertical", "Tile &Vertical"},
+            {"Menu_Window_ArrangeIcons", "&Arrange Icons"},
+            {"Menu_Window_SS", "&Save Settings on Exit"},
+            {"Menu_Help", "&Help"},
+            {"Menu_Help_Topics", "&Help Topics"},
+            {"Menu_Help_Tip", "Ti&p of the Day..."},
+            {"Menu_Help_About", "&About"},
+        };
+        for (const auto& [name, caption] : items) {
+            const QList<QAction*> found = main.findChildren<QAction*>(name);
+            QVERIFY2(found.size() == 1, qPrintable(name));
+            QCOMPARE(found.first()->text(), caption);
+        }
+        // Menus with items are menus under their own name too.
+        for (const char* name :
+             {"Menu_File", "Menu_File_Print", "Menu_Edit", "Menu_Edit_Copy", "Menu_Window", "Menu_Help"})
+            QVERIFY2(main.findChild<QMenu*>(name), name);
+
+        // The File menu in order: the recent-file separator follows Exit.
+        QStringList fileOrder;
+        for (QAction* a : main.findChild<QMenu*>("Menu_File")->actions())
+            fileOrder.append(a->isSeparator() && a->objectName().isEmpty() ? "-" : a->objectName());
+        QCOMPARE(fileOrder, QStringList({"Menu_File_New", "Menu_File_Open", "Menu_File_Save",
+                                         "Menu_File_SaveAs", "-", "Menu_File_Print", "Menu_File_PrintSetup",
+                                         "-", "Menu_File_Exit", "mnuFileArray_0"}));
+        QStringList editOrder;
+        for (QAction* a : main.findChild<QMenu*>("Menu_Edit")->actions())
+            editOrder.append(a->objectName());
+        QCOMPARE(editOrder,
+                 QStringList({"Menu_Edit_Cut", "Menu_Edit_Copy", "Menu_Edit_Paste", "Menu_Edit_Hyphen",
+                              "Menu_Edit_Add", "Menu_Edit_Insert", "Menu_Edit_Delete"}));
+
+        auto action = [&](const char* name) { return main.findChild<QAction*>(name); };
+        QVERIFY(action("mnuFileArray_0")->isSeparator());
+        QVERIFY(!action("mnuFileArray_0")->isVisible());
+        QVERIFY(action("Menu_Edit_Hyphen")->isSeparator());
+        for (const char* name : {"Menu_Edit_Hyphen", "Menu_Edit_Add", "Menu_Edit_Insert", "Menu_Edit_Delete"})
+            QVERIFY2(!action(name)->isVisible(), name);
+        main.setEntryItemsVisible(true);
+        QVERIFY(action("Menu_Edit_Add")->isVisible());
+        QVERIFY(action("Menu_Edit_Hyphen")->isVisible());
+        QVERIFY(action("Menu_Window_SS")->isCheckable());
+        QVERIFY(!action("Menu_Window_SS")->isChecked());
+        // No report exists yet: nothing to print.
+        for (const char* name :
+             {"Menu_File_Print", "Menu_File_Print_Detail", "Menu_File_Print_Summary", "print"})
+            QVERIFY2(!action(name)->isEnabled(), name);
+        QVERIFY(action("Menu_File_PrintSetup")->isEnabled());
+
+        auto* toolbar = main.findChild<QToolBar*>("Toolbar1");
+        QVERIFY(toolbar);
+        QStringList keys, tips;
+        for (QAction* a : toolbar->actions()) {
+            keys.append(a->isSeparator() ? "-" : a->objectName());
+            if (!a->isSeparator()) {
+                tips.append(a->toolTip());
+                QVERIFY2(!a->icon().isNull(), qPrintable(a->objectName()));
+            }
+        }
+        QCOMPARE(keys, QStringList({"new", "open", "save", "-", "print", "-", "cut", "copy", "paste"}));
+        QCOMPARE(tips, QStringList({"New Database", "Open Existing Database", "Save Database", "Print Report",
+                                    "Cut", "Copy", "Paste"}));
+
+        auto* bar = main.findChild<QStatusBar*>("StatusBar1");
+        QVERIFY(bar);
+        QStringList panels;
+        for (QLabel* label : bar->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly))
+            panels.append(label->objectName());
+        QCOMPARE(panels, QStringList({"status", "CAPS", "NUM", "INS", "time", "date"}));
+        QVERIFY(!main.findChild<QLabel*>("time")->text().isEmpty());
+        QVERIFY(!main.findChild<QLabel*>("date")->text().isEmpty());
+        main.setStatus("Working");
+        QCOMPARE(main.findChild<QLabel*>("status")->text(), "Working");
+    }
+
+    void missingOrDeletedWorkDirectoryAsks_data() {
+        QTest::addColumn<QString>("defaultDirectory");
+        QTest::newRow("no settings file") << QString();
+        QTest::newRow("deleted directory") << "gone";
+    }
+
+    void missingOrDeletedWorkDirectoryAsks() {
+        QFETCH(QString, defaultDirectory);
+        if (!defaultDirectory.isEmpty()) {
+            platform::writePrivateProfileString("Global", "DefaultDirectory", env->path(defaultDirectory),
+                                                ini());
+        }
+        AppState app;
+        ZEKSTART start(app);
+        QCOMPARE(start.objectName(), "ZEKSTART");
+        // Exit in the work-directory dialog (the script's default answer).
+        runStart(start);
+        QVERIFY(start.hasFinished());
+        QCOMPARE(start.exitCode(), ExitNormal);
+        QVERIFY(!start.mainWindow());
+        QCOMPARE(prompter->workDirectoryRequests.size(), 1);
+        const platform::WorkDirectoryRequest& request = prompter->workDirectoryRequests.first();
+        QCOMPARE(request.title, "Setup Workdirectory ZEK");
+        QCOMPARE(request.prompt,
+                 "If you want to change the default Workdirectory of ZEK, type the name of the directory.");
+        QCOMPARE(request.label, "Workdirectory:");
+        QCOMPARE(request.proposal, proposedWorkDirectory());
+        QVERIFY(prompter->messages.isEmpty());
+        // The association was written when the start window showed.
+        QVERIFY(QFile::exists(platform::dataHome() + "/mime/packages/zek.xml"));
+        QVERIFY(QFile::exists(platform::dataHome() + "/applications/zek.desktop"));
+    }
+
+    void uncreatableDirectoryIsRefusedAndAskedAgain() {
+        QFile blocker(env->path("plainfile"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString typed = env->path("plainfile/zekwork");
+        prompter->workDirectoryAnswers = {typed, std::nullopt};
+        AppState app;
+        ZEKSTART start(app);
+        runStart(start);
+        QVERIFY(start.hasFinished());
+        QVERIFY(!start.mainWindow());
+        QCOMPARE(prompter->messages.size(), 2);
+        QCOMPARE(prompter->messages[0].text, "I am sorry, but I couldn't create the subdirectory " + typed +
+                                                 ", please specify a new one.");
+        QCOMPARE(prompter->messages[0].title, "Create Directory");
+        QCOMPARE(prompter->messages[0].style, platform::MbCritical);
+        QCOMPARE(prompter->messages[1].text, "Not a valid path.");
+        QCOMPARE(prompter->messages[1].title, "Setup Workdirectory ZEK");
+        QCOMPARE(prompter->messages[1].style, platform::MbExclamation);
+        // Asked again with the typed text.
+        QCOMPARE(prompter->workDirectoryRequests.size(), 2);
+        QCOMPARE(prompter->workDirectoryRequests[1].proposal, typed);
+        QCOMPARE(iniValue("Global", "DefaultDirectory"), "<missing>");
+    }
+
+    void typedDirectoryIsCreatedAndStartupGoesOn() {
+        const QString typed = env->path("new/zek work");
+        prompter->workDirectoryAnswers = {typed};
+        AppState app;
+        ZEKSTART start(app);
+        runStart(start);
+        QVERIFY(!start.hasFinished());
+        QVERIFY(start.mainWindow() && start.mainWindow()->isVisible());
+        QVERIFY(!start.isVisible());
+        QCOMPARE(iniValue("Global", "DefaultDirectory"), typed);
+        QCOMPARE(app.work.workDirectory, typed);
+        QCOMPARE(app.work.activeFileName, typed + "/work.zek");
+        QVERIFY(QFile::exists(typed + "/work.zek"));
+        start.mainWindow()->close();
+        QVERIFY(start.hasFinished());
+    }
+
+    void secondInstanceIsRefused() {
+        platform::InstanceLock other;
+        QVERIFY(other.acquire());
+        useWorkDirectory();
+        AppState app;
+        ZEKSTART start(app);
+        QSignalSpy finished(&start, &ZEKSTART::finished);
+        runStart(start);
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(finished.first().first().toInt(), ExitAlreadyRunning);
+        QVERIFY(!start.mainWindow());
+        QCOMPARE(prompter->messages.size(), 1);
+        QCOMPARE(prompter->messages[0].text, "ZEK already running, only one copy can be active.");
+        QCOMPARE(prompter->messages[0].style, platform::MbExclamation);
+        QCOMPARE(prompter->messages[0].title, "ZEK");
+        QVERIFY(prompter->workDirectoryRequests.isEmpty());
+    }
+
+    void startupOpensWorkingCopyAndStatusSteps() {
+        useWorkDirectory();
+        AppState app;
+        ZEKSTART start(app);
+        runStart(start);
+        MDIForm1* main = start.mainWindow();
+        QVERIFY(main && main->isVisible());
+        QCOMPARE(main->status(), "ZEK 32-bit version");
+        QVERIFY(app.work.databaseOpen);
+        QCOMPARE(app.work.activeFileName, env->workDirectory() + "/work.zek");
+        QCOMPARE(app.iniFileName, ini());
+        // The help file is not beside the test program: the warning, once, and nothing else.
+        QCOMPARE(prompter->texts(),
+                 QStringList({"ZEK.HLP not found in your path." + CrLf + CrLf +
+                              "Windows searches your PATH environment variable for help files, "
+                              "so you need to copy ZEK.HLP to a directory included in your "
+                              "PATH if you wish to obtain help while running ZEK."}));
+        // Centred in the work area.
+        const QRect area = main->screen()->availableGeometry();
+        QVERIFY(qAbs(main->frameGeometry().center().x() - area.center().x()) <= 20);
+        // Help Topics without a help file does nothing.
+        main->findChild<QAction*>("Menu_Help_Topics")->trigger();
+        QVERIFY(!main->findChild<HelpWindow*>() && visibleTopLevels() == QStringList({"MDIForm1"}));
+        main->close();
+        QVERIFY(start.hasFinished());
+        QVERIFY(!app.work.databaseOpen);
+    }
+
+    void badArgumentOffersInit() {
+        useWorkDirectory();
+        AppState app;
+        const QString missing = env->path("missing.zek");
+        ZEKSTART start(app, "  " + missing + " ");
+        runStart(start);
+        QVERIFY(start.mainWindow());
+        const int retry = indexOfText(*prompter, "The \"LOAD\" operation failed." + CrLf +
+                                                     "Retry \"INIT\" or press Cancel to end ZEK.");
+        QVERIFY2(retry >= 0, qPrintable(prompter->texts().join("\n")));
+        QCOMPARE(prompter->messages[retry].title, "ZEK Initialisation Error");
+        QCOMPARE(prompter->messages[retry].style, platform::MbOkCancel + platform::MbCritical);
+        QVERIFY(prompter->messages[retry - 1].text.startsWith("Error during open ZEK database: " + missing));
+        // OK started a new working copy.
+        QCOMPARE(app.work.activeFileName, env->workDirectory() + "/work.zek");
+        start.mainWindow()->close();
+    }
+
+    void argumentOpensThatFile() {
+        useWorkDirectory();
+        // A work file saved by an earlier run.
+        const QString saved = env->path("saved.zek");
+        {
+            AppState first;
+            ZEKSTART start(first);
+            runStart(start);
+            prompter->saveAnswers = {saved};
+            start.mainWindow()->findChild<QAction*>("Menu_File_SaveAs")->trigger();
+            QVERIFY(QFile::exists(saved));
+            start.mainWindow()->close();
+        }
+        prompter->clear();
+        AppState app;
+        ZEKSTART start(app, saved);
+        runStart(start);
+        QCOMPARE(app.work.activeFileName, saved);
+        QVERIFY(indexOfText(*prompter, "The \"LOAD\" operation failed." + CrLf +
+                                           "Retry \"INIT\" or press Cancel to end ZEK.") < 0);
+        QCOMPARE(start.mainWindow()->findChild<QAction*>("mnuFileArray_1")->text(), "&1 " + saved);
+        start.mainWindow()->close();
+    }
+
+    void failedStartupCancelEndsProgram() {
+        useWorkDirectory();
+        // A template that is no database: every INIT fails.
+        QFile broken(env->workDirectory() + "/default.zek");
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("not a database");
+        broken.close();
+        // The help warning, then per attempt the open error and the retry box: OK once, then Cancel.
+        prompter->messageAnswers = {IdOk, IdOk, IdOk, IdOk, IdCancel};
+        AppState app;
+        ZEKSTART start(app);
+        runStart(start);
+        QTRY_VERIFY(start.hasFinished());
+        const QString retryText =
+            "The \"INIT\" operation failed." + CrLf + "Retry \"INIT\" or press Cancel to end ZEK.";
+        QCOMPARE(prompter->texts().count(retryText), 2);
+        QVERIFY(!start.mainWindow()->isVisible());
+        QVERIFY(!app.work.databaseOpen);
+    }
+
+    void exitWithChangesAsksToSave_data() {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("No") << IdNo;
+        QTest::newRow("Yes") << IdYes;
+    }
+
+    void exitWithChangesAsksToSave() {
+        QFETCH(int, answer);
+        useWorkDirectory();
+        platform::writePrivateProfileString("Recent File List", "SizeOfMRUList", "4", ini());
+        AppState app;
+        ZEKSTART start(app);
+        runStart(start);
+        MDIForm1* main = start.mainWindow();
+        QVERIFY(main);
+        app.work.settings.folders.append("/srv/data", "/srv/data");
+        const QString active = app.work.activeFileName;
+        prompter->clear();
+        prompter->messageAnswers = {answer};
+        const QString target = env->path("inventory.zek");
+        prompter->saveAnswers = {target};
+        QSignalSpy finished(&start, &ZEKSTART::finished);
+        main->findChild<QAction*>("Menu_File_Exit")->trigger();
+        QCOMPARE(prompter->messages.size(), 1);
+        QCOMPARE(prompter->messages[0].text, "Save active " + active + " ZEK database?");
+        QCOMPARE(prompter->messages[0].title, "Save changes");
+        QCOMPARE(prompter->messages[0].style, platform::MbYesNo + platform::MbExclamation);
+        QVERIFY(!main->isVisible());
+        QCOMPARE(finished.size(), 1);
+        QVERIFY(!app.work.databaseOpen);
+        if (answer == IdYes) {
+            // The working copy itself is active: Save asks for a name, and the saved file is the
+            // first recent file written at exit.
+            QCOMPARE(prompter->saveRequests.size(), 1);
+            QCOMPARE(prompter->saveRequests[0].fileName, "ZEKDB.ZEK");
+            QVERIFY(QFile::exists(target));
+            QCOMPARE(iniValue("Recent File List", "File1"), target);
+        } else {
+            QVERIFY(prompter->saveRequests.isEmpty());
+            QVERIFY(!QFile::exists(target));
+        }
+    }
+
+    void exitWithoutChangesAsksNothing() {
+        useWorkDirectory();
+        AppState app;
+        ZEKSTART start(app);
+        runStart(start);
+        prompter->clear();
+        start.mainWindow()->close();
+        QVERIFY(prompter->messages.isEmpty());
+        QVERIFY(start.hasFinished());
+    }
+
+    void saveSettingsOnExitIsWrittenAtOnce() {
+        useWorkDirectory();
+        platform::writePrivateProfileString("Global", "SaveSettingsOnExit", "-1", ini());
+        AppState app;
+        ZEKSTART start(app);
+        runStart(start);
+        QAction* ss = start.mainWindow()->findChild<QAction*>("Menu_Window_SS");
+        QVERIFY(ss->isChecked());
+        ss->trigger();
+        QVERIFY(!ss->isChecked());
+        QCOMPARE(iniValue("Global", "SaveSettingsOnExit"), "0");
+        ss->trigger();
+        QCOMPARE(iniValue("Global", "SaveSettingsOnExit"), "-1");
+        start.mainWindow()->close();
+    }
+
+    void recentFileEntryOpensOrOffersNew() {
+        useWorkDirectory();
+        const QString gone = env->path("gone.zek");
+        platform::writePrivateProfileString("Recent File List", "SizeOfMRUList", "4", ini());
+        platform::writePrivateProfileString("Recent File List", "File1", gone, ini());
+        AppState app;
+        ZEKSTART start(app);
+        runStart(start);
+        MDIForm1* main = start.mainWindow();
+        QAction* separator = main->findChild<QAction*>("mnuFileArray_0");
+        QVERIFY(separator->isVisible());
+        QAction* entry = main->findChild<QAction*>("mnuFileArray_1");
+        QVERIFY(entry);
+        QCOMPARE(entry->text(), "&1 " + gone);
+        QVERIFY(!main->findChild<QAction*>("mnuFileArray_2"));
+
+        prompter->clear();
+        entry->trigger();
+        const QString retryText =
+            "The \"OPEN\" operation failed." + CrLf + "Try \"NEW\" or press Cancel to end ZEK.";
+        QVERIFY2(prompter->texts().contains(retryText), qPrintable(prompter->texts().join("\n")));
+        // OK ran New: the working copy is open again.
+        QCOMPARE(app.work.activeFileName, env->workDirectory() + "/work.zek");
+
+        // A file saved under a new name joins the list at the top.
+        const QString saved = env->path("second.zek");
+        prompter->saveAnswers = {saved};
+        main->findChild<QAction*>("Menu_File_SaveAs")->trigger();
+        QCOMPARE(main->findChild<QAction*>("mnuFileArray_1")->text(), "&1 " + saved);
+        QCOMPARE(main->findChild<QAction*>("mnuFileArray_2")->text(), "&2 " + gone);
+        main->close();
+        QCOMPARE(iniValue("Recent File List", "File1"), saved);
+        QCOMPARE(iniValue("Recent File List", "File2"), gone);
+    }
+
+    void openAsksWithItsDialogAndCancelDoesNothing() {
+        useWorkDirectory();
+        AppState app;
+        ZEKSTART start(app);
+        runStart(start);
+        prompter->clear();
+        start.mainWindow()->findChild<QAction*>("open")->trigger();
+        QCOMPARE(prompter->openRequests.size(), 1);
+        const platform::FileDialogRequest& r = prompter->openRequests[0];
+        QCOMPARE(r.title, "Open ZEK database");
+        QCOMPARE(r.initialFolder, env->workDirectory());
+        QCOMPARE(r.fileName, "*.ZEK");
+        QCOMPARE(r.filter, "ZEK database (*.zek)");
+        QCOMPARE(r.defaultExtension, "ZEK");
+        QVERIFY(prompter->messages.isEmpty());
+        QCOMPARE(app.work.activeFileName, env->workDirectory() + "/work.zek");
+        QVERIFY(app.work.databaseOpen);
+
+        start.mainWindow()->findChild<QAction*>("Menu_File_PrintSetup")->trigger();
+        QCOMPARE(prompter->printSetupCount, 1);
+        start.mainWindow()->close();
+    }
+
+    void copyFromActiveGridAndInsertKey() {
+        AppState app;
+        MDIForm1 main(app);
+        main.show();
+        auto* grid = new QTableWidget(3, 2);
+        grid->setObjectName("Grid1");
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 2; ++c)
+                grid->setItem(r, c, new QTableWidgetItem(QString("r%1c%2").arg(r).arg(c)));
+        QMdiSubWindow* sub = main.mdiArea()->addSubWindow(grid);
+        sub->show();
+        main.mdiArea()->setActiveSubWindow(sub);
+        grid->setCurrentCell(2, 1);
+        grid->clearSelection();
+        grid->setRangeSelected(QTableWidgetSelectionRange(1, 0, 2, 1), true);
+
+        QApplication::clipboard()->clear();
+        main.findChild<QAction*>("Menu_Edit_Copy_Selection")->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), "r1c0\tr1c1\nr2c0\tr2c1");
+
+        main.findChild<QAction*>("Menu_Edit_Copy_Page")->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), "r0c0\tr0c1\nr1c0\tr1c1\nr2c0\tr2c1");
+        QCOMPARE(grid->currentRow(), 2);
+        QCOMPARE(grid->currentColumn(), 1);
+
+        // The Insert key switches the INS panel.
+        QApplication::setActiveWindow(&main);
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        QLabel* ins = main.findChild<QLabel*>("INS");
+        QVERIFY(ins->isEnabled());
+        QTest::keyClick(grid, Qt::Key_Insert);
+        QVERIFY(!ins->isEnabled());
+        QTest::keyClick(grid, Qt::Key_Insert);
+        QVERIFY(ins->isEnabled());
+
+        // Without a grid in front, nothing is copied.
+        auto* other = main.mdiArea()->addSubWindow(new QWidget);
+        other->show();
+        main.mdiArea()->setActiveSubWindow(other);
+        QApplication::clipboard()->setText("kept");
+        main.findChild<QAction*>("Menu_Edit_Copy_Page")->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), "kept");
+        main.close();
+    }
+
+    void tileArrangesWindowsWithoutOverlap() {
+        AppState app;
+        MDIForm1 main(app);
+        main.resize(800, 600);
+        main.show();
+        QList<QMdiSubWindow*> subs;
+        for (int i = 0; i < 3; ++i) {
+            subs.append(main.mdiArea()->addSubWindow(new QWidget));
+            subs.last()->show();
+        }
+        const QRect area = main.mdiArea()->viewport()->rect();
+        main.findChild<QAction*>("Menu_Window_Tile_Horizontal")->trigger();
+        for (QMdiSubWindow* s : subs)
+            QCOMPARE(s->width(), area.width());
+        QCOMPARE(subs[0]->geometry().bottom() + 1, subs[1]->geometry().top());
+        main.findChild<QAction*>("Menu_Window_Tile_Vertical")->trigger();
+        for (QMdiSubWindow* s : subs)
+            QCOMPARE(s->height(), area.height());
+        QCOMPARE(subs[0]->geometry().right() + 1, subs[1]->geometry().left());
+        main.close();
+    }
+
+    void helpTopicsShowsTheHelpFileAndExitClosesIt() {
+        useWorkDirectory();
+        AppState app;
+        ZEKSTART start(app);
+        runStart(start);
+        MDIForm1* main = start.mainWindow();
+        if (qEnvironmentVariableIsEmpty("ZEK_TEST_SOURCE_DIR"))
+            QSKIP("ZEK_TEST_SOURCE_DIR not set (run through ctest)");
+        app.helpFileName = qEnvironmentVariable("ZEK_TEST_SOURCE_DIR") + "/docs/ZEK.HLP";
+        QVERIFY(QFile::exists(app.helpFileName));
+        main->findChild<QAction*>("Menu_Help_Topics")->trigger();
+        auto* help = qobject_cast<HelpWindow*>(QApplication::activeWindow());
+        if (!help) {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                help = help ? help : qobject_cast<HelpWindow*>(w);
+        }
+        QVERIFY(help && help->isVisible());
+        QCOMPARE(help->windowTitle(), "ZEK Help");
+        QVERIFY(help->browser()->toPlainText().contains("New, Open and Save"));
+        main->close();
+        QVERIFY(!help->isVisible());
+    }
+
+    // Run with ZEK_SCREENSHOT=<file.png> to picture the main window.
+    void screenshot() {
+        const QString target = qEnvironmentVariable("ZEK_SCREENSHOT");
+        if (target.isEmpty())
+            QSKIP("ZEK_SCREENSHOT not set");
+        useWorkDirectory();
+        AppState app;
+        ZEKSTART start(app);
+        runStart(start);
+        MDIForm1* main = start.mainWindow();
+        main->resize(900, 600);
+        QCoreApplication::processEvents();
+        QVERIFY(main->grab().save(target));
+        main->close();
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"

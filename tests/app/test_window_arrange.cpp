@@ -1,0 +1,67 @@
+// Tile and Arrange Icons: every window gets a place, the places cover the area once, and the
+// orientation decides whether windows stack or stand side by side.
+#include "app/window_arrange.h"
+
+#include <QRegion>
+#include <QTest>
+
+using namespace zek;
+
+class TestWindowArrange : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void tilesCoverTheAreaExactlyOnce_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("orientation");
+        for (int count : {1, 2, 3, 4, 5, 7, 10}) {
+            QTest::addRow("%d horizontal", count) << count << int(TileOrientation::Horizontal);
+            QTest::addRow("%d vertical", count) << count << int(TileOrientation::Vertical);
+        }
+    }
+
+    void tilesCoverTheAreaExactlyOnce() {
+        QFETCH(int, count);
+        QFETCH(int, orientation);
+        const QRect area(10, 20, 1001, 707);
+        const QList<QRect> rects = tileRects(area, count, TileOrientation(orientation));
+        QCOMPARE(rects.size(), count);
+        long long total = 0;
+        QRegion covered;
+        for (const QRect& r : rects) {
+            QVERIFY(area.contains(r));
+            QVERIFY(!r.isEmpty());
+            QVERIFY2(!covered.intersects(r), "tiles overlap");
+            covered += r;
+            total += static_cast<long long>(r.width()) * r.height();
+        }
+        QCOMPARE(total, static_cast<long long>(area.width()) * area.height());
+    }
+
+    void fewWindowsStackOrStandSideBySide() {
+        const QRect area(0, 0, 900, 600);
+        const QList<QRect> stacked = tileRects(area, 3, TileOrientation::Horizontal);
+        QCOMPARE(stacked,
+                 QList<QRect>({QRect(0, 0, 900, 200), QRect(0, 200, 900, 200), QRect(0, 400, 900, 200)}));
+        const QList<QRect> side = tileRects(area, 2, TileOrientation::Vertical);
+        QCOMPARE(side, QList<QRect>({QRect(0, 0, 450, 600), QRect(450, 0, 450, 600)}));
+        // Five windows: two columns, the second takes the extra window.
+        const QList<QRect> five = tileRects(area, 5, TileOrientation::Horizontal);
+        QCOMPARE(five[0], QRect(0, 0, 450, 300));
+        QCOMPARE(five[2], QRect(450, 0, 450, 200));
+        QVERIFY(tileRects(area, 0, TileOrientation::Vertical).isEmpty());
+        QVERIFY(tileRects(QRect(), 3, TileOrientation::Vertical).isEmpty());
+    }
+
+    void iconsFillRowsFromTheBottom() {
+        const QRect area(0, 0, 250, 400);
+        const QList<QSize> sizes(4, QSize(100, 30));
+        const QList<QPoint> at = iconPositions(area, sizes);
+        QCOMPARE(at, QList<QPoint>({QPoint(0, 370), QPoint(100, 370), QPoint(0, 340), QPoint(100, 340)}));
+        // An icon wider than the area still gets a place at the left edge.
+        QCOMPARE(iconPositions(QRect(0, 0, 50, 100), {QSize(80, 20)}), QList<QPoint>({QPoint(0, 80)}));
+    }
+};
+
+QTEST_MAIN(TestWindowArrange)
+#include "test_window_arrange.moc"

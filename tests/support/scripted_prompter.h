@@ -1,0 +1,55 @@
+// A prompter for tests: answers from scripts and records every box and dialog it was shown.
+#pragma once
+
+#include "platform/prompt.h"
+
+#include <QList>
+#include <QString>
+
+#include <deque>
+#include <optional>
+
+namespace zek::test {
+
+struct ShownMessage {
+    QString text;
+    int style = 0;
+    QString title;
+};
+
+class ScriptedPrompter : public platform::Prompter {
+public:
+    // Installs itself for its lifetime.
+    ScriptedPrompter();
+    ~ScriptedPrompter() override;
+
+    // Answers for the next message boxes, in order; without one, a box gets its first button.
+    std::deque<int> messageAnswers;
+    std::deque<std::optional<QString>> openAnswers;
+    std::deque<std::optional<QString>> saveAnswers;
+    std::deque<std::optional<QString>> workDirectoryAnswers;
+    std::deque<int> positionAnswers;
+    bool printSetupAnswer = false;
+
+    QList<ShownMessage> messages;
+    QList<platform::FileDialogRequest> openRequests;
+    QList<platform::FileDialogRequest> saveRequests;
+    QList<platform::WorkDirectoryRequest> workDirectoryRequests;
+    QList<platform::PositionRequest> positionRequests;
+    int printSetupCount = 0;
+
+    QStringList texts() const;
+    void clear();
+
+    int message(const QString& text, int style, const QString& title) override;
+    std::optional<QString> openFileName(const platform::FileDialogRequest& request) override;
+    std::optional<QString> saveFileName(const platform::FileDialogRequest& request) override;
+    bool printSetup() override;
+    std::optional<QString> workDirectory(const platform::WorkDirectoryRequest& request) override;
+    int position(const platform::PositionRequest& request) override;
+
+private:
+    platform::Prompter* m_previous = nullptr;
+};
+
+} // namespace zek::test
