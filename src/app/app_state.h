@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/recent_files.h"
+#include "app/window_positions.h"
 #include "db/work_state.h"
 #include "platform/intl.h"
 
@@ -20,6 +21,7 @@ struct AppState {
     bool saveSettingsOnExit = false;
     QString tipStart; // "Tipstart" of section "Tip", upper case
     RecentFiles recent;
+    WindowPositionStrings windowPositions;
     // The report viewers check the printer before their first build.
     bool detailPrinterCheck = true;
     bool summaryPrinterCheck = true;

@@ -5,6 +5,7 @@
 // the text, a style made of a button set plus an icon, and a title; they return the button pressed.
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -21,7 +22,7 @@ constexpr int MbYesNo = 4;
 constexpr int MbRetryCancel = 5;
 
 // Icons, added to the button set.
-constexpr int MbCritical = 16;  // the stop icon
+constexpr int MbCritical = 16; // the stop icon
 constexpr int MbQuestion = 32;
 constexpr int MbExclamation = 48;
 constexpr int MbInformation = 64;
@@ -41,9 +42,9 @@ inline const QString DefaultMessageTitle = QStringLiteral("ZEK");
 struct FileDialogRequest {
     QString title;
     QString initialFolder;
-    QString fileName;          // proposed name ("*.ZEK", "ZEKDB.ZEK")
-    QString filter;            // "ZEK database (*.zek)"
-    QString defaultExtension;  // "ZEK"
+    QString fileName;         // proposed name ("*.ZEK", "ZEKDB.ZEK")
+    QString filter;           // "ZEK database (*.zek)"
+    QString defaultExtension; // "ZEK"
 };
 
 struct WorkDirectoryRequest {
@@ -54,9 +55,9 @@ struct WorkDirectoryRequest {
 };
 
 struct PositionRequest {
-    QString caption;  // "Add queryfield"
-    int count = 0;    // current number of entries
-    int current = 0;  // current position, 1-based
+    QString caption; // "Add queryfield"
+    int count = 0;   // current number of entries
+    int current = 0; // current position, 1-based
 };
 
 class Prompter {
@@ -73,6 +74,12 @@ public:
     virtual std::optional<QString> workDirectory(const WorkDirectoryRequest& request) = 0;
     // The position dialog; the chosen insert position, 0 for Cancel.
     virtual int position(const PositionRequest& request) = 0;
+    // Any other modal window (the Tip of the Day): runs it and returns its result. Without a screen
+    // to show it on, nothing is shown and the result is 0.
+    virtual int execDialog(QObject& dialog) {
+        (void)dialog;
+        return 0;
+    }
 };
 
 // The prompter in use. Until one is installed, a prompter that answers every box with its first
@@ -84,4 +91,4 @@ Prompter* setPrompter(Prompter* p);
 // Shorthand for prompter().message().
 int msgBox(const QString& text, int style = MbOkOnly, const QString& title = DefaultMessageTitle);
 
-}  // namespace zek::platform
+} // namespace zek::platform

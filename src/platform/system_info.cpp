@@ -97,7 +97,8 @@ OsVersion osVersion() {
     struct utsname names {};
     if (uname(&names) != 0)
         return {};
-    return {QString::fromUtf8(names.sysname), QString::fromUtf8(names.release), QString::fromUtf8(names.version)};
+    return {QString::fromUtf8(names.sysname), QString::fromUtf8(names.release),
+            QString::fromUtf8(names.version)};
 }
 
 QString systemLibraryFolder() {
@@ -137,15 +138,14 @@ MemoryLines memoryLines(const MemoryStatus& m, const QString& decimal) {
         return whole == 0 ? 0.0 : static_cast<double>(part) / static_cast<double>(whole) * 100.0 + 0.005;
     };
     MemoryLines lines;
-    lines.totalPhysical =
-        formatNumber((static_cast<double>(m.totalPhysical) + 655360.0) / MB, QStringLiteral("##.00"), decimal) +
-        QStringLiteral(" MB");
-    lines.freePhysical = formatNumber(static_cast<double>(m.availablePhysical) / MB, QStringLiteral("#0.00"),
-                                      decimal) +
-                         QStringLiteral(" MB = ") +
-                         formatNumber(percent(m.availablePhysical, m.totalPhysical), QStringLiteral("#0.00"),
-                                      decimal) +
-                         QStringLiteral(" % free.");
+    lines.totalPhysical = formatNumber((static_cast<double>(m.totalPhysical) + 655360.0) / MB,
+                                       QStringLiteral("##.00"), decimal) +
+                          QStringLiteral(" MB");
+    lines.freePhysical =
+        formatNumber(static_cast<double>(m.availablePhysical) / MB, QStringLiteral("#0.00"), decimal) +
+        QStringLiteral(" MB = ") +
+        formatNumber(percent(m.availablePhysical, m.totalPhysical), QStringLiteral("#0.00"), decimal) +
+        QStringLiteral(" % free.");
     const auto wholeMB = [](std::uint64_t bytes) {
         return QString::number(static_cast<qulonglong>(std::floor(static_cast<double>(bytes) / MB + 0.005)));
     };

@@ -77,6 +77,11 @@ std::optional<QString> ScriptedPrompter::workDirectory(const platform::WorkDirec
     return takeOr(workDirectoryAnswers, std::optional<QString>());
 }
 
+int ScriptedPrompter::execDialog(QObject& dialog) {
+    dialogs.append(dialog.objectName());
+    return dialogHandler ? dialogHandler(dialog) : 0;
+}
+
 int ScriptedPrompter::position(const platform::PositionRequest& request) {
     positionRequests.append(request);
     return takeOr(positionAnswers, 0);

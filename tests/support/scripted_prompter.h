@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <deque>
+#include <functional>
 #include <optional>
 
 namespace zek::test {
@@ -47,6 +48,10 @@ public:
     bool printSetup() override;
     std::optional<QString> workDirectory(const platform::WorkDirectoryRequest& request) override;
     int position(const platform::PositionRequest& request) override;
+    // Records the dialog's object name; dialogHandler, when set, plays the user and gives the result.
+    int execDialog(QObject& dialog) override;
+    std::function<int(QObject&)> dialogHandler;
+    QStringList dialogs;
 
 private:
     platform::Prompter* m_previous = nullptr;

@@ -1,10 +1,14 @@
 #include "app/gui/mdiform1.h"
 
+#include "app/gui/about_window.h"
 #include "app/gui/help_window.h"
+#include "app/gui/tip_window.h"
+#include "app/gui/window_placement.h"
 #include "app/startup.h"
 #include "db/work_file.h"
 #include "platform/host_paths.h"
 #include "platform/intl.h"
+#include "query/report_preconditions.h"
 
 #include <QAction>
 #include <QApplication>
@@ -14,11 +18,28 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
 
 namespace zek {
+
+namespace {
+
+// The system's default printer, or the built-in PDF writer when the system has none.
+query::DefaultPrinter systemDefaultPrinter() {
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        return query::DefaultPrinter{QStringLiteral("PDF"), 1};
+    const QPrinter printer(info);
+    return query::DefaultPrinter{info.printerName(),
+                                 printer.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1};
+}
+
+} // namespace
 
 MDIForm1::MDIForm1(AppState& app, QWidget* parent) : QMainWindow(parent), m_app(app) {
     setObjectName("MDIForm1");
@@ -56,9 +77,11 @@ void MDIForm1::loadStatus(const QString& text) {
 bool MDIForm1::load(const QString& workFileArgument) {
     findHelpFile(m_app, platform::programFolder());
 
-    // The saved position of "ZEK_FORM" is applied here, once positions are kept; a window in the
-    // normal state is then centred, which replaces the saved Top and Left.
-    centerInWorkArea();
+    // A window in the normal state after its saved placement is centred, which replaces the saved
+    // Top and Left.
+    placeWindow(this, "ZEK_FORM", m_app.windowPositions);
+    if (!isMinimized() && !isMaximized())
+        zek::centerInWorkArea(this);
 
     // The child windows are set up in this order; each reports its step in the status line.
     loadStatus("Start Path Selection Window");
@@ -90,10 +113,11 @@ bool MDIForm1::load(const QString& workFileArgument) {
     m_saveSettingsAction->setChecked(m_app.saveSettingsOnExit);
 
     loadStatus("Arranging Windows");
-    // The Path Selection, Conditions & Sorting, Setup Summary Report and Setup Detail Report windows
-    // are placed here ("DRIVE_DIRECTORY_FORM", "CONDITIONS_SORTING_FORM", "SETUP_SUMMARY_FORM",
-    // "SETUP_DETAIL_FORM"), and, unless "Tipstart" is "NO", the Tip of the Day is shown after the
-    // status "Show Welcome".
+    placeChildWindows();
+    if (m_app.tipStart != "NO") {
+        setStatus("Show Welcome");
+        TipWindow::showModal(m_app.workDirectory, m_app.iniFileName, this);
+    }
     setStatus("ZEK 32-bit version");
     return true;
 }
@@ -130,18 +154,46 @@ void MDIForm1::wireWorkFileHooks() {
     };
     // The report viewers do not exist yet; without them there is no report to print.
     hooks.closeReportViewers = [this] { setPrintEnabled(false); };
+
+    // A work file just opened offers to build the reports from its records.
+    auto queryState = std::make_shared<query::QueryState>();
+    queryState->hooks.busy = [](bool on) {
+        if (on)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    };
+    queryState->hooks.defaultPrinter = systemDefaultPrinter;
+    hooks.confirmReportCreation = [&work = m_app.work, queryState, previous = hooks.confirmReportCreation] {
+        if (previous)
+            previous();
+        query::confirmReportCreation(work, *queryState);
+    };
 }
 
-void MDIForm1::centerInWorkArea() {
-    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    const QSize size(std::min(1024, area.width() * 9 / 10), std::min(720, area.height() * 9 / 10));
-    resize(size);
-    // The frame is not known before the window is shown; centre the window as a whole once it is.
-    const QSize frame = frameGeometry().size().expandedTo(size);
-    move(area.left() + (area.width() - frame.width()) / 2, area.top() + (area.height() - frame.height()) / 2);
+void MDIForm1::placeChildWindows() {
+    // Each child window takes the saved place of its key, in this order.
+    static const std::pair<const char*, const char*> children[] = {
+        {"drivedirsel", "DRIVE_DIRECTORY_FORM"},
+        {"Drivedirquery", "CONDITIONS_SORTING_FORM"},
+        {"frmsummary", "SETUP_SUMMARY_FORM"},
+        {"SetupDetail", "SETUP_DETAIL_FORM"},
+    };
+    for (const auto& [name, key] : children) {
+        for (QMdiSubWindow* sub : m_mdiArea->subWindowList()) {
+            if (sub->widget() && sub->widget()->objectName() == QLatin1String(name))
+                placeWindow(sub, key, m_app.windowPositions);
+        }
+        QCoreApplication::processEvents();
+    }
+}
+
+void MDIForm1::showTipOfTheDay() {
+    TipWindow::showModal(m_app.workDirectory, m_app.iniFileName, this);
+}
+
+void MDIForm1::showAbout() {
+    AboutWindow::showAbout(m_app.workDirectory, m_app.intl, this);
 }
 
 void MDIForm1::setStatus(const QString& text) {
@@ -165,7 +217,8 @@ void MDIForm1::endProgram() {
     // Set first: the steps below may close the window again (a failed save ends the program).
     m_ended = true;
     db::confirmSaveChanges(m_app.work);
-    // With "Save Settings on Exit" checked, the window positions are saved here ("SAVEVALUES").
+    if (m_app.saveSettingsOnExit)
+        windowPositions(m_app.windowPositions, "SAVEVALUES", m_app.iniFileName, &WindowPlacement::lookup);
     saveRecentFiles(m_app.recent, m_app.iniFileName);
     if (m_help)
         m_help->close();

@@ -59,6 +59,8 @@ public:
     void copyPage();
     void toggleSaveSettings();
     void helpTopics();
+    void showTipOfTheDay();
+    void showAbout();
     void arrangeCascade();
     void arrangeTileHorizontal();
     void arrangeTileVertical();
@@ -76,7 +78,7 @@ private:
     void buildToolbar();
     void buildStatusBar();
     void wireWorkFileHooks();
-    void centerInWorkArea();
+    void placeChildWindows();
     void updateClock();
     void loadStatus(const QString& text);
     // Runs until the work file is open or the user cancels; false after Cancel.

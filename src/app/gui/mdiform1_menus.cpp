@@ -154,8 +154,10 @@ void MDIForm1::buildMenus() {
     QMenu* help = addMenu(bar, "Menu_Help", "&Help");
     QAction* topics = addItem(help, "Menu_Help_Topics", "&Help Topics");
     topics->setShortcut(QKeySequence::HelpContents);
-    addItem(help, "Menu_Help_Tip", "Ti&p of the Day...");
-    addItem(help, "Menu_Help_About", "&About");
+    QAction* tip = addItem(help, "Menu_Help_Tip", "Ti&p of the Day...");
+    QAction* about = addItem(help, "Menu_Help_About", "&About");
+    connect(tip, &QAction::triggered, this, &MDIForm1::showTipOfTheDay);
+    connect(about, &QAction::triggered, this, &MDIForm1::showAbout);
     connect(topics, &QAction::triggered, this, &MDIForm1::helpTopics);
 }
 

@@ -103,8 +103,8 @@ void ZEKSTART::runStartup() {
         }
     }
 
-    // The window positions are loaded here: the defaults ("DEFAULTVALUES"), then the saved ones
-    // ("LOADVALUES").
+    windowPositions(m_app.windowPositions, "DEFAULTVALUES", m_app.iniFileName);
+    windowPositions(m_app.windowPositions, "LOADVALUES", m_app.iniFileName);
 
     m_main = std::make_unique<MDIForm1>(m_app);
     connect(m_main.get(), &MDIForm1::ended, this, [this] { finish(ExitNormal); });

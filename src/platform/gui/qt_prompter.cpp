@@ -1,6 +1,9 @@
 #include "platform/gui/qt_prompter.h"
 
+#include <QDialog>
+
 #include "app/gui/pathdlg.h"
+#include "report/gui/morechoice.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -172,8 +175,13 @@ std::optional<QString> QtPrompter::workDirectory(const WorkDirectoryRequest& req
     return dialog.directory();
 }
 
-int QtPrompter::position(const PositionRequest&) {
-    return 0;
+int QtPrompter::position(const PositionRequest& request) {
+    return Morechoice::ask(request, dialogParent());
+}
+
+int QtPrompter::execDialog(QObject& dialog) {
+    auto* window = qobject_cast<QDialog*>(&dialog);
+    return window ? window->exec() : 0;
 }
 
 } // namespace zek::platform

@@ -25,8 +25,9 @@ public:
     bool printSetup() override;
     // The work-directory dialog (PathDlg), modal, with the proposal selected.
     std::optional<QString> workDirectory(const WorkDirectoryRequest& request) override;
-    // The position dialog is not built yet: always Cancel.
+    // The position dialog (Morechoice), modal; 0 for Cancel.
     int position(const PositionRequest& request) override;
+    int execDialog(QObject& dialog) override;
 
     // The printer that Print Setup configures and printing uses; made on first use, because asking
     // the print system for its printers takes a moment.

@@ -321,6 +321,37 @@ private Q_SLOTS:
         QVERIFY(!app.work.databaseOpen);
     }
 
+    void tipAtStartupUnlessSwitchedOffAndPositionsSurviveARestart() {
+        useWorkDirectory();
+        {
+            AppState app;
+            ZEKSTART start(app);
+            runStart(start);
+            QCOMPARE(prompter->dialogs, QStringList{"frmTip"});
+            QCOMPARE(iniValue("Tip", "TipNew"), "0");
+            MDIForm1* main = start.mainWindow();
+            main->findChild<QAction*>("Menu_Window_SS")->trigger();
+            main->move(main->pos() + QPoint(37, 23));
+            QTRY_VERIFY(main->pos().x() > 0);
+            const QPoint moved = main->pos();
+            main->close();
+            QVERIFY(start.hasFinished());
+            // Saved at exit, in twips: Top Left Height Width State.
+            const QStringList saved = iniValue("Windowsposition", "ZekForm").split(' ');
+            QCOMPARE(saved.size(), 5);
+            QCOMPARE(saved[4], "0");
+            QVERIFY(moved.x() > 0);
+        }
+        platform::writePrivateProfileString("Tip", "Tipstart", "No", ini());
+        prompter->dialogs.clear();
+        AppState app;
+        ZEKSTART start(app);
+        runStart(start);
+        QVERIFY(prompter->dialogs.isEmpty());
+        QCOMPARE(app.windowPositions.value("ZEK_FORM"), iniValue("Windowsposition", "ZekForm"));
+        start.mainWindow()->close();
+    }
+
     void badArgumentOffersInit() {
         useWorkDirectory();
         AppState app;
