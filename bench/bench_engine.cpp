@@ -3,6 +3,7 @@
 //
 // Usage: bench_engine [records] [folder]   (defaults: 1000000, a temporary folder under the current one)
 #include "db/engine.h"
+#include "db/work_schema.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,39 +18,6 @@
 using namespace zek::db;
 
 namespace {
-
-TableDef fileType() {
-    auto text = [](const char* name, int size) {
-        return FieldDef{QString::fromLatin1(name), FieldType::Text, size, true};
-    };
-    auto typed = [](const char* name, FieldType type) {
-        return FieldDef{QString::fromLatin1(name), type, 0, false};
-    };
-    TableDef t;
-    t.name = QStringLiteral("FILETYPE");
-    t.fields = {text("PATH", 66),
-                text("LONGPATH", 255),
-                typed("PATHLEVEL", FieldType::Single),
-                typed("PATHNUMBER", FieldType::Single),
-                text("NAME", 8),
-                text("LONGNAME", 255),
-                text("EXTENSION", 3),
-                typed("SIZE", FieldType::Long),
-                typed("DATE", FieldType::Long),
-                typed("TIME", FieldType::Long),
-                typed("CREATIONDATE", FieldType::Long),
-                typed("CREATIONTIME", FieldType::Long),
-                typed("ACCESSDATE", FieldType::Long),
-                typed("ACCESSTIME", FieldType::Long),
-                typed("ARCHIVE", FieldType::Boolean),
-                typed("SYSTEM", FieldType::Boolean),
-                typed("HIDDEN", FieldType::Boolean),
-                typed("READONLY", FieldType::Boolean),
-                typed("DIRECTORY", FieldType::Boolean),
-                typed("COMPRESSED", FieldType::Boolean),
-                typed("TEMPORARY", FieldType::Boolean)};
-    return t;
-}
 
 // CPU seconds of this process: the machine may be shared, so wall time alone can mislead.
 double cpuSeconds() {
@@ -154,7 +122,7 @@ int main(int argc, char** argv) {
         for (const Mode& m : modes) {
             const QString path = dir.filePath(QStringLiteral("bench%1.zek").arg(++n));
             auto db = Database::create(path);
-            db->createTable(fileType());
+            db->createTable(filetypeDef());
             const Result r = insert(*db, count, m.ms, m.rows);
             db->close();
             std::printf("  insert, %-27s %7.2f s wall %9.0f records/s | %6.2f s CPU %9.0f records/CPU-s | "
