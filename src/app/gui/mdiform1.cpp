@@ -8,7 +8,9 @@
 #include "db/work_file.h"
 #include "platform/host_paths.h"
 #include "platform/intl.h"
+#include "query/gui/drivedirquery.h"
 #include "query/report_preconditions.h"
+#include "scan/gui/drivedirsel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -85,7 +87,9 @@ bool MDIForm1::load(const QString& workFileArgument) {
 
     // The child windows are set up in this order; each reports its step in the status line.
     loadStatus("Start Path Selection Window");
+    openPathSelectionWindow(m_mdiArea, m_app);
     loadStatus("Start Conditions & Sorting");
+    openConditionsWindow(m_mdiArea, m_app, [this](bool visible) { setEntryItemsVisible(visible); });
     loadStatus("Initialize Conditions & Sorting");
     loadStatus("Initialize Setup Report");
     setStatus("Initialize International Settings");

@@ -1,0 +1,41 @@
+// The command line of zek-batch, the headless scanner.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace zek::batch {
+
+// Exit statuses.
+constexpr int ExitOk = 0;
+constexpr int ExitEngineError = 1;       // the work file, the database or a file failed
+constexpr int ExitRefused = 2;           // a bad option, or input the program refuses (an add check)
+constexpr int ExitSelectionRejected = 3; // --select: the engine rejected the statement
+constexpr int ExitInterrupted = 130;
+
+struct BatchOptions {
+    QString workDirectory; // empty: a fresh temporary folder
+    QString workFile;      // FILE.zek; empty: a new working copy
+    bool clear = false;
+    QStringList addFolders;
+    bool scan = false;
+    bool select = false;
+    QString saveAs;
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+};
+
+struct ParsedOptions {
+    BatchOptions options;
+    QString error; // why the command line was refused; empty when it was not
+};
+
+// `arguments` without the program name.
+ParsedOptions parseBatchOptions(const QStringList& arguments);
+
+QString batchUsage();
+QString batchHelp();
+QString batchVersion(); // "zek-batch 2.95"
+
+} // namespace zek::batch

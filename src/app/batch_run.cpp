@@ -1,0 +1,344 @@
+#include "app/batch_run.h"
+
+#include "db/work_file.h"
+#include "platform/dir_search.h"
+#include "platform/intl.h"
+#include "platform/prompt.h"
+#include "query/statement_builder.h"
+#include "scan/capacity_text.h"
+#include "scan/folder_add_check.h"
+#include "scan/folder_walker.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <optional>
+#include <sys/stat.h>
+
+namespace zek::batch {
+
+QString streamText(const QString& text) {
+    QString t = text;
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    t.replace(u'\r', u'\n');
+    return t;
+}
+
+namespace {
+
+const QString Prefix = QStringLiteral("zek-batch: ");
+
+// Message boxes become lines on the error stream. Questions get the answer that changes nothing
+// (No, Cancel, Abort); dialogs are cancelled. Nothing ever waits for a user.
+class StreamPrompter : public platform::Prompter {
+public:
+    explicit StreamPrompter(QTextStream& err) : m_err(err) { m_previous = platform::setPrompter(this); }
+    ~StreamPrompter() override { platform::setPrompter(m_previous); }
+    StreamPrompter(const StreamPrompter&) = delete;
+    StreamPrompter& operator=(const StreamPrompter&) = delete;
+
+    int message(const QString& text, int style, const QString& title) override {
+        m_err << Prefix;
+        if (!title.isEmpty() && title != platform::DefaultMessageTitle)
+            m_err << title << ": ";
+        m_err << streamText(text) << '\n';
+        m_err.flush();
+        switch (style & 7) {
+        case platform::MbOkCancel:
+        case platform::MbYesNoCancel:
+        case platform::MbRetryCancel:
+            return platform::IdCancel;
+        case platform::MbYesNo:
+            return platform::IdNo;
+        case platform::MbAbortRetryIgnore:
+            return platform::IdAbort;
+        default:
+            return platform::IdOk;
+        }
+    }
+    std::optional<QString> openFileName(const platform::FileDialogRequest&) override { return std::nullopt; }
+    std::optional<QString> saveFileName(const platform::FileDialogRequest&) override { return std::nullopt; }
+    bool printSetup() override { return false; }
+    std::optional<QString> workDirectory(const platform::WorkDirectoryRequest&) override {
+        return std::nullopt;
+    }
+    int position(const platform::PositionRequest&) override { return 0; }
+
+private:
+    QTextStream& m_err;
+    platform::Prompter* m_previous = nullptr;
+};
+
+// The one-line progress display: entries, folders and entries per second, rewritten in place at
+// most every 200 ms. Problems interrupt it with a line of their own.
+class ProgressLine : public scan::ScanDisplay {
+public:
+    ProgressLine(QTextStream& err, scan::ScanState& scan, bool quiet, const platform::IntlSettings& intl,
+                 const volatile std::sig_atomic_t* interrupted)
+        : m_err(err), m_scan(scan), m_quiet(quiet), m_intl(intl), m_interrupted(interrupted) {
+        m_clock.start();
+    }
+
+    void showCapacity(const QString& driveRoot, const scan::DriveCapacity& capacity) override {
+        if (m_quiet)
+            return;
+        const scan::CapacityLines l = scan::capacityLines(driveRoot, capacity, m_intl);
+        m_err << Prefix << l.totalCaption << ' ' << l.totalBytes << ' ' << l.freeCaption << ' ' << l.freeBytes
+              << ' ' << l.freePercent << '\n';
+        m_err.flush();
+    }
+    void showFolder(const QString&) override {}
+    void showEntry(const QString&) override {}
+    void pump() override {
+        if (m_interrupted && *m_interrupted)
+            m_scan.scanCancel = true;
+        if (!m_quiet && (m_lastPrint < 0 || m_clock.elapsed() - m_lastPrint >= 200))
+            print();
+    }
+    void showProblem(const QString& text) override {
+        clearLine();
+        m_err << Prefix << text << '\n';
+        m_err.flush();
+    }
+
+    // The last figures, on a line of their own.
+    void finish() {
+        if (m_quiet)
+            return;
+        print();
+        m_err << '\n';
+        m_err.flush();
+        m_width = 0;
+    }
+    double seconds() const { return double(m_clock.nsecsElapsed()) / 1e9; }
+
+private:
+    QString number(qint64 n) const { return scan::formatWholeNumber(n, m_intl.sThousand); }
+
+    void print() {
+        const double s = seconds();
+        const qint64 entries = m_scan.counters.entries;
+        const QString line = QStringLiteral("%1 entries, %2 folders, %3 entries/s")
+                                 .arg(number(entries), number(m_scan.counters.folders),
+                                      number(s > 0 ? qint64(double(entries) / s) : 0));
+        m_err << '\r' << line;
+        for (qsizetype i = line.size(); i < m_width; ++i)
+            m_err << ' ';
+        m_err.flush();
+        m_width = line.size();
+        m_lastPrint = m_clock.elapsed();
+    }
+    void clearLine() {
+        if (m_width == 0)
+            return;
+        m_err << '\r' << QString(m_width, u' ') << '\r';
+        m_width = 0;
+        m_lastPrint = -1; // the line comes back at the next pump
+    }
+
+    QTextStream& m_err;
+    scan::ScanState& m_scan;
+    bool m_quiet;
+    platform::IntlSettings m_intl;
+    const volatile std::sig_atomic_t* m_interrupted;
+    QElapsedTimer m_clock;
+    qint64 m_lastPrint = -1;
+    qsizetype m_width = 0;
+};
+
+QString absolute(const QString& path) {
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+QString engineErrorText(const db::EngineError& e) {
+    return QStringLiteral("Error # %1 : %2").arg(e.number()).arg(e.description());
+}
+
+// Adds one folder to the list with the Path Selection window's add check.
+int addFolder(db::WorkState& ws, const QString& given, QTextStream& err) {
+    const QString folder = absolute(given);
+    const QByteArray raw = QFile::encodeName(folder);
+    struct stat st {};
+    if (::stat(raw.constData(), &st) != 0) {
+        const int number = errno;
+        err << Prefix << "cannot add " << given << ": Error # " << number << " : "
+            << platform::systemErrorText(number) << '\n';
+        return ExitRefused;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        err << Prefix << "cannot add " << given << ": not a folder\n";
+        return ExitRefused;
+    }
+    const scan::FolderAddCheck check =
+        scan::checkFolderAddition(ws.settings.folders, folder, scan::shortFormOfFolder(raw), false);
+    if (!check.accepted()) {
+        err << Prefix << check.message << '\n';
+        return ExitRefused;
+    }
+    ws.settings.folders.append(folder, scan::shortFormOfFolder(raw));
+    return ExitOk;
+}
+
+int runScan(db::WorkState& ws, const BatchOptions& o, QTextStream& err,
+            const volatile std::sig_atomic_t* interrupted) {
+    if (ws.settings.folders.isEmpty()) {
+        err << Prefix << "You have to add drives and directories first.\n";
+        return ExitRefused;
+    }
+    ws.database->execute(QStringLiteral("Delete * from filetype"));
+
+    const platform::IntlSettings intl = platform::intlFromLocale(QLocale::system());
+    scan::ScanState scan;
+    ProgressLine progress(err, scan, o.quiet, intl, interrupted);
+    const scan::ScanOutcome outcome = scan::scanSelectedFolders(scan, ws, progress);
+    progress.finish();
+
+    const scan::ScanCounters& n = scan.counters;
+    if (n.problems() > 0) {
+        err << Prefix << "skipped " << n.foldersSkipped << (n.foldersSkipped == 1 ? " folder" : " folders")
+            << " and " << n.entriesSkipped << (n.entriesSkipped == 1 ? " entry" : " entries")
+            << " that could not be read (listed above)\n";
+    }
+    switch (outcome) {
+    case scan::ScanOutcome::Failed:
+        err << Prefix << "Error # " << scan.errorNumber << " : " << scan.errorText
+            << " occured when scanning; nothing saved.\n";
+        return ExitEngineError;
+    case scan::ScanOutcome::Cancelled:
+        err << Prefix << "scan interrupted after " << n.entries << " entries; nothing saved.\n";
+        return ExitInterrupted;
+    case scan::ScanOutcome::Completed:
+        break;
+    }
+    if (!o.quiet) {
+        const double s = progress.seconds();
+        auto number = [&](qint64 v) { return scan::formatWholeNumber(v, intl.sThousand); };
+        err << Prefix << number(n.entries) << " entries in " << number(n.folders) << " folders, "
+            << QString::number(s, 'f', 2) << " s";
+        if (n.mountPointsNotEntered > 0)
+            err << ", " << number(n.mountPointsNotEntered) << " mount points not entered";
+        err << '\n';
+    }
+    return ExitOk;
+}
+
+// Builds the statement from the stored condition lines and sorters and selects with it, as the
+// windows do. A rejection was told through the message seam, in the window's words.
+int runSelect(db::WorkState& ws, QTextStream& out) {
+    query::QueryState qs;
+    if (query::buildQueryAndReports(ws, qs) == query::SelectionOutcome::Rejected)
+        return ExitSelectionRejected;
+    out << qs.selectStatement << '\n' << ws.scanResult << '\n';
+    out.flush();
+    return ExitOk;
+}
+
+int run(const BatchOptions& o, QTextStream& out, QTextStream& err,
+        const volatile std::sig_atomic_t* interrupted) {
+    // Declared before the work state, so the folder goes only after the work file is closed.
+    std::optional<QTemporaryDir> temporary;
+    QString workDirectory;
+    if (o.workDirectory.isEmpty()) {
+        temporary.emplace(QDir(QDir::tempPath()).filePath(QStringLiteral("zek-batch-XXXXXX")));
+        if (!temporary->isValid()) {
+            err << Prefix << "cannot make a temporary work folder: " << temporary->errorString() << '\n';
+            return ExitEngineError;
+        }
+        workDirectory = temporary->path();
+    } else {
+        workDirectory = absolute(o.workDirectory);
+        if (!QDir().mkpath(workDirectory)) {
+            err << Prefix << "cannot make the work folder " << workDirectory << '\n';
+            return ExitEngineError;
+        }
+    }
+
+    db::WorkState ws;
+    ws.workDirectory = workDirectory;
+    ws.settings = db::defaultWorkSettings();
+    struct Closer {
+        db::WorkState& ws;
+        ~Closer() {
+            if (ws.databaseOpen || ws.database)
+                db::closeWorkFile(ws);
+        }
+    } closer{ws};
+
+    try {
+        const QString workFile = o.workFile.isEmpty() ? QString() : absolute(o.workFile);
+        const bool newFile = workFile.isEmpty() || !QFileInfo::exists(workFile);
+        QString fileName = workFile;
+        db::openWorkFile(ws, newFile ? QStringLiteral("INIT") : QStringLiteral("LOAD"), fileName);
+        if (ws.activeFileName.isEmpty() || !ws.database)
+            return ExitEngineError; // the work file said why
+
+        if (o.clear)
+            ws.settings.folders.clear();
+        for (const QString& folder : o.addFolders) {
+            if (const int status = addFolder(ws, folder, err); status != ExitOk)
+                return status;
+        }
+        if (o.scan) {
+            if (const int status = runScan(ws, o, err, interrupted); status != ExitOk)
+                return status;
+        }
+        if (interrupted && *interrupted) {
+            err << Prefix << "interrupted; nothing saved.\n";
+            return ExitInterrupted;
+        }
+
+        const bool changed = o.clear || !o.addFolders.isEmpty() || o.scan || (newFile && !workFile.isEmpty());
+        QString target;
+        if (!o.saveAs.isEmpty())
+            target = absolute(o.saveAs);
+        else if (changed && !workFile.isEmpty())
+            target = workFile;
+        if (!target.isEmpty()) {
+            if (!db::saveWorkFile(ws, target))
+                return ExitEngineError; // the work file said why
+            if (!o.quiet)
+                err << Prefix << "saved " << target << '\n';
+        } else if (changed && !o.quiet) {
+            err << Prefix << "nothing saved: give FILE.zek or --save-as FILE.zek\n";
+        }
+        // After the save, so that a rejected statement never costs a scan.
+        if (o.select)
+            return runSelect(ws, out);
+    } catch (const db::EngineError& e) {
+        err << Prefix << engineErrorText(e) << '\n';
+        return ExitEngineError;
+    }
+    return ExitOk;
+}
+
+} // namespace
+
+int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
+             const volatile std::sig_atomic_t* interrupted) {
+    const ParsedOptions parsed = parseBatchOptions(arguments);
+    if (!parsed.error.isEmpty()) {
+        err << Prefix << parsed.error << '\n' << batchUsage() << "Try 'zek-batch --help' for more.\n";
+        err.flush();
+        return ExitRefused;
+    }
+    if (parsed.options.help) {
+        out << batchHelp();
+        out.flush();
+        return ExitOk;
+    }
+    if (parsed.options.version) {
+        out << batchVersion() << '\n';
+        out.flush();
+        return ExitOk;
+    }
+    StreamPrompter prompter(err);
+    const int status = run(parsed.options, out, err, interrupted);
+    err.flush();
+    return status;
+}
+
+} // namespace zek::batch

@@ -1,0 +1,60 @@
+#include "query/report_preconditions.h"
+
+#include "platform/prompt.h"
+
+#include <algorithm>
+
+namespace zek::query {
+
+namespace {
+
+bool hasField(const ReportColumns& columns) {
+    return std::any_of(columns.begin(), columns.end(),
+                       [](const ReportColumn& c) { return !c.name.trimmed().isEmpty(); });
+}
+
+} // namespace
+
+QString orientationText(int orientation) {
+    return orientation == 2 ? QStringLiteral("Landscape") : QStringLiteral("Portrait");
+}
+
+bool checkReportPreconditions(const db::WorkState& ws, QueryState& qs) {
+    const DefaultPrinter printer = qs.hooks.defaultPrinter ? qs.hooks.defaultPrinter() : DefaultPrinter{};
+    qs.printerName = printer.name;
+    if (printer.name.trimmed().isEmpty()) {
+        platform::msgBox(NoDefaultPrinterText, platform::MbOkOnly | platform::MbExclamation);
+        return false;
+    }
+    qs.printerOrientation = orientationText(printer.orientation);
+
+    if (ws.settings.folders.isEmpty()) {
+        platform::msgBox(NoFoldersText);
+        return false;
+    }
+    if (!hasField(ws.settings.detailColumns)) {
+        platform::msgBox(NoDetailFieldText);
+        return false;
+    }
+    if (!hasField(ws.settings.summaryColumns)) {
+        platform::msgBox(NoSummaryFieldText);
+        return false;
+    }
+    return true;
+}
+
+void confirmReportCreation(db::WorkState& ws, QueryState& qs) {
+    if (qs.hooks.enableHistoric)
+        qs.hooks.enableHistoric();
+    ws.reportsBuilt = true;
+    ws.reportsCurrent = true;
+    const int answer = platform::msgBox(ReportsCreationQuestion, platform::MbYesNo | platform::MbQuestion,
+                                        ReportsCreationTitle);
+    if (answer != platform::IdYes || !checkReportPreconditions(ws, qs))
+        return;
+    ws.unchangedFlags.fill(false);
+    buildQueryAndReports(ws, qs);
+    ws.scanResult = db::NoCompletedScan;
+}
+
+} // namespace zek::query

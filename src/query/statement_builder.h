@@ -1,0 +1,91 @@
+// The statement builder: the condition lines and the three sorters become one SQL statement over the
+// file table,
+//
+//     "SELECT * FROM FILETYPE" [" WHERE " clause] " ORDER BY " list
+//
+// which is opened on the work file as the selection record set; the report builders read their rows
+// from it. The clause is a plain concatenation of the stored lines: nothing here checks it, and the
+// engine is the only judge of its syntax. When the engine rejects it, the user is told once, with
+// the engine's error number and description and the statement, and the reports stay as they were.
+#pragma once
+
+#include "db/work_state.h"
+#include "query/query_line.h"
+
+#include <QString>
+
+#include <array>
+#include <functional>
+
+namespace zek::query {
+
+inline const QString DefaultOrderByList = QStringLiteral("PATH,NAME,EXTENSION");
+inline const QString NoFilesInSelectionText = QStringLiteral("No files in selection, please reselect.");
+
+// `SortKey`.`Direction`.
+constexpr int SortAscending = 1;
+constexpr int SortDescending = 2;
+
+struct SortKey {
+    int direction = SortAscending;
+    QString sortField;
+    bool operator==(const SortKey&) const = default;
+};
+
+// `SortKeys`, from 0: one per sorter that is set, in sorter order. A run overwrites only as many
+// entries as it has sorters; the rest keep what an earlier run put there.
+using SortKeys = std::array<SortKey, 3>;
+
+// The system's default printer; an empty name means there is none.
+struct DefaultPrinter {
+    QString name;
+    int orientation = 1; // 1 portrait, 2 landscape; anything else counts as portrait
+};
+
+// What the statement builder asks of the windows. Each hook may stay empty.
+struct QueryHooks {
+    // The hourglass pointer on (true) and back to normal (false).
+    std::function<void(bool)> busy;
+    // The default printer of the print system (the windows fill this; the core links no printing).
+    std::function<DefaultPrinter()> defaultPrinter;
+    // The Path Selection window's "&Historic" button becomes enabled.
+    std::function<void()> enableHistoric;
+};
+
+// The state of the statement builder, kept from one run to the next.
+struct QueryState {
+    QString orderByList;     // `OrderByList`
+    QString whereClause;     // `WhereClause`
+    QString selectStatement; // `SelectStatement`
+    SortKeys sortKeys;
+    // The default printer as the last precondition check found it, kept for the report viewers'
+    // printer-change check.
+    QString printerName;
+    QString printerOrientation; // "Portrait" or "Landscape"
+    QueryHooks hooks;
+};
+
+// The ORDER BY list of the sorters: field names joined by bare commas, " DESC" after a descending
+// one, "PATH,NAME,EXTENSION" when no sorter is set. Fills sortKeys from 0.
+QString buildOrderByList(const Sorters& sorters, SortKeys& sortKeys);
+// The WHERE clause of lines 1 to count: brackets, conditions ("NOT (" ... ")" for a negated
+// evaluation), connections (" AND " when none is chosen); a trailing " AND " is removed, no other.
+QString buildWhereClause(const QueryLines& lines);
+QString buildSelectStatement(const QString& whereClause, const QString& orderByList);
+
+enum class SelectionOutcome {
+    Selected, // the selection holds records; ws.scanResult is their number
+    Empty,    // no record matched: "No files in selection, please reselect."
+    Rejected, // the engine refused the statement; the user was told, nothing changed
+};
+
+// The message for a statement the engine rejected.
+QString selectionErrorText(int number, const QString& description, const QString& statement);
+
+// `BuildQueryAndReports`: builds the three texts from ws.settings (sorters and condition lines, as
+// last stored), opens the statement as the selection record set (flag and SQL text kept in ws, so
+// the work file closes and reopens it) and puts its record count into ws.scanResult. On a rejection
+// the previous selection record set stays as it was.
+SelectionOutcome buildQueryAndReports(db::WorkState& ws, QueryState& qs);
+
+} // namespace zek::query

@@ -1,0 +1,199 @@
+#include "scan/gui/drivedirprocform.h"
+
+#include "platform/prompt.h"
+#include "scan/capacity_text.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+namespace zek {
+
+namespace {
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text = QString()) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    return label;
+}
+
+} // namespace
+
+drivedirprocform::drivedirprocform(scan::ScanState& scan, db::WorkState& ws,
+                                   const platform::IntlSettings& intl, QWidget* parent,
+                                   scan::ScanPacing pacing)
+    : QDialog(parent), m_scan(scan), m_ws(ws), m_intl(intl), m_pacing(pacing) {
+    setObjectName(QStringLiteral("drivedirprocform"));
+    setWindowTitle(QStringLiteral("Processing drive and directory selection"));
+    setModal(true);
+    // No help button; the close box stays, but a close request is refused (closeEvent).
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    // Controls in their classic order.
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setSingleShot(true);
+    // Long enough for the window to be painted before the scan takes the thread.
+    m_timer->setInterval(50);
+    connect(m_timer, &QTimer::timeout, this, &drivedirprocform::firstTick);
+
+    m_cancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    m_cancel->setObjectName(QStringLiteral("Command1"));
+    connect(m_cancel, &QPushButton::clicked, this, &drivedirprocform::cancel);
+
+    QLabel* pathCaption = makeLabel(this, "Label3", QStringLiteral("Path:"));
+    m_path = makeLabel(this, "drivedirpath");
+    m_freePercent = makeLabel(this, "freecapacitycp");
+    m_freeBytes = makeLabel(this, "freecapacityc");
+    m_freeCaption = makeLabel(this, "freecapacity");
+    m_totalBytes = makeLabel(this, "totalcapacityc");
+    m_totalCaption = makeLabel(this, "totalcapacity");
+    m_file = makeLabel(this, "drivedirfile");
+    QLabel* fileCaption = makeLabel(this, "Label1", QStringLiteral("File:"));
+
+    for (QLabel* l : {m_totalBytes, m_freeBytes, m_freePercent})
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Long paths must not widen the window at every folder.
+    for (QLabel* l : {m_path, m_file}) {
+        l->setMinimumWidth(360);
+        l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        l->setTextFormat(Qt::PlainText);
+    }
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(m_totalCaption, 0, 0, 1, 2);
+    grid->addWidget(m_totalBytes, 0, 2);
+    grid->addWidget(m_freeCaption, 1, 0, 1, 2);
+    grid->addWidget(m_freeBytes, 1, 2);
+    grid->addWidget(m_freePercent, 2, 2);
+    grid->addWidget(pathCaption, 3, 0);
+    grid->addWidget(m_path, 3, 1, 1, 2);
+    grid->addWidget(fileCaption, 4, 0);
+    grid->addWidget(m_file, 4, 1, 1, 2);
+    grid->addWidget(m_cancel, 5, 1, 1, 1, Qt::AlignCenter);
+    grid->setColumnStretch(1, 1);
+    resize(520, 200);
+
+    // Loading: busy pointer, Cancel cleared, then the timer once the window is on screen.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_busyCursor = true;
+    m_scan.scanCancel = false;
+}
+
+drivedirprocform::~drivedirprocform() {
+    if (m_busyCursor)
+        QApplication::restoreOverrideCursor();
+}
+
+scan::ScanOutcome drivedirprocform::runScan(scan::ScanState& scan, db::WorkState& ws,
+                                            const platform::IntlSettings& intl, QWidget* parent,
+                                            scan::ScanPacing pacing) {
+    drivedirprocform form(scan, ws, intl, parent, pacing);
+    form.exec();
+    const scan::ScanOutcome outcome = form.outcome();
+    if (outcome == scan::ScanOutcome::Failed) {
+        platform::msgBox("Error # " + QString::number(scan.errorNumber) + " : " + scan.errorText +
+                             " occured when scanning.",
+                         platform::MbOkOnly + platform::MbCritical);
+    }
+    const scan::ScanCounters& n = scan.counters;
+    if (n.problems() > 0) {
+        QString text = QStringLiteral("%1 folders and %2 entries could not be read and were skipped.")
+                           .arg(n.foldersSkipped)
+                           .arg(n.entriesSkipped);
+        const QStringList& shown = form.problems();
+        for (qsizetype i = 0; i < shown.size() && i < 10; ++i)
+            text += QStringLiteral("\r\n") + shown.at(i);
+        if (shown.size() > 10)
+            text += QStringLiteral("\r\n...");
+        platform::msgBox(text, platform::MbOkOnly + platform::MbExclamation);
+    }
+    return outcome;
+}
+
+void drivedirprocform::centerInWorkArea() {
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
+}
+
+void drivedirprocform::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (m_started)
+        return;
+    m_started = true;
+    centerInWorkArea();
+    m_timer->start();
+}
+
+void drivedirprocform::firstTick() {
+    m_timer->stop();
+    m_scanning = true;
+    m_outcome = scan::scanSelectedFolders(m_scan, m_ws, *this, m_pacing);
+    m_scanning = false;
+    if (m_busyCursor) {
+        QApplication::restoreOverrideCursor();
+        m_busyCursor = false;
+    }
+    m_closing = true;
+    accept();
+}
+
+void drivedirprocform::cancel() {
+    m_scan.scanCancel = true;
+}
+
+void drivedirprocform::closeEvent(QCloseEvent* event) {
+    // Only the end of the scan closes the window.
+    if (m_closing)
+        QDialog::closeEvent(event);
+    else
+        event->ignore();
+}
+
+void drivedirprocform::reject() {
+    // Escape is a close request like any other.
+    if (m_closing)
+        QDialog::reject();
+}
+
+void drivedirprocform::showCapacity(const QString& driveRoot, const scan::DriveCapacity& capacity) {
+    const scan::CapacityLines lines = scan::capacityLines(driveRoot, capacity, m_intl);
+    m_totalCaption->setText(lines.totalCaption);
+    m_totalBytes->setText(lines.totalBytes);
+    m_freeCaption->setText(lines.freeCaption);
+    m_freeBytes->setText(lines.freeBytes);
+    m_freePercent->setText(lines.freePercent);
+}
+
+void drivedirprocform::showFolder(const QString& text) {
+    m_folderText = text;
+    m_textsChanged = true;
+}
+
+void drivedirprocform::showEntry(const QString& text) {
+    m_entryText = text;
+    m_textsChanged = true;
+}
+
+void drivedirprocform::pump() {
+    if (m_textsChanged) {
+        m_path->setText(m_folderText);
+        m_file->setText(m_entryText);
+        m_textsChanged = false;
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void drivedirprocform::showProblem(const QString& text) {
+    if (m_problems.size() < ProblemsKept)
+        m_problems << text;
+}
+
+} // namespace zek

@@ -1,0 +1,566 @@
+#include "scan/gui/drivedirsel.h"
+
+#include "platform/drives.h"
+#include "platform/prompt.h"
+#include "query/report_preconditions.h"
+#include "scan/gui/drivedirprocform.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMimeData>
+#include <QPointer>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace zek {
+
+namespace {
+
+// What a drag that started in one of the lists carries.
+const QString ListDragFormat = QStringLiteral("application/x-qabstractitemmodeldatalist");
+
+query::DefaultPrinter systemDefaultPrinter() {
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        return query::DefaultPrinter{QStringLiteral("PDF"), 1};
+    const QPrinter printer(info);
+    return query::DefaultPrinter{info.printerName(),
+                                 printer.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1};
+}
+
+QStringList mountedRoots() {
+    QStringList roots;
+    for (const platform::DriveInfo& drive : platform::mountedDrives())
+        roots.append(drive.root);
+    return roots;
+}
+
+// The drive that holds `path`: the longest root that equals it or that it lies inside.
+int driveOf(const QStringList& roots, const QString& path) {
+    int best = -1;
+    for (int i = 0; i < roots.size(); ++i) {
+        const QString& root = roots.at(i);
+        if ((path == root || platform::pathLiesInside(path, root)) &&
+            (best < 0 || root.size() > roots.at(best).size()))
+            best = i;
+    }
+    return best;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    return button;
+}
+
+} // namespace
+
+drivedirsel::drivedirsel(AppState& app, scan::ScanState* scan, query::QueryState* qs, QStringList driveRoots,
+                         QWidget* parent)
+    : QWidget(parent), m_app(app), m_scan(scan), m_qs(qs), m_driveRoots(std::move(driveRoots)) {
+    setObjectName(QStringLiteral("drivedirsel"));
+    setWindowTitle(QStringLiteral("Path Selection"));
+    if (!m_scan) {
+        m_ownScan = std::make_unique<scan::ScanState>();
+        m_scan = m_ownScan.get();
+    }
+    if (!m_qs) {
+        m_ownQs = std::make_unique<query::QueryState>();
+        m_qs = m_ownQs.get();
+        m_qs->hooks.defaultPrinter = systemDefaultPrinter;
+        m_qs->hooks.busy = [](bool on) {
+            if (on)
+                QApplication::setOverrideCursor(Qt::WaitCursor);
+            else
+                QApplication::restoreOverrideCursor();
+        };
+    }
+    const QPointer<drivedirsel> guarded(this);
+    m_qs->hooks.enableHistoric = [previous = m_qs->hooks.enableHistoric, guarded] {
+        if (previous)
+            previous();
+        if (guarded)
+            guarded->m_historic->setEnabled(true);
+    };
+    if (m_driveRoots.isEmpty())
+        m_driveRoots = mountedRoots();
+
+    buildControls();
+
+    // The drive of the work directory, or the first drive when none holds it.
+    int initial = driveOf(m_driveRoots, m_app.work.workDirectory.isEmpty() ? m_app.workDirectory
+                                                                           : m_app.work.workDirectory);
+    if (initial < 0)
+        initial = m_driveRoots.isEmpty() ? -1 : 0;
+    if (initial >= 0) {
+        const QSignalBlocker block(m_drive);
+        m_drive->setCurrentIndex(initial);
+        changeDrive(initial);
+    }
+    showSettings();
+}
+
+drivedirsel::~drivedirsel() {
+    // The statement builder's state may outlive the window.
+    if (m_qs && !m_ownQs)
+        m_qs->hooks.enableHistoric = nullptr;
+}
+
+void drivedirsel::buildControls() {
+    QStyle* st = style();
+
+    m_panel = new QFrame(this);
+    m_panel->setObjectName(QStringLiteral("SLSFPanel"));
+    m_panel->setFrameShape(QFrame::StyledPanel);
+    m_panel->setFrameShadow(QFrame::Raised);
+    auto* panelLayout = new QHBoxLayout(m_panel);
+    panelLayout->setContentsMargins(8, 4, 8, 4);
+    auto* panelCaption = new QLabel(QStringLiteral("Long Filename support available"), m_panel);
+    QFont bold = panelCaption->font();
+    bold.setBold(true);
+    panelCaption->setFont(bold);
+    panelLayout->addWidget(panelCaption);
+    panelLayout->addStretch(1);
+    auto* group = new QButtonGroup(this);
+    const QString captions[2] = {QStringLiteral("Show Long foldernames"),
+                                 QStringLiteral("Show Short foldernames")};
+    for (int i = 0; i < 2; ++i) {
+        m_slsf[i] = new QRadioButton(captions[i], m_panel);
+        m_slsf[i]->setObjectName(QStringLiteral("slsf"));
+        m_slsf[i]->setProperty("index", i);
+        group->addButton(m_slsf[i], i);
+        panelLayout->addWidget(m_slsf[i]);
+    }
+    m_slsf[0]->setChecked(true);
+    connect(m_slsf[0], &QRadioButton::toggled, this, [this](bool on) { showLongNames(on); });
+
+    m_drive = new QComboBox(this);
+    m_drive->setObjectName(QStringLiteral("Drive1"));
+    for (const QString& root : m_driveRoots)
+        m_drive->addItem(st->standardIcon(QStyle::SP_DriveHDIcon), root);
+    m_drive->setMinimumContentsLength(16);
+    connect(m_drive, &QComboBox::currentIndexChanged, this, [this](int index) { changeDrive(index); });
+
+    // Only tells whether a drive can be read; never shown.
+    m_dir = new QListWidget(this);
+    m_dir->setObjectName(QStringLiteral("Dir1"));
+    m_dir->hide();
+
+    m_seldir = makeButton(this, "seldir", QString());
+    m_seldir2 = makeButton(this, "seldir2", QString());
+    for (QPushButton* b : {m_seldir, m_seldir2}) {
+        b->setIcon(st->standardIcon(QStyle::SP_DirOpenIcon));
+        b->setToolTip(QStringLiteral("Add this folder"));
+        b->setStyleSheet(QStringLiteral("text-align: left; padding: 3px 6px;"));
+        connect(b, &QPushButton::clicked, this, &drivedirsel::addFolder);
+    }
+
+    m_outline1 = new QTreeWidget(this);
+    m_outline1->setObjectName(QStringLiteral("Outline1"));
+    m_outline2 = new QTreeWidget(this);
+    m_outline2->setObjectName(QStringLiteral("Outline2"));
+    for (QTreeWidget* tree : {m_outline1, m_outline2}) {
+        tree->setHeaderHidden(true);
+        tree->setColumnCount(1);
+        tree->setSelectionMode(QAbstractItemView::SingleSelection);
+        tree->setMinimumSize(260, 240);
+        tree->setIndentation(16);
+        tree->viewport()->installEventFilter(this);
+        tree->viewport()->setAcceptDrops(true);
+        connect(tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+            if (item && !m_syncing)
+                selectNode(item->data(0, Qt::UserRole).toInt());
+        });
+        connect(tree, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+            if (item)
+                activateNode(item->data(0, Qt::UserRole).toInt());
+        });
+    }
+
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("drivedirlist"));
+    m_list2 = new QListWidget(this);
+    m_list2->setObjectName(QStringLiteral("drivedirlist2"));
+    for (QListWidget* list : {m_list, m_list2}) {
+        list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        list->setDragEnabled(true);
+        list->setDragDropMode(QAbstractItemView::DragOnly);
+        list->setMinimumSize(240, 240);
+        list->setAlternatingRowColors(true);
+        list->viewport()->installEventFilter(this);
+        connect(list, &QListWidget::itemClicked, this, [this] { updateButtons(); });
+        connect(list, &QListWidget::itemSelectionChanged, this, [this] { updateButtons(); });
+    }
+
+    m_add = makeButton(this, "drivediradd", QStringLiteral("&Add"));
+    m_remove = makeButton(this, "Drivedirremove", QStringLiteral("&Remove"));
+    m_clear = makeButton(this, "Drivedirclear", QStringLiteral("&Clear"));
+    m_start = makeButton(this, "drivedirstart", QStringLiteral("&Start"));
+    m_historic = makeButton(this, "historic", QStringLiteral("&Historic"));
+    m_add->setIcon(st->standardIcon(QStyle::SP_ArrowRight));
+    m_remove->setIcon(st->standardIcon(QStyle::SP_ArrowLeft));
+    m_clear->setIcon(st->standardIcon(QStyle::SP_DialogResetButton));
+    m_start->setIcon(st->standardIcon(QStyle::SP_MediaPlay));
+    m_historic->setIcon(st->standardIcon(QStyle::SP_FileDialogDetailedView));
+    m_start->setDefault(false);
+    m_historic->setEnabled(false);
+    connect(m_add, &QPushButton::clicked, this, &drivedirsel::addFolder);
+    connect(m_remove, &QPushButton::clicked, this, &drivedirsel::removeFolders);
+    connect(m_clear, &QPushButton::clicked, this, &drivedirsel::clearFolders);
+    connect(m_start, &QPushButton::clicked, this, &drivedirsel::start);
+    connect(m_historic, &QPushButton::clicked, this, &drivedirsel::historic);
+
+    m_label2 = new QLabel(QStringLiteral("  Active Database"), this);
+    m_label2->setObjectName(QStringLiteral("Label2"));
+    m_activeDatabase = new QLabel(this);
+    m_activeDatabase->setObjectName(QStringLiteral("activedatabase"));
+    m_activeDatabase->setFrameShape(QFrame::StyledPanel);
+    m_activeDatabase->setFrameShadow(QFrame::Sunken);
+    m_activeDatabase->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_activeDatabase->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+
+    // Layout: the panel on top; the drive and its folders on the left, the buttons in the middle,
+    // the chosen folders on the right; the active database at the bottom.
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->setHorizontalSpacing(8);
+    layout->addWidget(m_panel, 0, 0, 1, 3);
+
+    auto* left = new QVBoxLayout;
+    auto* driveRow = new QHBoxLayout;
+    auto* driveLabel = new QLabel(QStringLiteral("&Drive:"), this);
+    driveLabel->setBuddy(m_drive);
+    driveRow->addWidget(driveLabel);
+    driveRow->addWidget(m_drive, 1);
+    left->addLayout(driveRow);
+    left->addWidget(m_seldir);
+    left->addWidget(m_seldir2);
+    left->addWidget(m_outline1, 1);
+    left->addWidget(m_outline2, 1);
+    left->addWidget(m_dir);
+    layout->addLayout(left, 1, 0);
+
+    auto* middle = new QVBoxLayout;
+    middle->addStretch(1);
+    for (QPushButton* b : {m_add, m_remove, m_clear}) {
+        b->setMinimumWidth(96);
+        middle->addWidget(b);
+    }
+    middle->addSpacing(18);
+    for (QPushButton* b : {m_start, m_historic}) {
+        b->setMinimumWidth(96);
+        middle->addWidget(b);
+    }
+    middle->addStretch(1);
+    layout->addLayout(middle, 1, 1);
+
+    auto* right = new QVBoxLayout;
+    auto* chosen = new QLabel(QStringLiteral("Chosen folders:"), this);
+    right->addWidget(chosen);
+    right->addWidget(m_list, 1);
+    right->addWidget(m_list2, 1);
+    layout->addLayout(right, 1, 2);
+    layout->setColumnStretch(0, 1);
+    layout->setColumnStretch(2, 1);
+    layout->setRowStretch(1, 1);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_label2);
+    bottom->addWidget(m_activeDatabase, 1);
+    layout->addLayout(bottom, 2, 0, 1, 3);
+
+    // A drag from a list ends in Remove when dropped on any other control of the window.
+    for (QWidget* w : std::initializer_list<QWidget*>{m_panel, m_drive, m_seldir, m_seldir2, m_add, m_remove,
+                                                      m_clear, m_start, m_historic, m_label2,
+                                                      m_activeDatabase, m_slsf[0], m_slsf[1]}) {
+        w->setAcceptDrops(true);
+        w->installEventFilter(this);
+    }
+    setAcceptDrops(true);
+
+    showLongNames(true);
+}
+
+void drivedirsel::showLongNames(bool longNames) {
+    m_outline1->setVisible(longNames);
+    m_seldir->setVisible(longNames);
+    m_list->setVisible(longNames);
+    m_outline2->setVisible(!longNames);
+    m_seldir2->setVisible(!longNames);
+    m_list2->setVisible(!longNames);
+    if (m_slsf[0]->isChecked() != longNames)
+        m_slsf[longNames ? 0 : 1]->setChecked(true);
+}
+
+void drivedirsel::setActiveOutline(const QString& name) {
+    m_scan->activeOutline = name;
+}
+
+bool drivedirsel::changeDrive(int index) {
+    if (index < 0 || index >= m_driveRoots.size())
+        return false;
+    const QString root = m_driveRoots.at(index);
+    QString errorText;
+    const int error = scan::testDrive(root, &errorText);
+    if (error != 0) {
+        platform::msgBox(scan::driveErrorText(error, errorText));
+        const QSignalBlocker block(m_drive);
+        m_drive->setCurrentIndex(m_lastGoodDrive);
+        return false;
+    }
+    m_lastGoodDrive = index;
+    m_dir->clear();
+    m_dir->addItem(root);
+
+    const platform::SearchError listing = m_outline.setRoot(root);
+    Q_UNUSED(listing); // a folder entry that vanished while it was read is simply not shown
+    fillOutlines();
+    return true;
+}
+
+void drivedirsel::activateNode(int position) {
+    if (position < 0 || position >= m_outline.count())
+        return;
+    const platform::SearchError error = m_outline.activate(position);
+    if (error.number != 0 && m_outline.count() == m_outline.current() + 1) {
+        // The folder could not be read (permission, vanished): say so rather than show it empty.
+        platform::msgBox(
+            scan::driveErrorText(error.number, error.text).section(QStringLiteral("\r\n"), 0, 0));
+    }
+    fillOutlines();
+}
+
+void drivedirsel::fillOutlines() {
+    m_syncing = true;
+    QStyle* st = style();
+    const QIcon open = st->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = st->standardIcon(QStyle::SP_DirClosedIcon);
+    const QIcon drive = st->standardIcon(QStyle::SP_DriveHDIcon);
+    for (QTreeWidget* tree : {m_outline1, m_outline2}) {
+        const bool shortNames = tree == m_outline2;
+        tree->clear();
+        std::vector<QTreeWidgetItem*> items;
+        const auto& nodes = m_outline.nodes();
+        items.reserve(nodes.size());
+        for (size_t i = 0; i < nodes.size(); ++i) {
+            const scan::OutlineNode& node = nodes[i];
+            auto* item = node.parent < 0 ? new QTreeWidgetItem(tree)
+                                         : new QTreeWidgetItem(items[static_cast<size_t>(node.parent)]);
+            item->setText(0, shortNames ? node.shortText : node.longText);
+            item->setData(0, Qt::UserRole, static_cast<int>(i));
+            item->setIcon(0, node.parent < 0 ? drive : node.open ? open : closed);
+            items.push_back(item);
+        }
+        for (int i = 0; i <= m_outline.current(); ++i)
+            items[static_cast<size_t>(i)]->setExpanded(true);
+        if (m_outline.current() >= 0)
+            tree->setCurrentItem(items[static_cast<size_t>(m_outline.current())]);
+    }
+    m_syncing = false;
+    selectNode(m_outline.current());
+}
+
+int drivedirsel::selectedPosition() const {
+    const QTreeWidgetItem* item = m_outline1->currentItem();
+    return item ? item->data(0, Qt::UserRole).toInt() : m_outline.current();
+}
+
+void drivedirsel::selectNode(int position) {
+    if (position < 0 || position >= m_outline.count())
+        return;
+    m_syncing = true;
+    for (QTreeWidget* tree : {m_outline1, m_outline2}) {
+        QTreeWidgetItemIterator it(tree);
+        for (; *it; ++it) {
+            if ((*it)->data(0, Qt::UserRole).toInt() == position) {
+                if (tree->currentItem() != *it)
+                    tree->setCurrentItem(*it);
+                break;
+            }
+        }
+    }
+    m_syncing = false;
+    m_seldir->setText(m_outline.longPath(position));
+    m_seldir2->setText(m_outline.shortPath(position));
+}
+
+void drivedirsel::addFolder() {
+    const int position = selectedPosition();
+    if (position < 0)
+        return;
+    const QString longForm = m_outline.longPath(position);
+    const QString shortForm = m_outline.shortPath(position);
+    FolderList& folders = m_app.work.settings.folders;
+    const scan::FolderAddCheck check =
+        scan::checkFolderAddition(folders, longForm, shortForm, scan::showsShortForms(*m_scan));
+    if (!check.accepted()) {
+        platform::msgBox(check.message);
+        return;
+    }
+    folders.append(longForm, shortForm);
+    fillLists();
+}
+
+void drivedirsel::removeFolders() {
+    std::vector<bool> selectedLong(static_cast<size_t>(m_list->count()));
+    std::vector<bool> selectedShort(static_cast<size_t>(m_list2->count()));
+    for (int i = 0; i < m_list->count(); ++i)
+        selectedLong[static_cast<size_t>(i)] = m_list->item(i)->isSelected();
+    for (int i = 0; i < m_list2->count(); ++i)
+        selectedShort[static_cast<size_t>(i)] = m_list2->item(i)->isSelected();
+    const std::vector<int> positions = scan::itemsToRemove(selectedLong, selectedShort);
+    if (positions.empty()) {
+        platform::msgBox(scan::SelectDirectoriesText);
+        return;
+    }
+    scan::removeFolders(m_app.work.settings.folders, positions);
+    fillLists();
+}
+
+void drivedirsel::clearFolders() {
+    const int answer =
+        platform::msgBox(scan::ClearQuestion, platform::MbYesNo | platform::MbQuestion, scan::ClearTitle);
+    if (answer != platform::IdYes)
+        return;
+    m_app.work.settings.folders.clear();
+    fillLists();
+}
+
+scan::ScanOutcome drivedirsel::runScan() {
+    if (scanRunner)
+        return scanRunner();
+    return drivedirprocform::runScan(*m_scan, m_app.work, m_app.intl, window());
+}
+
+void drivedirsel::start() {
+    scan::StartHooks hooks;
+    hooks.runScan = [this] { return runScan(); };
+    hooks.disableHistoric = [this] { m_historic->setEnabled(false); };
+    scan::startInventory(m_app.work, *m_qs, *m_scan, hooks);
+}
+
+void drivedirsel::historic() {
+    query::confirmReportCreation(m_app.work, *m_qs);
+}
+
+void drivedirsel::fillLists() {
+    const FolderList& folders = m_app.work.settings.folders;
+    m_list->clear();
+    m_list2->clear();
+    m_list->addItems(folders.longForms);
+    m_list2->addItems(folders.shortForms);
+    updateButtons();
+}
+
+void drivedirsel::updateButtons() {
+    const bool any = !m_app.work.settings.folders.isEmpty();
+    m_clear->setEnabled(any);
+    m_remove->setEnabled(any);
+    m_start->setEnabled(any);
+}
+
+void drivedirsel::showSettings() {
+    fillLists();
+    m_activeDatabase->setText(m_app.work.activeFileName);
+}
+
+void drivedirsel::closeEvent(QCloseEvent* event) {
+    if (m_closeAllowed)
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool drivedirsel::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        if (watched == m_outline1->viewport())
+            setActiveOutline(scan::OutlineLong);
+        else if (watched == m_outline2->viewport())
+            setActiveOutline(scan::OutlineShort);
+        else if (watched == m_list->viewport())
+            m_dragSource = QStringLiteral("drivedirlist");
+        else if (watched == m_list2->viewport())
+            m_dragSource = QStringLiteral("drivedirlist2");
+        break;
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (watched == m_list->viewport() || watched == m_list2->viewport())
+            break;
+        if (drag->mimeData() && drag->mimeData()->hasFormat(ListDragFormat)) {
+            drag->acceptProposedAction();
+            return true;
+        }
+        break;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (watched == m_list->viewport() || watched == m_list2->viewport())
+            break;
+        if (drop->mimeData() && drop->mimeData()->hasFormat(ListDragFormat)) {
+            drop->acceptProposedAction();
+            // After the drag has ended, so no message box opens inside the drag's own loop.
+            QTimer::singleShot(0, this, &drivedirsel::removeFolders);
+            return true;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+drivedirsel* openPathSelectionWindow(QMdiArea* area, AppState& app, scan::ScanState* scan,
+                                     query::QueryState* qs) {
+    auto* window = new drivedirsel(app, scan, qs);
+    QMdiSubWindow* sub = area->addSubWindow(window, Qt::SubWindow | Qt::CustomizeWindowHint |
+                                                        Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint);
+    sub->setWindowIcon(QApplication::windowIcon());
+    sub->adjustSize();
+    window->show();
+
+    db::WorkFileHooks& hooks = app.work.hooks;
+    const QPointer<drivedirsel> guarded(window);
+    hooks.settingsReloaded = [previous = hooks.settingsReloaded, guarded] {
+        if (previous)
+            previous();
+        if (guarded) {
+            guarded->showSettings();
+            // The active file name is set after the settings are shown.
+            QTimer::singleShot(0, guarded.data(), [guarded] {
+                if (guarded)
+                    guarded->showSettings();
+            });
+        }
+    };
+    hooks.confirmReportCreation = [previous = hooks.confirmReportCreation, guarded] {
+        if (guarded)
+            guarded->queryState().hooks.enableHistoric();
+        if (previous)
+            previous();
+    };
+    return window;
+}
+
+} // namespace zek

@@ -1,0 +1,215 @@
+// zek-batch: its command line, and whole runs on trees the test makes (add, refused add, scan, save,
+// reopen), in-process and as the real program.
+#include "app/batch_run.h"
+#include "db/engine.h"
+#include "scan/walker_fixture.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QTest>
+
+using namespace zek;
+using namespace zek::batch;
+using namespace zek::test;
+
+namespace {
+
+struct Run {
+    int status = -1;
+    QString out, err;
+};
+
+Run runIt(const QStringList& arguments, const volatile std::sig_atomic_t* interrupted = nullptr) {
+    Run r;
+    QTextStream out(&r.out), err(&r.err);
+    r.status = runBatch(arguments, out, err, interrupted);
+    out.flush();
+    err.flush();
+    return r;
+}
+
+long long countRows(const QString& file, const QString& table) {
+    auto db = db::Database::open(file);
+    return db->openSql("SELECT * FROM " + table)->recordCount();
+}
+
+QStringList batchTempFolders() {
+    return QDir(QDir::tempPath()).entryList({"zek-batch-*"}, QDir::Dirs);
+}
+
+} // namespace
+
+class TestBatch : public QObject {
+    Q_OBJECT
+
+    TestEnvironment m_env;
+    ScriptedPrompter m_prompter; // restored after each run; never asked
+
+    QString folder(const QString& relative, int files = 0) {
+        const QString path = m_env.path("tree/" + relative);
+        QDir().mkpath(path);
+        for (int i = 0; i < files; ++i)
+            makeFile(raw(path + QString("/file %1.txt").arg(i)), i);
+        return path;
+    }
+
+private Q_SLOTS:
+    void parsing() {
+        ParsedOptions p = parseBatchOptions({"--work-dir", "/w", "inv.zek", "--clear", "--add", "/a",
+                                             "--add=/b", "--scan", "--save-as", "out.zek", "--quiet"});
+        QVERIFY(p.error.isEmpty());
+        QCOMPARE(p.options.workDirectory, QString("/w"));
+        QCOMPARE(p.options.workFile, QString("inv.zek"));
+        QVERIFY(p.options.clear && p.options.scan && p.options.quiet);
+        QCOMPARE(p.options.addFolders, QStringList({"/a", "/b"}));
+        QCOMPARE(p.options.saveAs, QString("out.zek"));
+
+        QVERIFY(!parseBatchOptions({"a.zek", "b.zek"}).error.isEmpty());
+        QVERIFY(!parseBatchOptions({"--add"}).error.isEmpty());
+        QVERIFY(!parseBatchOptions({"--scan=yes"}).error.isEmpty());
+        QVERIFY(parseBatchOptions({"--frobnicate"}).error.contains("--frobnicate"));
+        // After "--" a name that begins with "-" is the work file.
+        QCOMPARE(parseBatchOptions({"--", "-odd.zek"}).options.workFile, QString("-odd.zek"));
+    }
+
+    void helpAndVersion() {
+        const Run version = runIt({"--version"});
+        QCOMPARE(version.status, ExitOk);
+        QCOMPARE(version.out, QString("zek-batch 2.95\n"));
+        const Run help = runIt({"--help"});
+        QCOMPARE(help.status, ExitOk);
+        for (const char* text :
+             {"--work-dir DIR", "--add FOLDER", "--save-as", "Exit status:", "  0 ", "  1 ", "  2 "})
+            QVERIFY2(help.out.contains(text), text);
+        const Run bad = runIt({"--bogus"});
+        QCOMPARE(bad.status, ExitRefused);
+        QVERIFY(bad.err.contains("unknown option --bogus"));
+        QVERIFY(bad.out.isEmpty());
+    }
+
+    void addScanSaveReopen() {
+        const QString a = folder("A", 3);
+        const QString b = folder("B", 2);
+        folder("A/sub", 4);
+        const QString file = m_env.path("inventory.zek");
+        const QString work = m_env.path("work");
+        const QStringList before = batchTempFolders();
+
+        Run r = runIt({"--work-dir", work, file, "--add", a, "--add", b, "--scan"});
+        QCOMPARE(r.status, ExitOk);
+        QVERIFY2(r.err.contains("entries/s"), qPrintable(r.err));
+        QVERIFY(r.err.contains("Total capacity drive "));
+        QVERIFY(r.err.contains("saved " + file));
+        QCOMPARE(countRows(file, "FILETYPE"), 3 + 1 + 4 + 2);
+        QCOMPARE(countRows(file, "DRIVEDIRLIST"), 2);
+
+        // A folder inside a listed one is refused with the add check's message; nothing is saved.
+        r = runIt({"--work-dir", work, file, "--add", a + "/sub", "--scan", "--quiet"});
+        QCOMPARE(r.status, ExitRefused);
+        QCOMPARE(r.err, "zek-batch: The directory " + a + "/sub is a subdirectory of " + a +
+                            ", which is already included.\n");
+        QCOMPARE(countRows(file, "DRIVEDIRLIST"), 2);
+        r = runIt({"--work-dir", work, file, "--add", b});
+        QCOMPARE(r.status, ExitRefused);
+        QCOMPARE(r.err, "zek-batch: You have already added " + b + ".\n");
+
+        // Cleared and rescanned into another file; the first file stays as it was.
+        const QString copy = m_env.path("copy.zek");
+        r = runIt({file, "--clear", "--add", a + "/sub", "--scan", "--quiet", "--save-as", copy});
+        QCOMPARE(r.status, ExitOk);
+        QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+        QCOMPARE(countRows(copy, "FILETYPE"), 4);
+        QCOMPARE(countRows(copy, "DRIVEDIRLIST"), 1);
+        QCOMPARE(countRows(file, "FILETYPE"), 10);
+        // The default work folder is a fresh temporary one, gone afterwards.
+        QCOMPARE(batchTempFolders(), before);
+    }
+
+    void refusedInput() {
+        const QString file = m_env.path("refused.zek");
+        Run r = runIt({file, "--add", m_env.path("tree/not there")});
+        QCOMPARE(r.status, ExitRefused);
+        QVERIFY(r.err.contains("No such file or directory"));
+        QVERIFY(!QFile::exists(file));
+
+        makeFile(raw(m_env.path("plain.txt")));
+        r = runIt({file, "--add", m_env.path("plain.txt")});
+        QCOMPARE(r.status, ExitRefused);
+        QVERIFY(r.err.contains("not a folder"));
+
+        r = runIt({file, "--scan"});
+        QCOMPARE(r.status, ExitRefused);
+        QCOMPARE(r.err, QString("zek-batch: You have to add drives and directories first.\n"));
+        QVERIFY(!QFile::exists(file));
+    }
+
+    void brokenWorkFileIsAnEngineError() {
+        const QString file = m_env.path("not a database.zek");
+        QFile text(file);
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("this is not a work file, only text that is long enough to be read as a header\n");
+        text.close();
+        const Run r = runIt({file, "--add", folder("C", 1), "--scan"});
+        QCOMPARE(r.status, ExitEngineError);
+        QVERIFY2(r.err.contains("Error number :"), qPrintable(r.err));
+        QVERIFY(r.err.startsWith("zek-batch: "));
+    }
+
+    void saveFailureIsAnEngineError() {
+        const Run r = runIt({"--add", folder("D", 1), "--scan", "--quiet", "--save-as",
+                             m_env.path("no such folder/out.zek")});
+        QCOMPARE(r.status, ExitEngineError);
+        QVERIFY2(r.err.contains("couldn't be saved"), qPrintable(r.err));
+    }
+
+    void interruptedScanSavesNothing() {
+        const QString file = m_env.path("interrupted.zek");
+        volatile std::sig_atomic_t interrupted = 1;
+        const Run r = runIt({file, "--add", folder("E", 30), "--scan", "--quiet"}, &interrupted);
+        QCOMPARE(r.status, ExitInterrupted);
+        QVERIFY(r.err.contains("nothing saved"));
+        QVERIFY(!QFile::exists(file));
+    }
+
+    void skippedFoldersAreListedAndTheScanGoesOn() {
+        // A folder nested beyond what the system can open: listed on stderr, counted, and the scan
+        // completes and is saved.
+        const QString top = folder("F", 2);
+        const auto cleanup = qScopeGuard([&] { removeTree(raw(top)); });
+        QVERIFY(makeTooDeepChain(raw(top)) > 20);
+        const QString file = m_env.path("skipped.zek");
+        const Run r = runIt({file, "--add", top, "--scan", "--quiet"});
+        QCOMPARE(r.status, ExitOk);
+        QVERIFY2(r.err.startsWith("zek-batch: Folder " + top + "/ddd"), qPrintable(r.err));
+        QVERIFY(r.err.contains(
+            "zek-batch: skipped 1 folder and 0 entries that could not be read (listed above)\n"));
+        QVERIFY(countRows(file, "FILETYPE") > 20);
+    }
+
+    void realProgram() {
+        const QString program = QCoreApplication::applicationDirPath() + "/../zek-batch";
+        if (!QFile::exists(program))
+            QSKIP("zek-batch is not built beside the tests");
+        QProcess p;
+        p.start(program, {"--version"});
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), QString("zek-batch 2.95\n"));
+
+        const QString a = folder("G", 5);
+        const QString file = m_env.path("real.zek");
+        p.start(program, {file, "--add", a, "--scan", "--quiet"});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(countRows(file, "FILETYPE"), 5);
+        p.start(program, {file, "--add", a});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 2);
+        QCOMPARE(QString::fromUtf8(p.readAllStandardError()),
+                 "zek-batch: You have already added " + a + ".\n");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBatch)
+#include "test_batch.moc"

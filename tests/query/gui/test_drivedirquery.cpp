@@ -1,0 +1,624 @@
+// The Conditions & Sorting window driven offscreen: rows set up per field, typed values filtered
+// and checked, the line commands, the sorters, activation, and the work file carrying the lines.
+#include "db/work_file.h"
+#include "query/gui/drivedirquery.h"
+#include "query/gui/grid_edits.h"
+#include "support/scripted_prompter.h"
+#include "support/test_env.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace zek;
+using platform::IdCancel;
+using platform::IdRetry;
+
+namespace {
+
+int fieldIndex(const QString& name) {
+    return static_cast<int>(conditionFieldList().indexOf(name));
+}
+
+QueryLine nameLine(const QString& entry) {
+    QueryLine l;
+    l.field = "NAME";
+    l.fieldIndex = fieldIndex("NAME");
+    l.evaluation = "LIKE";
+    l.value = "'" + entry + "'";
+    return l;
+}
+
+QueryLines numberedLines(int count) {
+    QueryLines lines;
+    lines.reset(0);
+    for (int n = 1; n <= count; ++n)
+        lines.append(nameLine(QString("L%1").arg(n)));
+    return lines;
+}
+
+QStringList itemsOf(const QComboBox* box) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items.append(box->itemText(i));
+    return items;
+}
+
+} // namespace
+
+class TestDrivedirquery : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<AppState> app;
+    std::unique_ptr<Drivedirquery> window;
+    std::unique_ptr<test::ScriptedPrompter> prompter;
+
+    template <typename T> T* find(const QString& name) const {
+        T* w = window->findChild<T*>(name);
+        if (!w)
+            qWarning() << "no control" << name;
+        return w;
+    }
+    QComboBox* field(int r) const { return find<QComboBox>(QString("DQFIELD_%1").arg(r)); }
+    QComboBox* evaluation(int r) const { return find<QComboBox>(QString("DQEVALUATION_%1").arg(r)); }
+    MaskedValueEdit* value(int r) const { return find<MaskedValueEdit>(QString("DQVALUE_%1").arg(r)); }
+    QComboBox* unit(int r) const { return find<QComboBox>(QString("DQVALUECHOICE_%1").arg(r)); }
+    ChoiceButton* choice(int r) const { return find<ChoiceButton>(QString("DQCHOICE_%1").arg(r)); }
+    QComboBox* connection(int r) const { return find<QComboBox>(QString("DQCONNECTION_%1").arg(r)); }
+    QPushButton* button(const QString& name) const { return find<QPushButton>(name); }
+    QScrollBar* scroll() const { return find<QScrollBar>("queryscroll"); }
+
+    void makeWindow(int iTime = 1) {
+        window.reset();
+        app = std::make_unique<AppState>();
+        app->intl.sDate = "/";
+        app->intl.iTime = iTime;
+        window = std::make_unique<Drivedirquery>(*app);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    void showLines(const QueryLines& lines) {
+        app->work.settings.queryLines = lines;
+        window->showSettings();
+    }
+
+    // As the user picks a field: the list gets the focus, then the entry is chosen.
+    void chooseField(int r, const QString& name) {
+        field(r)->setFocus(Qt::MouseFocusReason);
+        QCoreApplication::processEvents();
+        field(r)->setCurrentIndex(fieldIndex(name));
+        Q_EMIT field(r)->activated(fieldIndex(name));
+        QCoreApplication::processEvents();
+    }
+
+    void focus(QWidget* w) {
+        w->setFocus(Qt::MouseFocusReason);
+        QCoreApplication::processEvents();
+    }
+
+    void type(QWidget* w, const QString& text) {
+        focus(w);
+        QTest::keyClicks(w, text);
+    }
+
+    // Leaves a value box the way a click elsewhere does.
+    void leave(int r) {
+        focus(connection(r));
+        QCoreApplication::processEvents();
+    }
+
+private Q_SLOTS:
+    void init() {
+        prompter = std::make_unique<test::ScriptedPrompter>();
+        makeWindow();
+    }
+
+    void cleanup() {
+        window.reset();
+        app.reset();
+        prompter.reset();
+    }
+
+    void everyControlByName() {
+        for (int r = 0; r < 5; ++r) {
+            for (const char* name : {"DQCHOICE", "DQBRACKETL", "DQFIELD", "DQEVALUATION", "DQVALUE",
+                                     "DQVALUECHOICE", "DQBRACKETR", "DQCONNECTION"})
+                QVERIFY2(window->findChild<QWidget*>(QString("%1_%2").arg(name).arg(r)), name);
+            QVERIFY(window->findChild<QWidget*>(QString("queryrow_%1").arg(r)));
+            QCOMPARE(choice(r)->text(), QString::number(r + 1));
+            QCOMPARE(choice(r)->property("tag").toString(), QString::number(r + 1));
+            QCOMPARE(itemsOf(field(r)), conditionFieldList());
+            QCOMPARE(itemsOf(connection(r)), QStringList({"", "AND", "OR", "AND NOT", "OR NOT"}));
+            QCOMPARE(itemsOf(evaluation(r)), QStringList({""}));
+            QVERIFY(!value(r)->isEnabled());
+            QVERIFY(!unit(r)->isVisible());
+        }
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(itemsOf(find<QComboBox>(QString("sorter_%1").arg(i))), conditionFieldList());
+            QToolButton* status = find<QToolButton>(QString("Sorterstatus_%1").arg(i));
+            QVERIFY(status->property("ascending").toBool());
+            QCOMPARE(status->iconSize(), QSize(14, 14));
+        }
+        QCOMPARE(find<QLabel>("stijgend")->pixmap().deviceIndependentSize(), QSizeF(14, 14));
+        QCOMPARE(find<QLabel>("dalend")->pixmap().deviceIndependentSize(), QSizeF(14, 14));
+        QCOMPARE(button("Command3D1")->text(), QString("&Add"));
+        QCOMPARE(button("Command3D2")->text(), QString("D&emote"));
+        QCOMPARE(button("Command3D3")->text(), QString("&Promote"));
+        QCOMPARE(button("Command3D4")->text(), QString("&Delete"));
+        QCOMPARE(button("activatequery")->text(), QString("&Activate Query"));
+        QStringList headings;
+        for (int i = 0; i < 7; ++i)
+            headings.append(find<QLabel>(QString("querylabel_%1").arg(i))->text());
+        QCOMPARE(headings, QStringList({"Select", "Bracket", "Evaluation", "Bracket", "Connection",
+                                        "Conditions", "Sorting"}));
+        QCOMPARE(window->windowTitle(), QString("Conditions & Sorting"));
+        QCOMPARE(app->work.settings.queryLines.count(), 5);
+        QCOMPARE(scroll()->minimum(), 1);
+        QCOMPARE(scroll()->maximum(), 5);
+    }
+
+    void sizeFillsSixEvaluationsAndTheUnitBoxNameHidesIt() {
+        chooseField(0, "SIZE");
+        QCOMPARE(itemsOf(evaluation(0)), QStringList({"=", "NOT =", "<", "<=", ">", ">="}));
+        QCOMPARE(evaluation(0)->currentIndex(), 0);
+        QVERIFY(unit(0)->isVisible());
+        QCOMPARE(itemsOf(unit(0)), QStringList({"  ", "KB", "MB"}));
+        QCOMPARE(unit(0)->currentIndex(), 0);
+        QVERIFY(value(0)->isEnabled());
+        QCOMPARE(QApplication::focusWidget(), value(0)); // the focus moves on to the value
+        chooseField(0, "NAME");
+        QVERIFY(!unit(0)->isVisible());
+        QCOMPARE(itemsOf(evaluation(0)), QStringList({"=", "NOT ="}));
+        QCOMPARE(value(0)->maskedText(), QString("________"));
+    }
+
+    void choosingAFieldClearsATypedValueTheEmptyFieldChangesNothing() {
+        chooseField(1, "LONGNAME");
+        type(value(1), "report");
+        QCOMPARE(value(1)->maskedText().remove('_'), QString("REPORT"));
+        chooseField(1, "DATE");
+        QCOMPARE(value(1)->maskedText(), QString("__/__/__"));
+        type(value(1), "120796");
+        QCOMPARE(value(1)->maskedText(), QString("12/07/96"));
+        focus(evaluation(1));
+        evaluation(1)->setCurrentIndex(4);
+        chooseField(1, "");
+        QCOMPARE(value(1)->maskedText(), QString("12/07/96"));
+        QCOMPARE(evaluation(1)->count(), 6);
+        QCOMPARE(evaluation(1)->currentIndex(), 4);
+        QVERIFY(value(1)->isEnabled());
+    }
+
+    void amPmBoxOnlyWithATwelveHourClock() {
+        makeWindow(0);
+        chooseField(2, "TIME");
+        QVERIFY(unit(2)->isVisible());
+        QCOMPARE(itemsOf(unit(2)), QStringList({"AM", "PM"}));
+        QCOMPARE(unit(2)->currentText(), QString("AM"));
+        QCOMPARE(value(2)->maskedText(), QString("__:__"));
+        makeWindow(1);
+        chooseField(2, "TIME");
+        QVERIFY(!unit(2)->isVisible());
+    }
+
+    void attributesShowSet() {
+        chooseField(0, "ARCHIVE");
+        QCOMPARE(value(0)->maskedText(), QString("SET"));
+        focus(value(0));
+        value(0)->selectAll();
+        QTest::keyClick(value(0), Qt::Key_Backspace);
+        QCOMPARE(value(0)->maskedText(), QString("___"));
+        leave(0);
+        QCOMPARE(value(0)->maskedText(), QString("SET"));
+        QVERIFY(prompter->messages.isEmpty());
+    }
+
+    void bracketBoxesTypeOnlyBrackets() {
+        auto* left = find<BracketEdit>("DQBRACKETL_0");
+        type(left, "x");
+        QCOMPARE(left->text(), QString("("));
+        QTest::keyClicks(left, "a 1");
+        QCOMPARE(left->text(), QString("(((("));
+        QTest::keyClick(left, Qt::Key_Backspace);
+        QCOMPARE(left->text(), QString("((("));
+        auto* right = find<BracketEdit>("DQBRACKETR_3");
+        type(right, "x(");
+        QCOMPARE(right->text(), QString("))"));
+        // Pasted text becomes brackets too.
+        QApplication::clipboard()->setText("ab");
+        right->pasteFiltered();
+        QCOMPARE(right->text(), QString("))))"));
+    }
+
+    void keysTypedIntoValues() {
+        chooseField(0, "NAME");
+        type(value(0), "ab.c:1");
+        QCOMPARE(value(0)->maskedText(), QString("ABC1____"));
+        chooseField(1, "PATH");
+        type(value(1), "c:/tmp");
+        QCOMPARE(value(1)->maskedText().remove('_'), QString("C:/TMP"));
+        chooseField(2, "SIZE");
+        type(value(2), "1.5");
+        QCOMPARE(value(2)->maskedText(), QString("15"));
+        unit(2)->setCurrentIndex(1); // KB
+        value(2)->clear();
+        QTest::keyClicks(value(2), "1.5");
+        QCOMPARE(value(2)->maskedText(), QString("1.5"));
+        // Pasting passes the same filter.
+        chooseField(3, "EXTENSION");
+        focus(value(3));
+        QApplication::clipboard()->setText("t.x?");
+        value(3)->pasteFiltered();
+        QCOMPARE(value(3)->maskedText(), QString("TX?"));
+    }
+
+    void leavingAValueBoxChecksIt() {
+        chooseField(0, "SIZE");
+        evaluation(0)->setCurrentIndex(4);
+        type(value(0), "1234567");
+        leave(0);
+        QCOMPARE(value(0)->maskedText(), QString("1,234,567"));
+        QCOMPARE(evaluation(0)->currentIndex(), 0); // leaving puts the evaluation back to "="
+        QVERIFY(prompter->messages.isEmpty());
+
+        unit(0)->setCurrentIndex(1);
+        focus(value(0));
+        value(0)->clear();
+        QTest::keyClicks(value(0), "1.2.3");
+        prompter->messageAnswers = {IdCancel};
+        leave(0);
+        QCOMPARE(prompter->texts(), QStringList({"Too many . specified."}));
+        QCOMPARE(prompter->messages[0].title, QString("Query fill error"));
+        QCOMPARE(prompter->messages[0].style, platform::MbRetryCancel | platform::MbQuestion);
+        // Cancel rebuilds the row: the value is gone, the unit box back to bytes.
+        QCOMPARE(value(0)->maskedText(), QString());
+        QCOMPARE(unit(0)->currentIndex(), 0);
+
+        prompter->clear();
+        chooseField(1, "EXTENSION");
+        type(value(1), "con");
+        prompter->messageAnswers = {IdRetry};
+        leave(1);
+        QCOMPARE(prompter->texts(), QStringList({"Non-standard MS-DOS filename used."}));
+        QCOMPARE(value(1)->maskedText(), QString("CON")); // kept for correcting
+        QTRY_COMPARE(QApplication::focusWidget(), value(1));
+        value(1)->setMaskedText("TXT");
+
+        prompter->clear();
+        chooseField(2, "TIME");
+        type(value(2), "2400");
+        leave(2);
+        QCOMPARE(prompter->texts(), QStringList({"Invalid time specified."}));
+    }
+
+    void addCancelledChangesNothing() {
+        showLines(numberedLines(6));
+        const QueryLines before = app->work.settings.queryLines;
+        focus(evaluation(2));
+        prompter->positionAnswers = {0};
+        button("Command3D1")->click();
+        QCOMPARE(prompter->positionRequests.size(), 1);
+        QCOMPARE(prompter->positionRequests[0].caption, QString("Add queryfield"));
+        QCOMPARE(prompter->positionRequests[0].count, 6);
+        QCOMPARE(prompter->positionRequests[0].current, 3);
+        QVERIFY(app->work.settings.queryLines == before);
+        QCOMPARE(choice(0)->text(), QString("1"));
+        QCOMPARE(value(2)->maskedText().remove('_'), QString("L3"));
+        QCOMPARE(scroll()->maximum(), 6);
+    }
+
+    void addAtPositionOneWithTenLines() {
+        showLines(numberedLines(10));
+        prompter->positionAnswers = {1};
+        button("Command3D1")->click();
+        QCOMPARE(app->work.settings.queryLines.count(), 11);
+        QCOMPARE(scroll()->maximum(), 11);
+        QCOMPARE(choice(0)->text(), QString("1"));
+        QCOMPARE(field(0)->currentIndex(), 0);
+        QVERIFY(!value(0)->isEnabled());
+        for (int r = 1; r < 5; ++r) {
+            QCOMPARE(choice(r)->text(), QString::number(r + 1));
+            QCOMPARE(choice(r)->property("tag").toString(), QString::number(r + 1));
+            QCOMPARE(value(r)->maskedText().remove('_'), QString("L%1").arg(r));
+        }
+        QCOMPARE(app->work.settings.queryLines.line(11).value, QString("'L10'"));
+    }
+
+    void demoteOnTheLastLineAndPromoteOnLineOneDoNothing() {
+        showLines(numberedLines(5));
+        focus(connection(4));
+        button("Command3D2")->click();
+        QCOMPARE(value(4)->maskedText().remove('_'), QString("L5"));
+        QCOMPARE(value(3)->maskedText().remove('_'), QString("L4"));
+        focus(connection(0));
+        button("Command3D3")->click();
+        QCOMPARE(value(0)->maskedText().remove('_'), QString("L1"));
+        QCOMPARE(value(1)->maskedText().remove('_'), QString("L2"));
+        // Inside the grid the neighbours exchange their contents.
+        choice(0)->click();
+        button("Command3D2")->click();
+        QCOMPARE(value(0)->maskedText().remove('_'), QString("L2"));
+        QCOMPARE(value(1)->maskedText().remove('_'), QString("L1"));
+        QVERIFY(choice(1)->isMarked());
+        QVERIFY(!choice(0)->isMarked());
+        QCOMPARE(choice(0)->text(), QString("1"));
+        window->storeGridRows();
+        QCOMPARE(app->work.settings.queryLines.line(2).value, QString("'L1'"));
+        QCOMPARE(app->work.settings.queryLines.line(2).choice, 1);
+    }
+
+    void deleteEmptiesTheLineAndKeepsTheCount() {
+        showLines(numberedLines(7));
+        focus(evaluation(1));
+        button("Command3D4")->click();
+        QCOMPARE(field(1)->currentIndex(), 0);
+        QCOMPARE(value(1)->maskedText(), QString());
+        QCOMPARE(choice(1)->text(), QString("2"));
+        window->storeGridRows();
+        QCOMPARE(app->work.settings.queryLines.count(), 7);
+        QCOMPARE(app->work.settings.queryLines.line(2).field, QString());
+        QCOMPARE(app->work.settings.queryLines.line(3).value, QString("'L3'"));
+    }
+
+    void storedLinesShownBack() {
+        QueryLines lines = numberedLines(5);
+        QueryLine& size = lines.line(1);
+        size = QueryLine{};
+        size.field = "SIZE";
+        size.fieldIndex = fieldIndex("SIZE");
+        size.evaluation = ">";
+        size.evaluationIndex = 4;
+        size.value = "1536";
+        size.valueChoice = "KB";
+        size.valueChoiceIndex = 1;
+        QueryLine& time = lines.line(2);
+        time = QueryLine{};
+        time.field = "TIME";
+        time.fieldIndex = fieldIndex("TIME");
+        time.evaluation = "<";
+        time.value = "143000";
+        time.valueChoiceIndex = -1;
+        showLines(lines);
+        QCOMPARE(value(0)->maskedText(), QString("1.5"));
+        QVERIFY(unit(0)->isVisible());
+        QCOMPARE(unit(0)->currentText(), QString("KB"));
+        QCOMPARE(evaluation(0)->currentText(), QString(">"));
+        QCOMPARE(value(1)->maskedText(), QString("14:30"));
+        QVERIFY(!unit(1)->isVisible());
+
+        makeWindow(0);
+        showLines(lines);
+        QCOMPARE(value(1)->maskedText(), QString("02:30"));
+        QVERIFY(unit(1)->isVisible());
+        QCOMPARE(unit(1)->currentText(), QString("PM"));
+        // Stored again unchanged.
+        window->storeGridRows();
+        QCOMPARE(app->work.settings.queryLines.line(1).value, QString("1536"));
+        QCOMPARE(app->work.settings.queryLines.line(2).value, QString("143000"));
+    }
+
+    void markAndFocusTracking() {
+        QCOMPARE(choice(0)->textColor(), QColor(Qt::black));
+        choice(0)->click();
+        QVERIFY(choice(0)->isMarked());
+        QCOMPARE(choice(0)->textColor(), QColor(Qt::white));
+        choice(0)->click();
+        QCOMPARE(choice(0)->textColor(), QColor(Qt::black));
+
+        showLines(numberedLines(8));
+        focus(evaluation(2));
+        QCOMPARE(window->currentRow(), 3);
+        QCOMPARE(window->currentColumn(), QString("dqevaluation"));
+        QCOMPARE(scroll()->value(), 3);
+        QVERIFY(choice(2)->isCurrent());
+        QVERIFY(!choice(0)->isCurrent());
+    }
+
+    void scrollingFromTheBottomRow() {
+        showLines(numberedLines(8));
+        focus(connection(4));
+        connection(4)->setCurrentIndex(2);
+        scroll()->setValue(6);
+        QCOMPARE(choice(0)->text(), QString("2"));
+        QCOMPARE(choice(4)->text(), QString("6"));
+        QCOMPARE(window->currentRow(), 5);
+        QCOMPARE(QApplication::focusWidget(), connection(4));
+        QCOMPARE(app->work.settings.queryLines.line(5).connection, QString("OR")); // stored first
+        // Up inside the grid moves the current row; up from the top row scrolls back.
+        scroll()->setValue(5);
+        QCOMPARE(window->currentRow(), 4);
+        QCOMPARE(QApplication::focusWidget(), connection(3));
+        focus(connection(0));
+        scroll()->setValue(1);
+        QCOMPARE(choice(0)->text(), QString("1"));
+        QCOMPARE(connection(4)->currentText(), QString("OR"));
+    }
+
+    void sortersFollowTheirControlsAndComeBackFromTheState() {
+        auto* status = find<QToolButton>("Sorterstatus_0");
+        status->click();
+        QVERIFY(!status->property("ascending").toBool());
+        QVERIFY(!app->work.settings.sorters[0].ascending);
+        find<QComboBox>("sorter_1")->setCurrentIndex(fieldIndex("SIZE"));
+        QCOMPARE(app->work.settings.sorters[1].text, QString("SIZE"));
+        QCOMPARE(window->mainSortField(), QString("SIZE"));
+        status->click();
+        QVERIFY(app->work.settings.sorters[0].ascending);
+
+        app->work.settings.sorters = {Sorter{"EXTENSION", false}, Sorter{}, Sorter{"NAME", true}};
+        window->showSettings();
+        QCOMPARE(find<QComboBox>("sorter_0")->currentText(), QString("EXTENSION"));
+        QVERIFY(!find<QToolButton>("Sorterstatus_0")->property("ascending").toBool());
+        QCOMPARE(find<QComboBox>("sorter_1")->currentIndex(), 0);
+        QCOMPARE(find<QComboBox>("sorter_2")->currentText(), QString("NAME"));
+    }
+
+    void activateQueryIsNotImplemented() {
+        button("activatequery")->click();
+        QCOMPARE(prompter->texts(), QStringList({"Not yet implemented"}));
+    }
+
+    void activationInTheMainWindowArea() {
+        window.reset();
+        // Declared before the area, which calls back into them until it is gone.
+        QList<bool> entryItems;
+        int previousStores = 0;
+        QMdiArea area;
+        area.resize(1100, 700);
+        app->work.hooks.storeGridRows = [&previousStores] { ++previousStores; };
+        Drivedirquery* w = openConditionsWindow(&area, *app, [&entryItems](bool v) { entryItems.append(v); });
+        QMdiSubWindow* other = area.addSubWindow(new QLabel("other"));
+        other->show();
+        area.show();
+        QVERIFY(QTest::qWaitForWindowActive(&area));
+
+        area.setActiveSubWindow(qobject_cast<QMdiSubWindow*>(w->parentWidget()));
+        QCOMPARE(entryItems.value(entryItems.size() - 1), true);
+        w->findChild<QComboBox*>("sorter_0")->setCurrentIndex(fieldIndex("EXTENSION"));
+        app->work.settings.summaryColumns = defaultSummaryColumns();
+        area.setActiveSubWindow(other);
+        QCOMPARE(entryItems.last(), false);
+        const ReportColumn& first = app->work.settings.summaryColumns.front();
+        QCOMPARE(first.name, QString("EXTENSION"));
+        QCOMPARE(first.description, QString("EXTENSION"));
+        QCOMPARE(first.width, 990);
+        QCOMPARE(first.extra, QString());
+        QCOMPARE(first.format, QString("#,##0"));
+        QCOMPARE(app->work.settings.summaryColumns.size(), defaultSummaryColumns().size());
+
+        // With no sorter set the main sort field is PATH, which the default list already starts with.
+        w->findChild<QComboBox*>("sorter_0")->setCurrentIndex(0);
+        app->work.settings.summaryColumns = defaultSummaryColumns();
+        area.setActiveSubWindow(qobject_cast<QMdiSubWindow*>(w->parentWidget()));
+        area.setActiveSubWindow(other);
+        QVERIFY(app->work.settings.summaryColumns == defaultSummaryColumns());
+
+        // The hooks chain: the one already there still runs.
+        app->work.hooks.storeGridRows();
+        QVERIFY(previousStores > 0);
+        // The window cannot be closed.
+        QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
+        sub->close();
+        QCoreApplication::processEvents();
+        QVERIFY(sub->isVisible());
+        QVERIFY(area.subWindowList().contains(sub));
+    }
+
+    // A main window being destroyed takes the sub-windows down after its own members are gone:
+    // the window must not call back into it then.
+    void noCallBackFromADestroyedMainWindow() {
+        window.reset();
+        struct Main : QWidget {
+            bool* gone;
+            explicit Main(bool* g) : gone(g) {}
+            ~Main() override { *gone = true; }
+        };
+        bool gone = false;
+        bool calledWhenGone = false;
+        auto* main = new Main(&gone);
+        auto* area = new QMdiArea(main);
+        main->resize(1000, 600);
+        openConditionsWindow(area, *app, [&](bool) { calledWhenGone = calledWhenGone || gone; });
+        main->show();
+        QApplication::setActiveWindow(main);
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        area->setActiveSubWindow(area->subWindowList().first());
+        delete main;
+        QVERIFY(gone);
+        QVERIFY(!calledWhenGone);
+        app->work.hooks.storeGridRows(); // the hook outlives the window harmlessly
+    }
+
+    void workFileCarriesLinesAndSorters() {
+        test::TestEnvironment env;
+        app->work.workDirectory = env.workDirectory();
+        app->work.hooks.storeGridRows = [this] { window->storeGridRows(); };
+        app->work.hooks.settingsReloaded = [this] { window->showSettings(); };
+        QString name;
+        db::openWorkFile(app->work, "INIT", name);
+        QVERIFY(!app->work.activeFileName.isEmpty());
+
+        chooseField(0, "SIZE");
+        type(value(0), "2");
+        unit(0)->setCurrentIndex(2);
+        chooseField(1, "NAME");
+        type(value(1), "a*");
+        connection(1)->setCurrentIndex(3);
+        find<QComboBox>("sorter_0")->setCurrentIndex(fieldIndex("DATE"));
+        find<QToolButton>("Sorterstatus_0")->click();
+        const QString target = env.path("carried.zek");
+        QVERIFY(db::saveWorkFile(app->work, target));
+        QCOMPARE(app->work.settings.queryLines.line(1).value, QString("2097152"));
+
+        db::openWorkFile(app->work, "NEW", name);
+        QCOMPARE(field(0)->currentIndex(), 0);
+        QCOMPARE(value(1)->maskedText(), QString());
+
+        name = target;
+        db::openWorkFile(app->work, "LOAD", name);
+        QCOMPARE(field(0)->currentText(), QString("SIZE"));
+        QCOMPARE(value(0)->maskedText(), QString("2"));
+        QCOMPARE(unit(0)->currentText(), QString("MB"));
+        QCOMPARE(value(1)->maskedText(), QString("A*______"));
+        QCOMPARE(connection(1)->currentText(), QString("AND NOT"));
+        QCOMPARE(find<QComboBox>("sorter_0")->currentText(), QString("DATE"));
+        QVERIFY(!find<QToolButton>("Sorterstatus_0")->property("ascending").toBool());
+        db::closeWorkFile(app->work);
+    }
+
+    // Three filled lines, as the documentation shows the window.
+    void screenshot() {
+        makeWindow(0);
+        QueryLines lines;
+        lines.reset(0);
+        QueryLine name = nameLine("REPORT*");
+        name.bracketL = "(";
+        name.connection = "OR";
+        name.connectionIndex = 2;
+        lines.append(name);
+        QueryLine ext = nameLine("DOC");
+        ext.field = "EXTENSION";
+        ext.fieldIndex = fieldIndex("EXTENSION");
+        ext.bracketR = ")";
+        ext.connection = "AND";
+        ext.connectionIndex = 1;
+        lines.append(ext);
+        QueryLine size;
+        size.choice = 1;
+        size.field = "SIZE";
+        size.fieldIndex = fieldIndex("SIZE");
+        size.evaluation = ">=";
+        size.evaluationIndex = 5;
+        size.value = "1572864";
+        size.valueChoiceIndex = 2;
+        lines.append(size);
+        lines.append(QueryLine{});
+        lines.append(QueryLine{});
+        lines.append(QueryLine{});
+        app->work.settings.sorters = {Sorter{"SIZE", false}, Sorter{"NAME", true}, Sorter{}};
+        showLines(lines);
+        window->resize(window->sizeHint());
+        focus(value(2));
+        const QPixmap shot = window->grab();
+        QVERIFY(!shot.isNull());
+        const QString dir = qEnvironmentVariable("ZEK_SCREENSHOT_DIR");
+        if (!dir.isEmpty())
+            QVERIFY(shot.save(QDir(dir).filePath("screenshot-conditions.png")));
+    }
+};
+
+QTEST_MAIN(TestDrivedirquery)
+#include "test_drivedirquery.moc"

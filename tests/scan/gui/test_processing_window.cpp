@@ -1,0 +1,193 @@
+// The processing window: its controls and texts, the capacity lines, Cancel, and close requests
+// refused while the scan runs.
+#include "scan/gui/drivedirprocform.h"
+#include "scan/walker_fixture.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace zek;
+using namespace zek::test;
+
+namespace {
+
+QString labelText(QWidget* form, const char* name) {
+    auto* label = form->findChild<QLabel*>(QLatin1String(name));
+    return label ? label->text() : QStringLiteral("<missing %1>").arg(QLatin1String(name));
+}
+
+drivedirprocform* openForm() {
+    return qobject_cast<drivedirprocform*>(QApplication::activeModalWidget());
+}
+
+} // namespace
+
+class TestProcessingWindow : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void controlsAndCaption() {
+        WalkerFixture f;
+        drivedirprocform form(f.scan, f.ws, platform::IntlSettings{});
+        QCOMPARE(form.objectName(), QString("drivedirprocform"));
+        QCOMPARE(form.windowTitle(), QString("Processing drive and directory selection"));
+        QVERIFY(form.isModal());
+        QVERIFY(form.findChild<QTimer*>("Timer1"));
+        QVERIFY(form.findChild<QTimer*>("Timer1")->isSingleShot());
+        auto* cancel = form.findChild<QPushButton*>("Command1");
+        QVERIFY(cancel);
+        QCOMPARE(cancel->text(), QString("&Cancel"));
+        QCOMPARE(labelText(&form, "Label3"), QString("Path:"));
+        QCOMPARE(labelText(&form, "Label1"), QString("File:"));
+        for (const char* name : {"drivedirpath", "freecapacitycp", "freecapacityc", "freecapacity",
+                                 "totalcapacityc", "totalcapacity", "drivedirfile"})
+            QVERIFY2(form.findChild<QLabel*>(name), name);
+        // Loading shows the busy pointer and clears Cancel.
+        QVERIFY(QApplication::overrideCursor());
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        QVERIFY(!f.scan.scanCancel);
+    }
+
+    void capacityLines() {
+        WalkerFixture f;
+        platform::IntlSettings intl;
+        intl.sThousand = ",";
+        drivedirprocform form(f.scan, f.ws, intl);
+        scan::DriveCapacity capacity;
+        capacity.totalBytes = 40'000'000;
+        capacity.freeBytes = 10'000'000;
+        capacity.known = true;
+        form.showCapacity("/home", capacity);
+        QCOMPARE(labelText(&form, "totalcapacity"), QString("Total capacity drive /home :"));
+        QCOMPARE(labelText(&form, "totalcapacityc"), QString("40,000,000 Bytes."));
+        QCOMPARE(labelText(&form, "freecapacity"), QString("Free capacity drive /home :"));
+        QCOMPARE(labelText(&form, "freecapacityc"), QString("10,000,000 Bytes."));
+        QCOMPARE(labelText(&form, "freecapacitycp"), QString("25 %"));
+
+        intl.sThousand = ".";
+        drivedirprocform dotted(f.scan, f.ws, intl);
+        dotted.showCapacity("/", scan::DriveCapacity{});
+        QCOMPARE(labelText(&dotted, "totalcapacityc"), QString("0 Bytes."));
+        QCOMPARE(labelText(&dotted, "freecapacitycp"), QString("n/a %"));
+    }
+
+    void labelsFollowAtPumpNotPerEntry() {
+        WalkerFixture f;
+        drivedirprocform form(f.scan, f.ws, platform::IntlSettings{});
+        form.showFolder("/data/");
+        form.showEntry("one");
+        form.showEntry("two");
+        QCOMPARE(labelText(&form, "drivedirfile"), QString());
+        form.pump();
+        QCOMPARE(labelText(&form, "drivedirpath"), QString("/data/"));
+        QCOMPARE(labelText(&form, "drivedirfile"), QString("two"));
+    }
+
+    void completedScanClosesByItself() {
+        WalkerFixture f;
+        const QString top = f.tree("done");
+        for (int i = 0; i < 20; ++i)
+            QVERIFY(makeFile(raw(top + QString("/f%1").arg(i))));
+        f.choose({top});
+        f.ws.database->execute("Delete * from filetype");
+        bool sawWaiting = false;
+        // Before the first tick the window is on screen and the scan has not begun.
+        QTimer::singleShot(0, [&] {
+            drivedirprocform* form = openForm();
+            sawWaiting = form && form->isVisible() && !form->isScanning() && f.scan.counters.entries == 0;
+        });
+        const scan::ScanOutcome outcome = drivedirprocform::runScan(f.scan, f.ws, platform::IntlSettings{});
+        QVERIFY(sawWaiting);
+        QCOMPARE(outcome, scan::ScanOutcome::Completed);
+        QCOMPARE(f.ws.scanResult, 0);
+        QCOMPARE(f.records().size(), 20);
+        QVERIFY(!QApplication::overrideCursor()); // the busy pointer is gone
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(f.prompter.messages.isEmpty());
+    }
+
+    void closeRefusedWhileScanningAndCancelStops() {
+        WalkerFixture f;
+        const QString top = f.tree("cancel");
+        for (int d = 0; d < 20; ++d) {
+            const QString sub = top + QString("/folder %1").arg(d);
+            QVERIFY(makeFolder(raw(sub)));
+            for (int i = 0; i < 50; ++i)
+                QVERIFY(makeFile(raw(sub + QString("/file %1").arg(i))));
+        }
+        f.choose({top});
+        f.ws.database->execute("Delete * from filetype");
+
+        bool refusedWhileWaiting = false, refusedWhileScanning = false, escapeRefused = false;
+        QString pathShown;
+        QTimer::singleShot(0, [&] {
+            drivedirprocform* form = openForm();
+            refusedWhileWaiting = form && !form->close() && form->isVisible();
+        });
+        // Runs at every pump of the scan until it has seen the window scanning.
+        QTimer probe;
+        probe.setInterval(0);
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            drivedirprocform* form = openForm();
+            if (!form || !form->isScanning() || f.scan.counters.entries < 100)
+                return;
+            probe.stop();
+            refusedWhileScanning = !form->close() && form->isVisible();
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(form, &escape);
+            escapeRefused = form->isVisible();
+            pathShown = labelText(form, "drivedirpath");
+            QTest::mouseClick(form->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        });
+        probe.start();
+        scan::ScanPacing pacing;
+        pacing.pumpInterval = 0; // a pump after every entry, so the probe runs mid-scan
+        const scan::ScanOutcome outcome =
+            drivedirprocform::runScan(f.scan, f.ws, platform::IntlSettings{}, nullptr, pacing);
+
+        QVERIFY(refusedWhileWaiting);
+        QVERIFY(refusedWhileScanning);
+        QVERIFY(escapeRefused);
+        QVERIFY(pathShown.startsWith(top + "/"));
+        QCOMPARE(outcome, scan::ScanOutcome::Cancelled);
+        QCOMPARE(f.ws.scanResult, db::NoCompletedScan);
+        const qsizetype written = f.records().size();
+        QCOMPARE(written, f.scan.counters.entries);
+        QVERIFY(written >= 100 && written < 20 + 20 * 50);
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void failedScanIsReported() {
+        WalkerFixture f;
+        f.choose({f.tree("nodb")});
+        db::closeWorkFile(f.ws);
+        const scan::ScanOutcome outcome = drivedirprocform::runScan(f.scan, f.ws, platform::IntlSettings{});
+        QCOMPARE(outcome, scan::ScanOutcome::Failed);
+        QCOMPARE(f.prompter.messages.size(), 1);
+        QCOMPARE(f.prompter.messages.first().text,
+                 QString("Error # 3420 : Object invalid or no longer set. occured when scanning."));
+        QCOMPARE(f.prompter.messages.first().style, platform::MbOkOnly + platform::MbCritical);
+    }
+
+    void skippedFoldersAreReported() {
+        WalkerFixture f;
+        const QString there = f.tree("there");
+        f.ws.settings.folders.append(there, scan::shortFormOfFolder(raw(there)));
+        f.ws.settings.folders.append(f.env.path("tree/gone"), "/GONE");
+        f.ws.database->execute("Delete * from filetype");
+        QCOMPARE(drivedirprocform::runScan(f.scan, f.ws, platform::IntlSettings{}),
+                 scan::ScanOutcome::Completed);
+        QCOMPARE(f.prompter.messages.size(), 1);
+        const QString text = f.prompter.messages.first().text;
+        QVERIFY(text.startsWith("1 folders and 0 entries could not be read and were skipped."));
+        QVERIFY(text.contains(f.env.path("tree/gone")));
+    }
+};
+
+QTEST_MAIN(TestProcessingWindow)
+#include "test_processing_window.moc"
