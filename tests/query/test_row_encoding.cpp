@@ -153,11 +153,6 @@ private Q_SLOTS:
         QCOMPARE(l.valueChoiceIndex, unit == "KB" ? 1 : unit == "MB" ? 2 : 0);
     }
 
-    void sizeEvaluationsAsChosen() {
-        for (const char* e : {"=", "NOT =", "<", "<=", ">", ">="})
-            QCOMPARE(encodeGridRow(sizeRow(e, "5", "  "), classic()).evaluation, QString(e));
-    }
-
     void dates_data() {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("pattern");

@@ -276,24 +276,6 @@ private Q_SLOTS:
         QCOMPARE(row, showLineInRow(QueryLine{}, 7, clock12()));
     }
 
-    void addAtPositionOneWithTenLines() {
-        const IntlSettings s = clock24();
-        QueryLines lines = numberedLines(10);
-        ConditionGrid grid;
-        showLinesFrom(grid, lines, 1, s);
-        const int row = addLine(grid, lines, 1, s, encoder(s));
-        QCOMPARE(row, 0);
-        QCOMPARE(lines.count(), 11);
-        QCOMPARE(grid.rows[0].lineNumber, 1);
-        QCOMPARE(grid.rows[0].fieldIndex, 0);
-        for (int r = 1; r < 5; ++r) {
-            QCOMPARE(grid.rows[r].lineNumber, r + 1);
-            QCOMPARE(shownName(grid.rows[r]), QString("L%1").arg(r));
-        }
-        QCOMPARE(lines.line(11).value, QString("'L10'"));
-        QCOMPARE(lines.line(1), QueryLine{});
-    }
-
     void addNearTheEndShowsTheLastFive() {
         const IntlSettings s = clock24();
         QueryLines lines = numberedLines(10);
@@ -326,21 +308,6 @@ private Q_SLOTS:
         QCOMPARE(addLine(grid, lines, 7, s, encoder(s)), -1);
         QVERIFY(lines == before);
         QVERIFY(grid.rows == gridBefore.rows);
-    }
-
-    void demoteAndPromoteAtTheEndsDoNothing() {
-        const IntlSettings s = clock24();
-        QueryLines lines = numberedLines(6);
-        ConditionGrid grid;
-        showLinesFrom(grid, lines, 2, s);
-        grid.currentRow = 5; // line 6, the last
-        const auto rowsBefore = grid.rows;
-        QVERIFY(!demoteLine(grid, lines, s, encoder(s)));
-        QVERIFY(grid.rows == rowsBefore);
-        showLinesFrom(grid, lines, 1, s);
-        grid.currentRow = 1; // line 1
-        QVERIFY(!promoteLine(grid, lines, s, encoder(s)));
-        QCOMPARE(shownName(grid.rows[0]), QString("L1"));
     }
 
     void demoteInsideTheGridSwapsRows() {
@@ -394,22 +361,6 @@ private Q_SLOTS:
         QCOMPARE(shownName(grid.rows[0]), QString("L3"));
     }
 
-    void deleteEmptiesTheLineButKeepsTheCount() {
-        const IntlSettings s = clock24();
-        QueryLines lines = numberedLines(6);
-        ConditionGrid grid;
-        showLinesFrom(grid, lines, 2, s);
-        grid.currentRow = 3; // line 4
-        deleteLine(grid, s);
-        QCOMPARE(grid.rows[2].lineNumber, 4);
-        QCOMPARE(grid.rows[2].fieldIndex, 0);
-        storeGridRows(grid, lines, encoder(s));
-        QCOMPARE(lines.count(), 6);
-        QCOMPARE(lines.line(4).field, QString());
-        QCOMPARE(lines.line(4).value, QString());
-        QCOMPARE(lines.line(5).value, QString("'L5'"));
-    }
-
     void scrolling() {
         const IntlSettings s = clock24();
         QueryLines lines = numberedLines(9);
@@ -433,16 +384,6 @@ private Q_SLOTS:
         QCOMPARE(grid.rows[4].lineNumber, 5);
         QCOMPARE(grid.currentRow, 1);
         QVERIFY(!scrollGrid(grid, lines, 1, s, encoder(s)));
-    }
-
-    void initialLines() {
-        QueryLines lines;
-        lines.reset(0);
-        ensureInitialLines(lines);
-        QCOMPARE(lines.count(), 5);
-        lines = numberedLines(7);
-        ensureInitialLines(lines);
-        QCOMPARE(lines.count(), 7);
     }
 };
 

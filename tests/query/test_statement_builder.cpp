@@ -374,15 +374,6 @@ private Q_SLOTS:
         QCOMPARE(longNames(selected()), QStringList({"Apple.txt"}));
     }
 
-    void rejectionText() {
-        QCOMPARE(
-            selectionErrorText(3075, "near \"ORDER\": syntax error",
-                               "SELECT * FROM FILETYPE WHERE ( ORDER BY X"),
-            QString(
-                "Error # 3075 : near \"ORDER\": syntax error\r\noccured when selecting the files with:\r\n"
-                "SELECT * FROM FILETYPE WHERE ( ORDER BY X"));
-    }
-
     void selectionReopensWithTheWorkFile() {
         QCOMPARE(select({{"EXTENSION", "=", "DAT"}}), SelectionOutcome::Selected);
         QCOMPARE(f->ws.scanResult, 2LL);

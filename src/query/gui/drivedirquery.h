@@ -66,6 +66,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The dynamic properties the controls carry: their row and column, a direction button's
+    // direction, and the value box's length as the row set-up gave it (a masked box's own length is
+    // its mask's).
+    static constexpr const char* RowProperty = "gridRow";
+    static constexpr const char* ColumnProperty = "gridColumn";
+    static constexpr const char* AscendingProperty = "ascending";
+    static constexpr const char* MaxLengthProperty = "designMaxLength";
+
     struct RowControls {
         QWidget* container = nullptr;
         ChoiceButton* choice = nullptr;
