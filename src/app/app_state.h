@@ -5,6 +5,8 @@
 #include "app/window_positions.h"
 #include "db/work_state.h"
 #include "platform/intl.h"
+#include "query/statement_builder.h"
+#include "scan/scan_state.h"
 
 namespace zek {
 
@@ -27,6 +29,10 @@ struct AppState {
     bool summaryPrinterCheck = true;
 
     db::WorkState work;
+    // The last scan and the last selection, shared by Path Selection, the work file's report offer
+    // and the report windows.
+    scan::ScanState scan;
+    query::QueryState query;
 };
 
 } // namespace zek

@@ -87,7 +87,7 @@ bool MDIForm1::load(const QString& workFileArgument) {
 
     // The child windows are set up in this order; each reports its step in the status line.
     loadStatus("Start Path Selection Window");
-    openPathSelectionWindow(m_mdiArea, m_app);
+    openPathSelectionWindow(m_mdiArea, m_app, &m_app.scan, &m_app.query);
     loadStatus("Start Conditions & Sorting");
     openConditionsWindow(m_mdiArea, m_app, [this](bool visible) { setEntryItemsVisible(visible); });
     loadStatus("Initialize Conditions & Sorting");
@@ -160,18 +160,18 @@ void MDIForm1::wireWorkFileHooks() {
     hooks.closeReportViewers = [this] { setPrintEnabled(false); };
 
     // A work file just opened offers to build the reports from its records.
-    auto queryState = std::make_shared<query::QueryState>();
-    queryState->hooks.busy = [](bool on) {
+    query::QueryState& queryState = m_app.query;
+    queryState.hooks.busy = [](bool on) {
         if (on)
             QApplication::setOverrideCursor(Qt::WaitCursor);
         else
             QApplication::restoreOverrideCursor();
     };
-    queryState->hooks.defaultPrinter = systemDefaultPrinter;
-    hooks.confirmReportCreation = [&work = m_app.work, queryState, previous = hooks.confirmReportCreation] {
+    queryState.hooks.defaultPrinter = systemDefaultPrinter;
+    hooks.confirmReportCreation = [&work = m_app.work, &queryState, previous = hooks.confirmReportCreation] {
         if (previous)
             previous();
-        query::confirmReportCreation(work, *queryState);
+        query::confirmReportCreation(work, queryState);
     };
 }
 
