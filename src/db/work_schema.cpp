@@ -106,7 +106,7 @@ TableDef drivedirlistDef() {
 TableDef detailqueryDef() {
     return {"DETAILQUERY",
             {typed("DQCHOICE", FieldType::Boolean), text("DQBRACKETL", 20), text("DQFIELD", 30),
-             text("DQEVALUATION", 10), text("DQVALUE", 66), text("DQVALUECHOICE", 10), text("DQBRACKETR", 20),
+             text("DQEVALUATION", 10), text("DQVALUE", DqValueSize), text("DQVALUECHOICE", 10), text("DQBRACKETR", 20),
              text("DQCONNECTION", 10)},
             {},
             0};

@@ -30,6 +30,9 @@ inline const QString InfoFormatVersionField = QStringLiteral("ZEK DATABASE VERSI
 // record and no chosen folder is ever cut.
 constexpr int HostPathSize = 4096;
 constexpr int HostNameSize = 255;
+// A condition value holds up to 64 typed characters; quoted, with every apostrophe doubled, that
+// is at most 130.
+constexpr int DqValueSize = 130;
 
 TableDef filetypeDef();
 TableDef infoversionDef();
