@@ -1,5 +1,7 @@
 #include "query/row_encoding.h"
 
+#include "query/value_validation.h"
+
 #include <QRegularExpression>
 
 #include <array>
@@ -50,29 +52,6 @@ int smallNumber(const QString& digits) {
     bool ok = false;
     const int n = digits.toInt(&ok);
     return ok ? n : -1;
-}
-
-// `StripGroupSeparators`: thousands separators dropped, the first decimal separator kept; a second
-// decimal separator makes the whole entry "".
-QString stripGroupSeparators(const QString& text, const platform::IntlSettings& intl) {
-    QString out;
-    bool decimalSeen = false;
-    for (qsizetype i = 0; i < text.size();) {
-        if (!intl.sThousand.isEmpty() && QStringView(text).mid(i).startsWith(intl.sThousand)) {
-            i += intl.sThousand.size();
-            continue;
-        }
-        if (!intl.sDecimal.isEmpty() && QStringView(text).mid(i).startsWith(intl.sDecimal)) {
-            if (decimalSeen)
-                return QString();
-            decimalSeen = true;
-            out += intl.sDecimal;
-            i += intl.sDecimal.size();
-            continue;
-        }
-        out += text[i++];
-    }
-    return out;
 }
 
 // The leading number of a text with "." as decimal point; reading stops at the first character

@@ -1,5 +1,6 @@
 #include "query/gui/drivedirquery.h"
 
+#include "app/gui/child_window.h"
 #include "platform/prompt.h"
 #include "query/gui/grid_edits.h"
 #include "query/row_encoding.h"
@@ -395,11 +396,7 @@ Drivedirquery* openConditionsWindow(QMdiArea* area, AppState& app,
                                     std::function<void(bool)> entryItemsVisible) {
     auto* window = new Drivedirquery(app);
     window->entryItemsVisible = std::move(entryItemsVisible);
-    QMdiSubWindow* sub = area->addSubWindow(window, Qt::SubWindow | Qt::CustomizeWindowHint |
-                                                        Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint);
-    sub->setWindowIcon(QApplication::windowIcon());
-    sub->adjustSize();
-    window->show();
+    addChildWindow(area, window);
 
     db::WorkFileHooks& hooks = app.work.hooks;
     const QPointer<Drivedirquery> guarded(window);

@@ -1,5 +1,6 @@
 #include "scan/gui/drivedirsel.h"
 
+#include "app/gui/child_window.h"
 #include "platform/drives.h"
 #include "platform/prompt.h"
 #include "query/report_preconditions.h"
@@ -534,11 +535,7 @@ bool drivedirsel::eventFilter(QObject* watched, QEvent* event) {
 drivedirsel* openPathSelectionWindow(QMdiArea* area, AppState& app, scan::ScanState* scan,
                                      query::QueryState* qs) {
     auto* window = new drivedirsel(app, scan, qs);
-    QMdiSubWindow* sub = area->addSubWindow(window, Qt::SubWindow | Qt::CustomizeWindowHint |
-                                                        Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint);
-    sub->setWindowIcon(QApplication::windowIcon());
-    sub->adjustSize();
-    window->show();
+    addChildWindow(area, window);
 
     db::WorkFileHooks& hooks = app.work.hooks;
     const QPointer<drivedirsel> guarded(window);
