@@ -35,6 +35,7 @@ public:
     void moveFirst() override;
     void moveNext() override;
     void moveLast() override;
+    void moveToEnd(bool last);
     bool eof() const override;
     long long recordCount() override;
 
@@ -245,34 +246,29 @@ void TableRecordset::abandonPending() {
 // ---- navigation ---------------------------------------------------------------------------------
 
 void TableRecordset::moveFirst() {
+    moveToEnd(false);
+}
+
+void TableRecordset::moveLast() {
+    moveToEnd(true);
+}
+
+// The first (last = false) or the last record in the current order: from the ordered list when it
+// is up to date, otherwise asked of SQLite without building the list.
+void TableRecordset::moveToEnd(bool last) {
     requireOpen();
     abandonPending();
     if (m_listValid && m_listGen == generation()) {
         if (m_list.empty())
             setEof();
+        else if (last)
+            setRecord(m_list.back(), qint64(m_list.size()) - 1);
         else
             setRecord(m_list.front(), 0);
         return;
     }
     qint64 rowid = -1;
-    if (firstRowid(QString(), false, {}, &rowid))
-        setRecord(rowid, -1);
-    else
-        setEof();
-}
-
-void TableRecordset::moveLast() {
-    requireOpen();
-    abandonPending();
-    if (m_listValid && m_listGen == generation()) {
-        if (m_list.empty())
-            setEof();
-        else
-            setRecord(m_list.back(), qint64(m_list.size()) - 1);
-        return;
-    }
-    qint64 rowid = -1;
-    if (firstRowid(QString(), true, {}, &rowid))
+    if (firstRowid(QString(), last, {}, &rowid))
         setRecord(rowid, -1);
     else
         setEof();

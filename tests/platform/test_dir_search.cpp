@@ -1,5 +1,6 @@
 #include "platform/dir_search.h"
 #include "platform/drives.h"
+#include "support/local_time.h"
 
 #include <QFile>
 #include <QScopeGuard>
@@ -30,17 +31,7 @@ void makeFile(const QByteArray& path, qint64 size = 0) {
     ::close(fd);
 }
 
-time_t localSeconds(int year, int month, int day, int hour, int minute, int second) {
-    struct tm t {};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    t.tm_isdst = -1;
-    return mktime(&t);
-}
+using zek::test::localSeconds;
 
 QHash<QString, DirEntry> entriesByName(const QByteArray& folder) {
     SearchError error;

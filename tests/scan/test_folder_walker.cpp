@@ -1,4 +1,5 @@
 // The folder walker's records: names, paths, numbering, levels, sizes, times, Cancel, failures.
+#include "support/local_time.h"
 #include "walker_fixture.h"
 
 #include "platform/dir_search.h"
@@ -13,17 +14,7 @@ using namespace zek::test;
 
 namespace {
 
-time_t localSeconds(int year, int month, int day, int hour, int minute, int second) {
-    struct tm t {};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    t.tm_isdst = -1;
-    return mktime(&t);
-}
+using zek::test::localSeconds;
 
 bool setTimes(const QByteArray& path, time_t access, time_t write) {
     const struct timespec times[2] = {{access, 0}, {write, 0}};
