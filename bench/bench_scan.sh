@@ -8,7 +8,8 @@
 # BUILD_DIR (Release build folder, default <repo>/build-bench).
 #
 # Each round times, one after the other on the same tree:
-#   zek-batch --add TREE --scan --quiet --save-as OUT     (every record committed and saved)
+#   zek-batch --work-dir DIR --add TREE --scan --quiet    (every record committed to DIR/work.zek;
+#                                                          the folder is given only to count them)
 #   find TREE -printf '%p %s %T@ %A@ %C@ %m\n' >/dev/null
 #   ncdu -0 -x -o FILE TREE
 # and the medians and best of the rounds are reported (wall time, and CPU time of all threads), with
@@ -54,7 +55,7 @@ measure() {
     t=$( { time "$@" >/dev/null 2>&1; } 2>&1 )
     awk '{printf "%.3f %.3f", $1, $2 + $3}' <<<"$t"
 }
-run_zek() { rm -f "$OUT_DIR/out.zek"; "$ZEK_BATCH" --add "$TREE" --scan --quiet --save-as "$OUT_DIR/out.zek"; }
+run_zek() { rm -rf "$OUT_DIR/work"; "$ZEK_BATCH" --work-dir "$OUT_DIR/work" --add "$TREE" --scan --quiet; }
 run_find() { find "$TREE" -printf '%p %s %T@ %A@ %C@ %m\n'; }
 run_ncdu() { rm -f "$OUT_DIR/ncdu.json"; ncdu -0 -x -o "$OUT_DIR/ncdu.json" "$TREE"; }
 
@@ -70,9 +71,9 @@ for round in $(seq "$RUNS"); do
         "$round" "$a" "$b" "$c" "$d" "$e" "$g"
 done
 
-records=$(sqlite3 "$OUT_DIR/out.zek" 'SELECT COUNT(*) FROM FILETYPE' 2>/dev/null || echo '?')
+records=$(sqlite3 "$OUT_DIR/work/work.zek" 'SELECT COUNT(*) FROM FILETYPE' 2>/dev/null || echo '?')
 entries=$(find "$TREE" -mindepth 1 | wc -l)
-echo "== $entries entries in the tree, $records records in the last saved work file"
+echo "== $entries entries in the tree, $records records in the last work file"
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", (b > 0 ? a / b : 0)}'; }
 report() { # label, zek, find, ncdu
     echo "$1: zek-batch $2 s, find $3 s, ncdu $4 s;" \

@@ -24,11 +24,15 @@ QString unquoteName(QString name) {
 
 } // namespace
 
+EngineError fieldTooSmallError() {
+    return EngineError(ErrFieldTooSmall, QString::fromLatin1(kFieldTooSmall));
+}
+
 EngineError sqliteError(sqlite3* db, int rc) {
     const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     const int primary = rc & 0xff;
     if (rc == SQLITE_CONSTRAINT_CHECK && msg.contains(QLatin1String("length(")))
-        return EngineError(ErrFieldTooSmall, QString::fromLatin1(kFieldTooSmall));
+        return fieldTooSmallError();
     if (primary == SQLITE_ERROR) {
         static const QLatin1String noTable("no such table: ");
         if (msg.startsWith(noTable)) {
@@ -414,7 +418,7 @@ QVariant convertForField(const Column& column, const QVariant& value) {
         else
             throw conversionError();
         if (column.type == FieldType::Text && textLength(text) > column.size)
-            throw EngineError(ErrFieldTooSmall, QString::fromLatin1(kFieldTooSmall));
+            throw fieldTooSmallError();
         return QVariant(text);
     }
     }

@@ -53,6 +53,9 @@ private:
     Stmt& m_stmt;
 };
 
+// "The field is too small ..." (ErrFieldTooSmall).
+EngineError fieldTooSmallError();
+
 // The error for a failed SQLite call: a classic number where one fits, else the extended code.
 EngineError sqliteError(sqlite3* db, int rc);
 [[noreturn]] void throwSqlite(sqlite3* db, int rc);

@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -39,23 +41,24 @@ QString systemErrorText(int errorNumber) {
     return qt_error_string(errorNumber);
 }
 
-DirectorySearch::DirectorySearch(const QByteArray& folder) : m_folder(folder) {
-    open();
+void refreshTimeZone() {
+    tzset();
+}
+
+DirectorySearch::DirectorySearch(const QByteArray& folder, const MountFacts* mount) : m_folder(folder) {
+    open(mount);
 }
 
 DirectorySearch::DirectorySearch(const QString& folder) : m_folder(QFile::encodeName(folder)) {
-    open();
+    open(nullptr);
 }
 
 DirectorySearch::~DirectorySearch() {
-    if (m_dir)
-        closedir(m_dir);
+    if (m_fd >= 0)
+        ::close(m_fd);
 }
 
-void DirectorySearch::open() {
-    // localtime_r does not look at TZ again by itself; a changed time zone applies from the next folder.
-    tzset();
-
+void DirectorySearch::open(const MountFacts* mount) {
     // Without O_NOATIME, reading the folder would rewrite the very access time the walk records.
     // The kernel allows it only to the owner (or a privileged user); others read without it.
     int fd = ::open(m_folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOATIME);
@@ -65,40 +68,47 @@ void DirectorySearch::open() {
         m_error = errno;
         return;
     }
+    m_fd = fd;
 
-    // Facts about the folder's own mount, asked once: every entry not a mount point shares them.
-    // Both calls succeed on any open folder; failing, they leave the defaults (not temporary; mount
-    // points told apart by device numbers).
-    struct statfs fs {};
-    if (fstatfs(fd, &fs) == 0)
-        m_temporary = fs.f_type == TMPFS_MAGIC || fs.f_type == RAMFS_MAGIC;
-    struct statx self {};
-    if (statx(fd, "", AT_EMPTY_PATH, STATX_TYPE | STATX_MNT_ID, &self) == 0) {
-        m_haveMountId = (self.stx_mask & STATX_MNT_ID) != 0;
-        m_mountId = self.stx_mnt_id;
-        m_devMajor = self.stx_dev_major;
-        m_devMinor = self.stx_dev_minor;
+    if (mount) {
+        m_mount = *mount;
+    } else {
+        // Facts about the folder's own mount, asked once: every entry not a mount point shares
+        // them. Both calls succeed on any open folder; failing, they leave the defaults (not
+        // temporary; mount points told apart by device numbers).
+        struct statfs fs {};
+        if (fstatfs(fd, &fs) == 0)
+            m_mount.temporary = fs.f_type == TMPFS_MAGIC || fs.f_type == RAMFS_MAGIC;
+        struct statx self {};
+        if (statx(fd, "", AT_EMPTY_PATH, STATX_TYPE | STATX_MNT_ID, &self) == 0) {
+            m_mount.haveMountId = (self.stx_mask & STATX_MNT_ID) != 0;
+            m_mount.mountId = self.stx_mnt_id;
+            m_mount.devMajor = self.stx_dev_major;
+            m_mount.devMinor = self.stx_dev_minor;
+        }
     }
 
-    m_dir = fdopendir(fd);
-    if (!m_dir) {
-        m_error = errno;
-        ::close(fd);
-        return;
-    }
-
+    // The names straight from getdents64, a large buffer at a time: no stream set up per folder.
+    alignas(8) char buffer[32 * 1024];
     for (;;) {
-        errno = 0;
-        const dirent* d = readdir(m_dir);
-        if (!d) {
-            m_error = errno; // 0 at the normal end
+        const long got = syscall(SYS_getdents64, fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            m_error = errno;
             break;
         }
-        const char* name = d->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
-            continue;
-        m_names.emplace_back(name);
-        m_types.push_back(d->d_type);
+        if (got == 0)
+            break;
+        for (long at = 0; at < got;) {
+            const auto* d = reinterpret_cast<const struct dirent64*>(buffer + at);
+            at += d->d_reclen;
+            const char* name = d->d_name;
+            if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+                continue;
+            m_names.emplace_back(name);
+            m_types.push_back(d->d_type);
+        }
     }
 
     m_shown.reserve(m_names.size());
@@ -110,7 +120,21 @@ void DirectorySearch::open() {
 bool DirectorySearch::next(DirEntry& entry) {
     if (m_next >= m_names.size())
         return false;
-    examine(m_next++, entry);
+    const std::size_t index = m_next++;
+    entry = DirEntry{};
+    examine(index, entry);
+    entry.rawName = m_names[index];
+    entry.longName = m_shown[index];
+    entry.shortName = m_alternates[index];
+    return true;
+}
+
+bool DirectorySearch::nextFacts(std::size_t& index, EntryFacts& facts) {
+    if (m_next >= m_names.size())
+        return false;
+    index = m_next++;
+    facts = EntryFacts{};
+    examine(index, facts);
     return true;
 }
 
@@ -120,25 +144,39 @@ bool DirectorySearch::nextFolder(DirEntry& entry) {
         const unsigned char type = m_types[index];
         if (type != DT_DIR && type != DT_UNKNOWN)
             continue;
+        entry = DirEntry{};
         examine(index, entry);
-        if (entry.directory)
+        if (entry.directory) {
+            entry.rawName = m_names[index];
+            entry.longName = m_shown[index];
+            entry.shortName = m_alternates[index];
             return true;
+        }
         if (entry.error && !m_skippedFolderError)
             m_skippedFolderError = entry.error;
     }
     return false;
 }
 
-void DirectorySearch::examine(std::size_t index, DirEntry& entry) {
-    entry = DirEntry{};
-    entry.rawName = m_names[index];
-    entry.longName = m_shown[index];
-    entry.shortName = m_alternates[index];
-    entry.hidden = entry.rawName.startsWith('.');
+FileTime DirectorySearch::timeOf(qint64 seconds) {
+    for (int i = 0; i < m_timesKept; ++i) {
+        if (m_times[i].seconds == seconds)
+            return m_times[i];
+    }
+    const FileTime converted = localFileTime(seconds);
+    m_times[m_nextTimeSlot] = converted;
+    m_nextTimeSlot = (m_nextTimeSlot + 1) % 2;
+    m_timesKept = std::min(m_timesKept + 1, 2);
+    return converted;
+}
+
+void DirectorySearch::examine(std::size_t index, EntryFacts& entry) {
+    const QByteArray& name = m_names[index];
+    entry.hidden = name.startsWith('.');
 
     struct statx st {};
     // Links are never followed, and an automount point is not woken: it is recorded, not entered.
-    if (statx(dirfd(m_dir), entry.rawName.constData(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+    if (statx(m_fd, name.constData(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
               STATX_BASIC_STATS | STATX_BTIME | STATX_MNT_ID, &st) != 0) {
         entry.error = errno;
         return;
@@ -154,20 +192,20 @@ void DirectorySearch::examine(std::size_t index, DirEntry& entry) {
     entry.compressed = (st.stx_attributes & STATX_ATTR_COMPRESSED) != 0;
     entry.size = entry.directory ? 0 : static_cast<qint64>(st.stx_size);
 
-    entry.lastWrite = localFileTime(st.stx_mtime.tv_sec);
-    entry.lastAccess = localFileTime(st.stx_atime.tv_sec);
-    entry.creation = (st.stx_mask & STATX_BTIME) ? localFileTime(st.stx_btime.tv_sec) : entry.lastWrite;
+    entry.lastWrite = timeOf(st.stx_mtime.tv_sec);
+    entry.lastAccess = timeOf(st.stx_atime.tv_sec);
+    entry.creation = (st.stx_mask & STATX_BTIME) ? timeOf(st.stx_btime.tv_sec) : entry.lastWrite;
 
-    entry.temporary = m_temporary;
+    entry.temporary = m_mount.temporary;
     if (entry.directory) {
         // Mount ids tell every mount apart, bind mounts of the same file system included; device
         // numbers would also split off btrfs subvolumes, which belong to the mount they are in.
-        if (m_haveMountId && (st.stx_mask & STATX_MNT_ID))
-            entry.isMountPoint = st.stx_mnt_id != m_mountId;
+        if (m_mount.haveMountId && (st.stx_mask & STATX_MNT_ID))
+            entry.isMountPoint = st.stx_mnt_id != m_mount.mountId;
         else if (st.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT)
             entry.isMountPoint = (st.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
         else
-            entry.isMountPoint = st.stx_dev_major != m_devMajor || st.stx_dev_minor != m_devMinor;
+            entry.isMountPoint = st.stx_dev_major != m_mount.devMajor || st.stx_dev_minor != m_mount.devMinor;
         if (entry.isMountPoint && (st.stx_mask & STATX_MNT_ID))
             entry.temporary = mountIsTemporary(st.stx_mnt_id);
     }
@@ -214,21 +252,25 @@ std::vector<DirEntry> sortedFolders(DirectorySearch& search, SearchError& error)
 } // namespace
 
 std::vector<DirEntry> readFolder(const QByteArray& folder, SearchError& error) {
+    refreshTimeZone();
     DirectorySearch search(folder);
     return readAll(search, false, error);
 }
 
 std::vector<DirEntry> readFolder(const QString& folder, SearchError& error) {
+    refreshTimeZone();
     DirectorySearch search(folder);
     return readAll(search, false, error);
 }
 
 std::vector<DirEntry> listSubfolders(const QByteArray& folder, SearchError& error) {
+    refreshTimeZone();
     DirectorySearch search(folder);
     return sortedFolders(search, error);
 }
 
 std::vector<DirEntry> listSubfolders(const QString& folder, SearchError& error) {
+    refreshTimeZone();
     DirectorySearch search(folder);
     return sortedFolders(search, error);
 }

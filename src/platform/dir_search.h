@@ -13,7 +13,6 @@
 #include <QString>
 
 #include <cstddef>
-#include <dirent.h>
 #include <utility>
 #include <vector>
 
@@ -33,11 +32,9 @@ FileTime localFileTime(qint64 seconds);
 // The text of an errno value, as the system words it.
 QString systemErrorText(int errorNumber);
 
-struct DirEntry {
-    QByteArray rawName; // the bytes that reach the disk
-    QString longName;   // shown form: invalid UTF-8 becomes U+FFFD
-    QString shortName;  // alternate 8.3 name; empty when the long name is a valid 8.3 name
-    qint64 size = 0;    // bytes; 0 for a folder (a folder's own size on Linux is bookkeeping)
+// What the file system says of one entry: size, times and attributes.
+struct EntryFacts {
+    qint64 size = 0; // bytes; 0 for a folder (a folder's own size on Linux is bookkeeping)
     FileTime lastWrite;
     FileTime creation; // birth time where the file system reports it, else the last write
     FileTime lastAccess;
@@ -51,17 +48,38 @@ struct DirEntry {
     bool isSymlink = false;
     bool isMountPoint = false; // a folder where another mount begins: recorded, never entered
     int error = 0;             // errno when the entry could not be examined (vanished, denied)
+};
+
+struct DirEntry : EntryFacts {
+    QByteArray rawName; // the bytes that reach the disk
+    QString longName;   // shown form: invalid UTF-8 becomes U+FFFD
+    QString shortName;  // alternate 8.3 name; empty when the long name is a valid 8.3 name
 
     QString shortForm() const { return shortFormOf(longName, shortName); }
     QString errorText() const { return error ? systemErrorText(error) : QString(); }
 };
 
+// The facts a folder shares with every folder below it on the same mount. A walk that never enters
+// a mount point hands them down instead of asking the file system again for every folder.
+struct MountFacts {
+    bool temporary = false; // tmpfs or ramfs
+    bool haveMountId = false;
+    quint64 mountId = 0;
+    quint32 devMajor = 0;
+    quint32 devMinor = 0;
+};
+
+// Reads TZ (or /etc/localtime) again, so that file times follow a changed time zone. Called before a
+// listing or a walk, not per folder: it asks the file system each time.
+void refreshTimeZone();
+
 // The search of one folder. Owns the open folder until it is destroyed.
 class DirectorySearch {
 public:
     // `folder` as raw bytes, the way it reaches the disk; the QString form is encoded as the file
-    // system's names are (UTF-8).
-    explicit DirectorySearch(const QByteArray& folder);
+    // system's names are (UTF-8). `mount`, when given, holds the facts of the folder's own mount,
+    // known from the folder above it; otherwise they are asked of the file system.
+    explicit DirectorySearch(const QByteArray& folder, const MountFacts* mount = nullptr);
     explicit DirectorySearch(const QString& folder);
     ~DirectorySearch();
 
@@ -78,10 +96,14 @@ public:
     // Number of entries the search yields in all ("." and ".." are never among them).
     std::size_t count() const { return m_names.size(); }
     // Whether the folder lies on a memory-backed file system.
-    bool onTemporaryFileSystem() const { return m_temporary; }
+    bool onTemporaryFileSystem() const { return m_mount.temporary; }
+    const MountFacts& mountFacts() const { return m_mount; }
 
     // The next entry, in the order the file system listed the names; false when none is left.
     bool next(DirEntry& entry);
+    // The same without copying the names: `index` tells which entry the facts belong to, for the
+    // accessors below.
+    bool nextFacts(std::size_t& index, EntryFacts& facts);
     // The same, skipping every entry that is not a folder. Entries the folder listing already
     // marks as something else are skipped without asking the file system about them.
     bool nextFolder(DirEntry& entry);
@@ -89,25 +111,31 @@ public:
     // been a folder); 0 when there was none.
     int skippedFolderError() const { return m_skippedFolderError; }
 
+    // The names of entry `index` (0 <= index < count()).
+    const QByteArray& rawName(std::size_t index) const { return m_names[index]; }
+    const QString& longName(std::size_t index) const { return m_shown[index]; }
+    const QString& shortName(std::size_t index) const { return m_alternates[index]; }
+
 private:
-    void open();
-    void examine(std::size_t index, DirEntry& entry);
+    void open(const MountFacts* mount);
+    void examine(std::size_t index, EntryFacts& facts);
+    FileTime timeOf(qint64 seconds);
     bool mountIsTemporary(quint64 mountId);
 
     QByteArray m_folder;
-    DIR* m_dir = nullptr;
+    int m_fd = -1;
     int m_error = 0;
     int m_skippedFolderError = 0;
-    bool m_temporary = false;
-    bool m_haveMountId = false;
-    quint64 m_mountId = 0;
-    quint32 m_devMajor = 0;
-    quint32 m_devMinor = 0;
+    MountFacts m_mount;
     std::vector<QByteArray> m_names;
     std::vector<unsigned char> m_types; // d_type of each name (DT_UNKNOWN where not told)
     std::vector<QString> m_shown;
     std::vector<QString> m_alternates;
     std::size_t m_next = 0;
+    // Files of a folder often share their times: the last conversions are kept.
+    FileTime m_times[2];
+    int m_timesKept = 0;
+    int m_nextTimeSlot = 0;
     bool m_mountsRead = false;
     std::vector<std::pair<quint64, bool>> m_mountTemporary; // every mount: id, memory-backed
 };

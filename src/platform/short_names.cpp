@@ -1,10 +1,10 @@
 #include "platform/short_names.h"
 
-#include <QHash>
-#include <QSet>
-
 #include <algorithm>
 #include <numeric>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace zek::platform {
 
@@ -13,18 +13,20 @@ namespace {
 constexpr int MaxBase = 8;
 constexpr int MaxExtension = 3;
 
-// A long name reduced to what its alternates are made of.
+// A long name reduced to what its alternates are made of. An alternate keeps at most six characters
+// of the base (fewer as its number grows), so only those are kept.
 struct Stem {
-    QString base;      // upper case, allowed characters only, never empty
-    QString extension; // upper case, at most 3 allowed characters
+    char base[6]; // upper case, allowed characters only; "_" when the name has none
+    int baseLength = 0;
+    char extension[MaxExtension]; // upper case, at most 3 allowed characters
+    int extensionLength = 0;
 };
 
-QChar upperAscii(QChar c) {
-    const char16_t u = c.unicode();
-    return (u >= u'a' && u <= u'z') ? QChar(char16_t(u - u'a' + u'A')) : c;
+char upperAscii(char16_t u) {
+    return char((u >= u'a' && u <= u'z') ? u - u'a' + u'A' : u);
 }
 
-Stem stemOf(const QString& longName) {
+Stem stemOf(QStringView longName) {
     qsizetype start = 0;
     while (start < longName.size() && longName.at(start) == u'.')
         ++start;
@@ -32,36 +34,45 @@ Stem stemOf(const QString& longName) {
     const qsizetype baseEnd = lastDot >= start ? lastDot : longName.size();
 
     Stem stem;
-    stem.base.reserve(baseEnd - start);
-    stem.extension.reserve(MaxExtension);
-    for (qsizetype i = start; i < baseEnd; ++i) {
+    for (qsizetype i = start; i < baseEnd && stem.baseLength < int(sizeof stem.base); ++i) {
         const QChar c = longName.at(i);
         if (isShortNameChar(c)) // dots and blanks are not allowed characters
-            stem.base.append(upperAscii(c));
+            stem.base[stem.baseLength++] = upperAscii(c.unicode());
     }
     if (lastDot >= start) {
-        for (qsizetype i = lastDot + 1; i < longName.size() && stem.extension.size() < MaxExtension; ++i) {
+        for (qsizetype i = lastDot + 1; i < longName.size() && stem.extensionLength < MaxExtension; ++i) {
             const QChar c = longName.at(i);
             if (isShortNameChar(c))
-                stem.extension.append(upperAscii(c));
+                stem.extension[stem.extensionLength++] = upperAscii(c.unicode());
         }
     }
-    if (stem.base.isEmpty())
-        stem.base = QStringLiteral("_");
+    if (stem.baseLength == 0)
+        stem.base[stem.baseLength++] = '_';
     return stem;
 }
 
-QString candidate(const Stem& stem, int n) {
-    const QString number = QString::number(n);
-    const qsizetype keep = MaxBase - 1 - number.size();
+// The alternate with number `n`, written to `out` (room for 12 characters); its length, or 0 when n
+// has more than 7 digits.
+int candidate(const Stem& stem, int n, char* out) {
+    char digits[12];
+    int count = 0;
+    for (int rest = n; rest > 0; rest /= 10)
+        digits[count++] = char('0' + rest % 10);
+    const int keep = MaxBase - 1 - count;
     if (n < 1 || keep < 0)
-        return {};
-    QString name;
-    name.reserve(MaxBase + 1 + MaxExtension);
-    name.append(QStringView(stem.base).left(keep)).append(u'~').append(number);
-    if (!stem.extension.isEmpty())
-        name.append(u'.').append(stem.extension);
-    return name;
+        return 0;
+    int length = 0;
+    for (int i = 0; i < std::min(keep, stem.baseLength); ++i)
+        out[length++] = stem.base[i];
+    out[length++] = '~';
+    while (count > 0)
+        out[length++] = digits[--count];
+    if (stem.extensionLength > 0) {
+        out[length++] = '.';
+        for (int i = 0; i < stem.extensionLength; ++i)
+            out[length++] = stem.extension[i];
+    }
+    return length;
 }
 
 } // namespace
@@ -94,7 +105,9 @@ bool isValidShortName(const QString& name) {
 QString shortNameFor(const QString& longName, int n) {
     if (isValidShortName(longName))
         return {};
-    return candidate(stemOf(longName), n);
+    char out[16];
+    const int length = candidate(stemOf(longName), n, out);
+    return QString::fromLatin1(out, length);
 }
 
 std::vector<QString> generateShortNames(const std::vector<QByteArray>& rawNames,
@@ -104,10 +117,12 @@ std::vector<QString> generateShortNames(const std::vector<QByteArray>& rawNames,
     std::vector<QString> alternates(count);
 
     // Every alternate holds a "~", so only long names with one can collide with an alternate.
-    QSet<QString> taken;
+    // Alternates are short ASCII texts: kept as std::string, they need no allocation of their own.
+    std::unordered_set<std::string> taken;
+    taken.reserve(count);
     for (const QString& name : shownNames) {
         if (name.contains(u'~'))
-            taken.insert(name.toUpper());
+            taken.insert(name.toUpper().toStdString());
     }
 
     std::vector<std::size_t> order(count);
@@ -118,25 +133,28 @@ std::vector<QString> generateShortNames(const std::vector<QByteArray>& rawNames,
     // Names with the same first six base characters and the same extension run through the same
     // candidates, and a number once taken stays taken; so the search for the next one of them can
     // start where the last ended. Keeps a folder of many similar names linear instead of quadratic.
-    QHash<QString, int> nextNumber;
+    std::unordered_map<std::string, int> nextNumber;
     for (const std::size_t i : order) {
         const QString& name = shownNames[i];
         if (isValidShortName(name))
             continue;
         const Stem stem = stemOf(name);
-        const QString key = stem.base.left(6) + u'/' + stem.extension;
-        int n = nextNumber.value(key, 1);
+        std::string key(stem.base, std::size_t(stem.baseLength));
+        key += '/';
+        key.append(stem.extension, std::size_t(stem.extensionLength));
+        int& next = nextNumber.try_emplace(std::move(key), 1).first->second;
+        int n = next;
         for (;; ++n) {
-            QString alternate = candidate(stem, n);
-            if (alternate.isEmpty())
+            char out[16];
+            const int length = candidate(stem, n, out);
+            if (length == 0)
                 break; // ten million similar names: leave the long name alone
-            if (!taken.contains(alternate)) {
-                taken.insert(alternate);
-                alternates[i] = std::move(alternate);
+            if (taken.emplace(out, std::size_t(length)).second) {
+                alternates[i] = QString::fromLatin1(out, length);
                 break;
             }
         }
-        nextNumber.insert(key, n + 1);
+        next = n + 1;
     }
     return alternates;
 }

@@ -1,5 +1,6 @@
 #include "scan/folder_walker.h"
 
+#include "db/record_appender.h"
 #include "platform/drives.h"
 
 #include <QElapsedTimer>
@@ -12,13 +13,15 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <thread>
 
 namespace zek::scan {
 
 using db::EngineError;
 using platform::DirectorySearch;
-using platform::DirEntry;
+using platform::EntryFacts;
 
 const QStringList& filetypeFieldOrder() {
     static const QStringList order{
@@ -45,12 +48,12 @@ void readDriveCapacity(QString& drive, DriveCapacity& capacity) {
     }
 }
 
-FolderQueueEntry subfolderEntry(const FolderQueueEntry& parent, int parentIndex, const DirEntry& entry,
-                                const QString& shortName) {
+FolderQueueEntry subfolderEntry(const FolderQueueEntry& parent, int parentIndex, const QByteArray& rawName,
+                                const QString& longName, const QString& shortForm) {
     FolderQueueEntry sub;
-    sub.shortPath = parent.shortPath + shortName;
-    sub.longPath = parent.longPath + entry.longName;
-    sub.rawLongPath = parent.rawLongPath + entry.rawName;
+    sub.shortPath = parent.shortPath + shortForm;
+    sub.longPath = parent.longPath + longName;
+    sub.rawLongPath = parent.rawLongPath + rawName;
     sub.level = parent.level + 1;
     sub.parent = parentIndex;
     return sub;
@@ -64,6 +67,82 @@ QString withSeparator(const QString& path) {
 
 QByteArray withSeparator(const QByteArray& path) {
     return path.endsWith('/') ? path : path + '/';
+}
+
+// One entry as the walk records it: the file system's facts, and its names as UTF-8 in the batch's
+// text buffer: the long name as shown, and the short form, split at its first "." into NAME and
+// EXTENSION.
+struct WalkRecord {
+    EntryFacts facts;
+    quint32 longAt = 0;
+    quint32 longBytes = 0;
+    quint32 shortAt = 0;
+    quint32 shortBytes = 0;
+    qint32 dot = -1; // position of the first "." in the short form; -1 without one
+};
+
+// One folder's entries, or a chunk of them (a large folder is handed over in several chunks).
+struct FolderBatch {
+    int index = -1;           // the folder's queue index, its folder number
+    FolderQueueEntry folder;  // paths ending in "/"
+    bool first = true;        // the first chunk of the folder
+    bool last = true;         // the last chunk of the folder
+    int openError = 0;        // errno: the folder could not be opened; no entries
+    int readError = 0;        // errno: reading the folder stopped part-way (first chunk only)
+    bool pathTooLong = false; // the folder's path does not fit the file table; not read
+    std::vector<WalkRecord> records;
+    std::string text; // the records' names
+    // The queue entries of the subfolders among `records`, in their order (see entersFolder).
+    std::vector<FolderQueueEntry> subfolders;
+
+    std::string_view textAt(quint32 at, quint32 bytes) const {
+        return std::string_view(text).substr(at, bytes);
+    }
+    std::string_view longName(const WalkRecord& r) const { return textAt(r.longAt, r.longBytes); }
+    std::string_view shortForm(const WalkRecord& r) const { return textAt(r.shortAt, r.shortBytes); }
+    std::string_view name(const WalkRecord& r) const {
+        return textAt(r.shortAt, r.dot < 0 ? r.shortBytes : quint32(r.dot));
+    }
+    std::string_view extension(const WalkRecord& r) const {
+        return r.dot < 0 ? textAt(r.shortAt + r.shortBytes, 0)
+                         : textAt(r.shortAt + quint32(r.dot) + 1, r.shortBytes - quint32(r.dot) - 1);
+    }
+};
+
+// Empties a spent batch, keeping its buffers.
+void reuse(FolderBatch& b) {
+    b.index = -1;
+    b.folder = FolderQueueEntry{};
+    b.first = true;
+    b.last = true;
+    b.openError = 0;
+    b.readError = 0;
+    b.pathTooLong = false;
+    b.records.clear();
+    b.text.clear();
+    b.subfolders.clear();
+}
+
+// Whether a spent batch goes back to the reader for reuse. Memory is freed fastest by the thread
+// that took it; only small batches come back, so the buffers kept stay small.
+bool worthReusing(const FolderBatch& b) {
+    return b.records.capacity() <= 64 && b.text.capacity() <= 4096 && b.subfolders.capacity() <= 64;
+}
+
+// Appends `text` to `out` as UTF-8; plain ASCII (every generated short name) without a detour.
+void appendUtf8(std::string& out, const QString& text) {
+    const qsizetype start = qsizetype(out.size());
+    out.resize(out.size() + std::size_t(text.size()));
+    char* p = out.data() + start;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            out.resize(std::size_t(start));
+            const QByteArray utf8 = text.toUtf8();
+            out.append(utf8.constData(), std::size_t(utf8.size()));
+            return;
+        }
+        *p++ = char(c.unicode());
+    }
 }
 
 // Entries of one folder in a batch at most; at most ChannelEntries entries and ChannelBatches batches
@@ -80,9 +159,10 @@ class FolderReader {
 public:
     explicit FolderReader(const FolderList& chosen) : m_chosen(chosen) {}
 
-    // The next batch; false when every chosen folder has been read.
+    // The next batch; false when every chosen folder has been read. `b` may be a spent batch: its
+    // buffers are reused.
     bool produce(FolderBatch& b) {
-        b = FolderBatch{};
+        reuse(b);
         if (!m_search) {
             if (m_nextIndex > m_queue.folderCount) {
                 if (m_nextChosen >= m_chosen.count())
@@ -93,6 +173,7 @@ public:
                 chosen.rawLongPath = QFile::encodeName(chosen.longPath);
                 ++m_nextChosen;
                 m_queue.append(std::move(chosen));
+                m_haveMount = false; // a chosen folder's mount is asked of the file system
             }
             m_current = m_nextIndex++;
             m_queue.releaseBefore(m_current);
@@ -110,11 +191,17 @@ public:
                 b.pathTooLong = true;
                 return true;
             }
-            m_search = std::make_unique<DirectorySearch>(m_folder.rawLongPath);
+            // Mount points are never entered, so every folder below a chosen one shares its mount.
+            m_search =
+                std::make_unique<DirectorySearch>(m_folder.rawLongPath, m_haveMount ? &m_mount : nullptr);
             if (!m_search->ok() && m_search->count() == 0) {
                 b.openError = m_search->error();
                 m_search.reset();
                 return true;
+            }
+            if (!m_haveMount) {
+                m_mount = m_search->mountFacts();
+                m_haveMount = true;
             }
             b.readError = m_search->error();
         } else {
@@ -122,26 +209,38 @@ public:
             b.folder = m_folder;
             b.first = false;
         }
-        b.entries.reserve(std::min(ChunkSize, m_search->count()));
-        WalkEntry w;
-        while (b.entries.size() < ChunkSize) {
-            if (!m_search->next(w.entry)) {
+        const std::size_t expected = std::min(ChunkSize, m_search->count());
+        b.records.reserve(expected);
+        b.text.reserve(expected * 32);
+        while (b.records.size() < ChunkSize) {
+            WalkRecord& r = b.records.emplace_back();
+            std::size_t i = 0;
+            if (!m_search->nextFacts(i, r.facts)) {
+                b.records.pop_back();
                 m_search.reset();
                 return true;
             }
-            if (w.entry.error == 0) {
-                w.shortForm = w.entry.shortForm();
-                const qsizetype dot = w.shortForm.indexOf(u'.');
-                w.name = dot < 0 ? w.shortForm : w.shortForm.left(dot);
-                w.extension = dot < 0 ? QString() : w.shortForm.mid(dot + 1);
-                if (entersFolder(w.entry)) {
-                    FolderQueueEntry sub = subfolderEntry(m_folder, m_current, w.entry, w.shortForm);
-                    b.subfolders.push_back(sub);
-                    m_queue.append(std::move(sub));
-                }
+            const QByteArray& raw = m_search->rawName(i);
+            const QString& longName = m_search->longName(i);
+            r.longAt = quint32(b.text.size());
+            if (db::utf8TextLength(std::string_view(raw.constData(), std::size_t(raw.size()))) >= 0)
+                b.text.append(raw.constData(), std::size_t(raw.size())); // shown as it is
+            else
+                appendUtf8(b.text, longName); // with U+FFFD where the bytes are not UTF-8
+            r.longBytes = quint32(b.text.size()) - r.longAt;
+            if (r.facts.error != 0)
+                continue;
+            const QString shortForm = platform::shortFormOf(longName, m_search->shortName(i));
+            r.shortAt = quint32(b.text.size());
+            appendUtf8(b.text, shortForm);
+            r.shortBytes = quint32(b.text.size()) - r.shortAt;
+            const std::size_t dot = std::string_view(b.text).substr(r.shortAt, r.shortBytes).find('.');
+            r.dot = dot == std::string_view::npos ? -1 : qint32(dot);
+            if (entersFolder(r.facts)) {
+                FolderQueueEntry sub = subfolderEntry(m_folder, m_current, raw, longName, shortForm);
+                b.subfolders.push_back(sub);
+                m_queue.append(std::move(sub));
             }
-            b.entries.push_back(std::move(w));
-            w = WalkEntry{};
         }
         // A full chunk: the folder goes on in the next batch (which may hold no entries).
         b.last = false;
@@ -156,6 +255,8 @@ private:
     int m_current = -1;
     FolderQueueEntry m_folder;
     std::unique_ptr<DirectorySearch> m_search;
+    platform::MountFacts m_mount; // of the chosen folder being walked
+    bool m_haveMount = false;
 };
 
 // Where the writer takes its batches from: the reader on this thread, or the reader thread.
@@ -189,9 +290,13 @@ public:
             }
             m_ready.swap(m_batches);
             m_entriesWaiting = 0;
+            if (m_spent.empty())
+                m_spent.swap(m_spentHere);
             lock.unlock();
             m_notFull.notify_one();
         }
+        if (worthReusing(b) && m_spentHere.size() < ChannelBatches)
+            m_spentHere.push_back(std::move(b));
         b = std::move(m_ready.front());
         m_ready.pop_front();
         return Next::Batch;
@@ -205,10 +310,13 @@ public:
             std::lock_guard lock(m_mutex);
             m_stop = true;
         }
+        m_stopRequested = true;
         m_notFull.notify_one();
         m_thread.join();
         m_batches.clear();
         m_ready.clear();
+        m_spent.clear();
+        m_spentHere.clear();
     }
 
 private:
@@ -219,6 +327,7 @@ private:
     void readAheadLoop() {
         std::deque<FolderBatch> group;
         std::size_t groupEntries = 0;
+        std::vector<FolderBatch> pool; // spent batches back from the writer
         // Hands the group over; false when the writer has stopped the reader.
         auto handOver = [&] {
             std::unique_lock lock(m_mutex);
@@ -231,6 +340,8 @@ private:
             m_entriesWaiting += groupEntries;
             for (FolderBatch& b : group)
                 m_batches.push_back(std::move(b));
+            if (pool.empty())
+                pool.swap(m_spent);
             lock.unlock();
             if (wasEmpty)
                 m_notEmpty.notify_one();
@@ -240,18 +351,19 @@ private:
         };
         try {
             for (;;) {
-                {
-                    std::lock_guard lock(m_mutex);
-                    if (m_stop)
-                        break;
-                }
+                if (m_stopRequested.load(std::memory_order_relaxed))
+                    break;
                 FolderBatch b;
+                if (!pool.empty()) {
+                    b = std::move(pool.back());
+                    pool.pop_back();
+                }
                 if (!m_reader.produce(b)) {
                     if (!group.empty())
                         handOver();
                     break;
                 }
-                groupEntries += b.entries.size();
+                groupEntries += b.records.size();
                 group.push_back(std::move(b));
                 if ((groupEntries >= GroupEntries || group.size() >= GroupBatches) && !handOver())
                     break;
@@ -276,27 +388,23 @@ private:
     std::deque<FolderBatch> m_batches; // handed over, not yet taken
     std::size_t m_entriesWaiting = 0;
     bool m_stop = false;
+    std::atomic<bool> m_stopRequested{false}; // m_stop, read without the lock between folders
     bool m_done = false;
     std::exception_ptr m_failure;
-    std::deque<FolderBatch> m_ready; // taken by the writer; its thread only
+    std::vector<FolderBatch> m_spent;     // back from the writer, not yet taken by the reader
+    std::deque<FolderBatch> m_ready;      // taken by the writer; its thread only
+    std::vector<FolderBatch> m_spentHere; // spent by the writer, not yet handed back; its thread only
 };
 
-int fieldPosition(db::Recordset& table, const QString& name) {
-    for (int i = 0; i < table.fieldCount(); ++i) {
-        if (table.fieldName(i).compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    throw EngineError(db::ErrItemNotFound,
-                      QStringLiteral("Item not found in this collection. (FILETYPE.%1)").arg(name));
+QString fromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
-
-} // namespace
 
 // The writer's side of a walk: the file table, the pacing, and the source of the batches.
 struct WalkContext {
     ScanState& scan;
     db::Database& database;
-    db::Recordset& table;
+    db::RecordAppender appender; // FILETYPE, its fields in filetypeFieldOrder()
     ScanDisplay& display;
     ScanPacing pacing;
     BatchSource& source;
@@ -305,16 +413,11 @@ struct WalkContext {
     QElapsedTimer clock;
     qint64 lastPump = 0;
     qint64 lastCommit = 0;
-    // Positions of the FILETYPE fields in the record set, in the order they are set.
-    int fields[21] = {};
+    int uncommitted = 0; // records written since the last commit
 
-    WalkContext(ScanState& s, db::Database& d, db::Recordset& t, ScanDisplay& disp, ScanPacing p,
-                BatchSource& src)
-        : scan(s), database(d), table(t), display(disp), pacing(p), source(src),
-          shortForms(showsShortForms(s)) {
-        const QStringList& names = filetypeFieldOrder();
-        for (qsizetype i = 0; i < names.size(); ++i)
-            fields[i] = fieldPosition(t, names.at(i));
+    WalkContext(ScanState& s, db::Database& d, ScanDisplay& disp, ScanPacing p, BatchSource& src)
+        : scan(s), database(d), appender(d, db::tableName(db::WorkTable::Filetype), filetypeFieldOrder()),
+          display(disp), pacing(p), source(src), shortForms(showsShortForms(s)) {
         clock.start();
     }
 
@@ -326,11 +429,12 @@ struct WalkContext {
         }
         transaction.emplace(database);
         lastCommit = clock.elapsed();
+        uncommitted = 0;
     }
     // Commits and lets events run when their time has come.
     void tick() {
         const qint64 now = clock.elapsed();
-        if (now - lastCommit >= pacing.commitInterval)
+        if (now - lastCommit >= pacing.commitInterval || uncommitted >= pacing.commitRecords)
             commitNow();
         if (now - lastPump >= pacing.pumpInterval) {
             display.pump();
@@ -354,49 +458,45 @@ struct WalkContext {
         }
     }
 
-    // Writes one record. A value the file table cannot hold (ErrFieldTooSmall) costs only this
-    // entry: the pending record is dropped and false returned. Every other engine error ends the scan.
-    bool writeRecord(const FolderQueueEntry& folder, int index, const WalkEntry& w) {
-        db::Recordset& t = table;
-        const DirEntry& e = w.entry;
-        const int* f = fields;
+    // Writes one record; `folderShort`/`folderLong` are the folder's paths in UTF-8. A value the file
+    // table cannot hold (ErrFieldTooSmall) costs only this entry: the pending record is dropped and
+    // false returned. Every other engine error ends the scan.
+    bool writeRecord(std::string_view folderShort, std::string_view folderLong,
+                     const FolderQueueEntry& folder, int index, const FolderBatch& b, const WalkRecord& r) {
+        db::RecordAppender& a = appender;
+        const EntryFacts& e = r.facts;
         try {
-            t.addNew();
-            t.setValue(f[0], folder.shortPath);
-            t.setValue(f[1], folder.longPath);
-            t.setValue(f[2], folder.level);
-            t.setValue(f[3], index);
-            t.setValue(f[4], w.name);
-            t.setValue(f[5], w.extension);
-            t.setValue(f[6], e.longName);
-            t.setValue(f[7], e.size);
-            t.setValue(f[8], e.lastWrite.date);
-            t.setValue(f[9], e.lastWrite.time);
-            t.setValue(f[10], e.creation.date);
-            t.setValue(f[11], e.creation.time);
-            t.setValue(f[12], e.lastAccess.date);
-            t.setValue(f[13], e.lastAccess.time);
-            t.setValue(f[14], e.readOnly);
-            t.setValue(f[15], e.hidden);
-            t.setValue(f[16], e.system);
-            t.setValue(f[17], e.archive);
-            t.setValue(f[18], e.compressed);
-            t.setValue(f[19], e.temporary);
-            t.setValue(f[20], e.directory);
-            t.update();
+            a.setText(0, folderShort);
+            a.setText(1, folderLong);
+            a.setInteger(2, folder.level);
+            a.setInteger(3, index);
+            a.setText(4, b.name(r));
+            a.setText(5, b.extension(r));
+            a.setText(6, b.longName(r));
+            a.setInteger(7, e.size);
+            a.setInteger(8, e.lastWrite.date);
+            a.setInteger(9, e.lastWrite.time);
+            a.setInteger(10, e.creation.date);
+            a.setInteger(11, e.creation.time);
+            a.setInteger(12, e.lastAccess.date);
+            a.setInteger(13, e.lastAccess.time);
+            a.setBoolean(14, e.readOnly);
+            a.setBoolean(15, e.hidden);
+            a.setBoolean(16, e.system);
+            a.setBoolean(17, e.archive);
+            a.setBoolean(18, e.compressed);
+            a.setBoolean(19, e.temporary);
+            a.setBoolean(20, e.directory);
+            a.append();
+            ++uncommitted;
             return true;
         } catch (const EngineError& error) {
-            // Drop the pending record; when there is none (the failure came before or after it),
-            // the error that matters is the first one.
-            try {
-                t.cancelUpdate();
-            } catch (const EngineError&) {
-            }
+            a.clear();
             if (error.number() != db::ErrFieldTooSmall)
                 throw;
             ++scan.counters.entriesSkipped;
             display.showProblem(QStringLiteral("Entry %1%2 not recorded: Error # %3 : %4")
-                                    .arg(folder.longPath, e.longName)
+                                    .arg(folder.longPath, fromUtf8(b.longName(r)))
                                     .arg(error.number())
                                     .arg(error.description()));
             return false;
@@ -441,24 +541,31 @@ bool walkFolder(WalkContext& c, FolderBatch& b) {
         ++counters.folders;
     }
 
+    const QByteArray shortUtf8 = folder.shortPath.toUtf8();
+    const QByteArray longUtf8 = folder.longPath.toUtf8();
+    const std::string_view folderShort(shortUtf8.constData(), std::size_t(shortUtf8.size()));
+    const std::string_view folderLong(longUtf8.constData(), std::size_t(longUtf8.size()));
+
     qint64 unexamined = 0;
     QString firstUnexamined;
     for (;;) {
         std::size_t nextSubfolder = 0;
-        for (const WalkEntry& w : b.entries) {
-            const DirEntry& entry = w.entry;
+        for (const WalkRecord& r : b.records) {
+            const EntryFacts& entry = r.facts;
             if (entry.error != 0) {
                 // Vanished since the folder was listed, or not to be examined: skipped, counted, and
                 // told once per folder below.
                 ++counters.entriesSkipped;
-                if (unexamined++ == 0)
-                    firstUnexamined = entry.longName + QStringLiteral(": ") + entry.errorText();
+                if (unexamined++ == 0) {
+                    firstUnexamined = fromUtf8(b.longName(r)) + QStringLiteral(": ") +
+                                      platform::systemErrorText(entry.error);
+                }
             } else {
-                c.display.showEntry(c.shortForms ? w.shortForm : entry.longName);
+                c.display.showEntry(fromUtf8(c.shortForms ? b.shortForm(r) : b.longName(r)));
                 // The reader has queued the subfolder already; the writer's queue keeps step.
                 if (entersFolder(entry))
-                    scan.queue.append(b.subfolders[nextSubfolder++]);
-                if (c.writeRecord(folder, index, w)) {
+                    scan.queue.append(b.subfolders[nextSubfolder++]); // shares the reader's texts
+                if (c.writeRecord(folderShort, folderLong, folder, index, b, r)) {
                     ++counters.entries;
                     if (entry.isSymlink)
                         ++counters.symbolicLinks;
@@ -490,6 +597,8 @@ bool walkFolder(WalkContext& c, FolderBatch& b) {
     return !scan.scanCancel;
 }
 
+} // namespace
+
 ScanOutcome scanSelectedFolders(ScanState& scan, db::WorkState& ws, ScanDisplay& display, ScanPacing pacing) {
     const FolderList& folders = ws.settings.folders;
 
@@ -519,8 +628,10 @@ ScanOutcome scanSelectedFolders(ScanState& scan, db::WorkState& ws, ScanDisplay&
             ws.flag(db::WorkTable::Filetype) = true;
         }
         if (!scan.scanCancel) {
+            // Once per scan, before the reader starts: a changed time zone applies from here on.
+            platform::refreshTimeZone();
             source.emplace(folders, pacing.readAhead);
-            context.emplace(scan, *ws.database, *ws.table(db::WorkTable::Filetype), display, pacing, *source);
+            context.emplace(scan, *ws.database, display, pacing, *source);
             context->commitNow();
             FolderBatch batch;
             while (context->nextBatch(batch)) {

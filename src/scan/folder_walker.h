@@ -10,8 +10,10 @@
 // writing the records, so by default a reader thread reads ahead, in the same breadth-first order,
 // while the records are written. It touches nothing but the file system and hands over folders in
 // chunks through a bounded channel, so memory stays flat; the database, the display and the scan
-// state stay on the calling thread. With `ScanPacing::readAhead` false the same code reads each
-// folder on the calling thread when its turn comes.
+// state stay on the calling thread. A chunk carries its entries ready to bind (texts as UTF-8 in one
+// buffer, facts as plain values), so the writer converts nothing and frees one buffer per chunk
+// rather than a handful of strings per entry. With `ScanPacing::readAhead` false the same code
+// reads each folder on the calling thread when its turn comes.
 #pragma once
 
 #include "db/work_state.h"
@@ -57,8 +59,11 @@ enum class ScanOutcome {
 // scan killed between two commits loses only records of a scan that did not complete anyway.
 struct ScanPacing {
     int pumpInterval = 40;     // ms between two pump() calls
-    int commitInterval = 1000; // ms between two commits
-    bool readAhead = true;     // read folders on a reader thread while the records are written
+    int commitInterval = 1000; // ms between two commits at most
+    // Records between two commits at most: a transaction that outgrows the database's page cache
+    // writes its pages out twice.
+    int commitRecords = 20000;
+    bool readAhead = true; // read folders on a reader thread while the records are written
 };
 
 // `ReadDriveCapacity`: `drive` is a path on the drive (the first chosen folder); it becomes that
@@ -72,45 +77,14 @@ void readDriveCapacity(QString& drive, DriveCapacity& capacity);
 ScanOutcome scanSelectedFolders(ScanState& scan, db::WorkState& ws, ScanDisplay& display,
                                 ScanPacing pacing = {});
 
-// One entry as the walk records it: the directory search's facts, and the short form split at its
-// first "." into NAME and EXTENSION (worked out by the reader, off the writer's thread).
-struct WalkEntry {
-    platform::DirEntry entry;
-    QString shortForm; // the alternate, or the long name in upper case
-    QString name;      // before the first "."
-    QString extension; // after it; empty without one
-};
-
-// One folder's entries, or a chunk of them (a large folder is handed over in several chunks).
-struct FolderBatch {
-    int index = -1;           // the folder's queue index, its folder number
-    FolderQueueEntry folder;  // paths ending in "/"
-    bool first = true;        // the first chunk of the folder
-    bool last = true;         // the last chunk of the folder
-    int openError = 0;        // errno: the folder could not be opened; no entries
-    int readError = 0;        // errno: reading the folder stopped part-way (first chunk only)
-    bool pathTooLong = false; // the folder's path does not fit the file table; not read
-    std::vector<WalkEntry> entries;
-    // The queue entries of the subfolders among `entries`, in their order (see entersFolder).
-    std::vector<FolderQueueEntry> subfolders;
-};
-
-struct WalkContext;
-
-// `WalkFolder`: records the entries of one folder, given its first chunk; the further chunks come
-// from the context's source. Mount points and symbolic links are recorded, never entered; entries
-// that cannot be examined are counted and skipped. Returns false when the scan was cancelled.
-// Throws db::EngineError when the database fails in a way that concerns more than one entry.
-bool walkFolder(WalkContext& context, FolderBatch& batch);
-
 // The queue entry of a subfolder found in `parent` (queue index `parentIndex`): its paths are the
-// parent's followed by the entry's short form (upper case) and long name; `shortName` is the short
-// form. Paths get their trailing "/" when the folder is walked.
-FolderQueueEntry subfolderEntry(const FolderQueueEntry& parent, int parentIndex,
-                                const platform::DirEntry& entry, const QString& shortName);
+// parent's followed by the entry's short form (upper case) and long name (`rawName` as it reaches
+// the disk, `longName` as shown). Paths get their trailing "/" when the folder is walked.
+FolderQueueEntry subfolderEntry(const FolderQueueEntry& parent, int parentIndex, const QByteArray& rawName,
+                                const QString& longName, const QString& shortForm);
 
 // Whether the walk enters a folder entry: folders yes, mount points and links never.
-inline bool entersFolder(const platform::DirEntry& entry) {
+inline bool entersFolder(const platform::EntryFacts& entry) {
     return entry.error == 0 && entry.directory && !entry.isMountPoint;
 }
 
