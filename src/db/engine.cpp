@@ -86,6 +86,13 @@ Database::~Database() {
 }
 
 std::unique_ptr<Database> Database::openHandle(const QString& path, bool create, bool exclusive) {
+    // SQLite's memory statistics cost a global lock on every allocation, and nothing reads them.
+    // Settable only before SQLite starts; later the call is refused and changes nothing.
+    static const bool configured = [] {
+        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+        return true;
+    }();
+    Q_UNUSED(configured);
     sqlite3* raw = nullptr;
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE |
                       (create ? SQLITE_OPEN_CREATE : 0);
