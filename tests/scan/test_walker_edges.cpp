@@ -2,7 +2,9 @@
 // beyond what the system can open, and mount points inside a chosen folder.
 #include "walker_fixture.h"
 
+#include <QDir>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
@@ -121,10 +123,14 @@ private Q_SLOTS:
         if (geteuid() != 0)
             QSKIP("mounting a file system needs privileges");
         WalkerFixture f;
+        // The mount point lies two folders down: the folders below a chosen one take their mount
+        // from it, and must still tell where another one begins.
         const QString top = f.tree("mounts");
-        const QByteArray mnt = raw(top + "/mnt");
+        const QByteArray deep = raw(top + "/a/b");
+        QVERIFY(QDir().mkpath(QFile::decodeName(deep)));
+        const QByteArray mnt = deep + "/mnt";
         QVERIFY(makeFolder(mnt));
-        QVERIFY(makeFile(raw(top + "/beside.txt")));
+        QVERIFY(makeFile(deep + "/beside.txt"));
         if (::mount("zek-test", mnt.constData(), "tmpfs", 0, "size=1m") != 0)
             QSKIP(qPrintable(QString("cannot mount a tmpfs here: ") + strerror(errno)));
         const auto unmount = qScopeGuard([&] { ::umount2(mnt.constData(), MNT_DETACH); });
@@ -135,13 +141,36 @@ private Q_SLOTS:
         const scan::ScanOutcome outcome = f.run(display);
         const QList<FileRecord> records = f.records();
         QCOMPARE(outcome, scan::ScanOutcome::Completed);
-        QCOMPARE(records.size(), 2); // beside.txt and mnt; nothing from inside the mount
+        QCOMPARE(records.size(), 4); // a, b, beside.txt and mnt; nothing from inside the mount
         const FileRecord* m = WalkerFixture::find(records, "mnt");
         QVERIFY(m);
         QVERIFY(m->directory);
+        QCOMPARE(m->level, 2);
         QVERIFY(m->temporary); // the mounted file system is memory-backed
+        QVERIFY(!WalkerFixture::find(records, "beside.txt")->temporary);
         QCOMPARE(f.scan.counters.mountPointsNotEntered, 1);
-        QCOMPARE(f.scan.counters.folders, 1);
+        QCOMPARE(f.scan.counters.folders, 3);
+    }
+
+    void everyLevelOfAMemoryBackedTreeIsTemporary() {
+        // The mount's facts are asked once, at the chosen folder, and handed down to every level.
+        QTemporaryDir shm(QStringLiteral("/dev/shm/zek-walk-XXXXXX"));
+        if (!shm.isValid())
+            QSKIP("no /dev/shm here");
+        WalkerFixture f;
+        QVERIFY(QDir().mkpath(shm.path() + "/one/two"));
+        QVERIFY(makeFile(raw(shm.path() + "/one/two/deep.txt")));
+        const QString disk = f.tree("disk");
+        QVERIFY(QDir().mkpath(disk + "/one"));
+        QVERIFY(makeFile(raw(disk + "/one/file.txt")));
+        f.choose({shm.path(), disk});
+        RecordingDisplay display;
+        QCOMPARE(f.run(display), scan::ScanOutcome::Completed);
+        const QList<FileRecord> records = f.records();
+        QCOMPARE(records.size(), 5);
+        for (const FileRecord& r : records)
+            QCOMPARE(r.temporary, r.longPath.startsWith(shm.path()));
+        QCOMPARE(WalkerFixture::find(records, "deep.txt")->level, 2);
     }
 };
 
