@@ -1,5 +1,9 @@
 #include "support/scripted_prompter.h"
 
+#include <QScopeGuard>
+
+#include <utility>
+
 namespace zek::test {
 
 namespace {
@@ -7,9 +11,10 @@ namespace {
 template <typename T, typename D> T takeOr(std::deque<T>& queue, D fallback) {
     if (queue.empty())
         return fallback;
-    T value = queue.front();
-    queue.pop_front();
-    return value;
+    // Returned straight from the queue: a named copy of an optional<QString> here makes GCC's
+    // optimiser warn of a use before initialisation that cannot happen.
+    const auto pop = qScopeGuard([&] { queue.pop_front(); });
+    return std::move(queue.front());
 }
 
 int firstButton(int style) {
