@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
@@ -106,31 +107,54 @@ void DirectorySearch::open(const MountFacts* mount) {
             const char* name = d->d_name;
             if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
                 continue;
-            m_names.emplace_back(name);
-            m_types.push_back(d->d_type);
+            const std::size_t length = std::strlen(name);
+            Slot slot;
+            slot.rawAt = quint32(m_rawText.size());
+            slot.rawLength = quint32(length);
+            slot.type = d->d_type;
+            for (std::size_t i = 0; i < length && slot.ascii; ++i)
+                slot.ascii = static_cast<unsigned char>(name[i]) < 0x80;
+            m_rawText.append(name, length + 1); // with its NUL
+            m_slots.push_back(slot);
         }
     }
 
-    m_shown.reserve(m_names.size());
-    for (const QByteArray& raw : m_names)
-        m_shown.push_back(displayName(raw));
-    m_alternates = generateShortNames(m_names, m_shown);
+    // Shown forms: an ASCII name is its own; others are decoded (U+FFFD for invalid bytes).
+    m_shownText.reserve(qsizetype(m_rawText.size()));
+    for (Slot& slot : m_slots) {
+        slot.shownAt = quint32(m_shownText.size());
+        const QByteArrayView raw(m_rawText.data() + slot.rawAt, slot.rawLength);
+        if (slot.ascii)
+            m_shownText.append(QLatin1String(raw.data(), raw.size()));
+        else
+            m_shownText.append(displayName(raw.toByteArray()));
+        slot.shownLength = quint32(m_shownText.size()) - slot.shownAt;
+    }
+    std::vector<QByteArrayView> raw;
+    std::vector<QStringView> shown;
+    raw.reserve(m_slots.size());
+    shown.reserve(m_slots.size());
+    for (std::size_t i = 0; i < m_slots.size(); ++i) {
+        raw.push_back(rawName(i));
+        shown.push_back(longName(i));
+    }
+    generateShortNames(raw, shown, m_alternates);
 }
 
 bool DirectorySearch::next(DirEntry& entry) {
-    if (m_next >= m_names.size())
+    if (m_next >= m_slots.size())
         return false;
     const std::size_t index = m_next++;
     entry = DirEntry{};
     examine(index, entry);
-    entry.rawName = m_names[index];
-    entry.longName = m_shown[index];
-    entry.shortName = m_alternates[index];
+    entry.rawName = rawName(index).toByteArray();
+    entry.longName = longName(index).toString();
+    entry.shortName = m_alternates[index].toString();
     return true;
 }
 
 bool DirectorySearch::nextFacts(std::size_t& index, EntryFacts& facts) {
-    if (m_next >= m_names.size())
+    if (m_next >= m_slots.size())
         return false;
     index = m_next++;
     facts = EntryFacts{};
@@ -139,17 +163,17 @@ bool DirectorySearch::nextFacts(std::size_t& index, EntryFacts& facts) {
 }
 
 bool DirectorySearch::nextFolder(DirEntry& entry) {
-    while (m_next < m_names.size()) {
+    while (m_next < m_slots.size()) {
         const std::size_t index = m_next++;
-        const unsigned char type = m_types[index];
+        const unsigned char type = m_slots[index].type;
         if (type != DT_DIR && type != DT_UNKNOWN)
             continue;
         entry = DirEntry{};
         examine(index, entry);
         if (entry.directory) {
-            entry.rawName = m_names[index];
-            entry.longName = m_shown[index];
-            entry.shortName = m_alternates[index];
+            entry.rawName = rawName(index).toByteArray();
+            entry.longName = longName(index).toString();
+            entry.shortName = m_alternates[index].toString();
             return true;
         }
         if (entry.error && !m_skippedFolderError)
@@ -171,12 +195,12 @@ FileTime DirectorySearch::timeOf(qint64 seconds) {
 }
 
 void DirectorySearch::examine(std::size_t index, EntryFacts& entry) {
-    const QByteArray& name = m_names[index];
-    entry.hidden = name.startsWith('.');
+    const char* name = m_rawText.data() + m_slots[index].rawAt; // ends in NUL
+    entry.hidden = name[0] == '.';
 
     struct statx st {};
     // Links are never followed, and an automount point is not woken: it is recorded, not entered.
-    if (statx(m_fd, name.constData(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+    if (statx(m_fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
               STATX_BASIC_STATS | STATX_BTIME | STATX_MNT_ID, &st) != 0) {
         entry.error = errno;
         return;

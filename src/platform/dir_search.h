@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -94,7 +95,7 @@ public:
 
     const QByteArray& folder() const { return m_folder; }
     // Number of entries the search yields in all ("." and ".." are never among them).
-    std::size_t count() const { return m_names.size(); }
+    std::size_t count() const { return m_slots.size(); }
     // Whether the folder lies on a memory-backed file system.
     bool onTemporaryFileSystem() const { return m_mount.temporary; }
     const MountFacts& mountFacts() const { return m_mount; }
@@ -111,10 +112,18 @@ public:
     // been a folder); 0 when there was none.
     int skippedFolderError() const { return m_skippedFolderError; }
 
-    // The names of entry `index` (0 <= index < count()).
-    const QByteArray& rawName(std::size_t index) const { return m_names[index]; }
-    const QString& longName(std::size_t index) const { return m_shown[index]; }
-    const QString& shortName(std::size_t index) const { return m_alternates[index]; }
+    // The names of entry `index` (0 <= index < count()), as views into the search's own buffers.
+    QByteArrayView rawName(std::size_t index) const {
+        const Slot& s = m_slots[index];
+        return QByteArrayView(m_rawText.data() + s.rawAt, s.rawLength);
+    }
+    QStringView longName(std::size_t index) const {
+        const Slot& s = m_slots[index];
+        return QStringView(m_shownText).mid(s.shownAt, s.shownLength);
+    }
+    const ShortAlternate& shortName(std::size_t index) const { return m_alternates[index]; }
+    // Whether the raw name is plain ASCII (so it is its own shown form, byte for byte).
+    bool isAscii(std::size_t index) const { return m_slots[index].ascii; }
 
 private:
     void open(const MountFacts* mount);
@@ -127,10 +136,19 @@ private:
     int m_error = 0;
     int m_skippedFolderError = 0;
     MountFacts m_mount;
-    std::vector<QByteArray> m_names;
-    std::vector<unsigned char> m_types; // d_type of each name (DT_UNKNOWN where not told)
-    std::vector<QString> m_shown;
-    std::vector<QString> m_alternates;
+    // Every name of the folder in two buffers, raw and shown, instead of two strings per name.
+    struct Slot {
+        quint32 rawAt = 0;
+        quint32 rawLength = 0;
+        quint32 shownAt = 0;
+        quint32 shownLength = 0;
+        unsigned char type = 0; // d_type (DT_UNKNOWN where not told)
+        bool ascii = true;
+    };
+    std::string m_rawText; // names separated by NUL, so each can be handed to statx as it is
+    QString m_shownText;
+    std::vector<Slot> m_slots;
+    std::vector<ShortAlternate> m_alternates;
     std::size_t m_next = 0;
     // Files of a folder often share their times: the last conversions are kept.
     FileTime m_times[2];

@@ -1,6 +1,7 @@
 #include "platform/short_names.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 #include <string>
 #include <unordered_map>
@@ -85,7 +86,7 @@ bool isShortNameChar(QChar c) {
     return u != 0 && std::char_traits<char16_t>::find(Specials, std::size(Specials) - 1, u) != nullptr;
 }
 
-bool isValidShortName(const QString& name) {
+bool isValidShortName(QStringView name) {
     const qsizetype dot = name.indexOf(u'.');
     const qsizetype baseLength = dot < 0 ? name.size() : dot;
     if (baseLength < 1 || baseLength > MaxBase)
@@ -110,32 +111,35 @@ QString shortNameFor(const QString& longName, int n) {
     return QString::fromLatin1(out, length);
 }
 
-std::vector<QString> generateShortNames(const std::vector<QByteArray>& rawNames,
-                                        const std::vector<QString>& shownNames) {
+void generateShortNames(const std::vector<QByteArrayView>& rawNames,
+                        const std::vector<QStringView>& shownNames, std::vector<ShortAlternate>& alternates) {
     Q_ASSERT(rawNames.size() == shownNames.size());
     const std::size_t count = rawNames.size();
-    std::vector<QString> alternates(count);
+    alternates.assign(count, ShortAlternate{});
 
     // Every alternate holds a "~", so only long names with one can collide with an alternate.
     // Alternates are short ASCII texts: kept as std::string, they need no allocation of their own.
     std::unordered_set<std::string> taken;
     taken.reserve(count);
-    for (const QString& name : shownNames) {
+    for (const QStringView name : shownNames) {
         if (name.contains(u'~'))
-            taken.insert(name.toUpper().toStdString());
+            taken.insert(name.toString().toUpper().toStdString());
     }
 
     std::vector<std::size_t> order(count);
     std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return rawNames[a] < rawNames[b]; });
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const QByteArrayView x = rawNames[a], y = rawNames[b];
+        const int c = std::memcmp(x.data(), y.data(), std::size_t(std::min(x.size(), y.size())));
+        return c != 0 ? c < 0 : x.size() < y.size(); // byte order, unsigned
+    });
 
     // Names with the same first six base characters and the same extension run through the same
     // candidates, and a number once taken stays taken; so the search for the next one of them can
     // start where the last ended. Keeps a folder of many similar names linear instead of quadratic.
     std::unordered_map<std::string, int> nextNumber;
     for (const std::size_t i : order) {
-        const QString& name = shownNames[i];
+        const QStringView name = shownNames[i];
         if (isValidShortName(name))
             continue;
         const Stem stem = stemOf(name);
@@ -145,18 +149,30 @@ std::vector<QString> generateShortNames(const std::vector<QByteArray>& rawNames,
         int& next = nextNumber.try_emplace(std::move(key), 1).first->second;
         int n = next;
         for (;; ++n) {
-            char out[16];
-            const int length = candidate(stem, n, out);
+            ShortAlternate& alternate = alternates[i];
+            const int length = candidate(stem, n, alternate.text);
             if (length == 0)
                 break; // ten million similar names: leave the long name alone
-            if (taken.emplace(out, std::size_t(length)).second) {
-                alternates[i] = QString::fromLatin1(out, length);
+            if (taken.emplace(alternate.text, std::size_t(length)).second) {
+                alternate.length = quint8(length);
                 break;
             }
         }
         next = n + 1;
     }
-    return alternates;
+}
+
+std::vector<QString> generateShortNames(const std::vector<QByteArray>& rawNames,
+                                        const std::vector<QString>& shownNames) {
+    const std::vector<QByteArrayView> raw(rawNames.begin(), rawNames.end());
+    const std::vector<QStringView> shown(shownNames.begin(), shownNames.end());
+    std::vector<ShortAlternate> alternates;
+    generateShortNames(raw, shown, alternates);
+    std::vector<QString> result;
+    result.reserve(alternates.size());
+    for (const ShortAlternate& alternate : alternates)
+        result.push_back(alternate.toString());
+    return result;
 }
 
 std::vector<QString> generateShortNames(const std::vector<QByteArray>& longNamesInFolder) {

@@ -6,7 +6,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QLatin1String>
 #include <QString>
+#include <QStringView>
 
 #include <vector>
 
@@ -15,7 +18,7 @@ namespace zek::platform {
 // True when `name` is a valid 8.3 name without regard to case: a base of 1 to 8 characters, at most
 // one dot, an extension of 1 to 3 characters after it, and only ASCII letters, digits and
 // $ % ' - _ @ ~ ` ! ( ) { } ^ # &.
-bool isValidShortName(const QString& name);
+bool isValidShortName(QStringView name);
 
 // True for the characters an 8.3 name may hold (letters of either case, digits, the specials above).
 bool isShortNameChar(QChar c);
@@ -37,6 +40,21 @@ std::vector<QString> generateShortNames(const std::vector<QByteArray>& longNames
 // `rawNames[i]`); saves decoding every name twice.
 std::vector<QString> generateShortNames(const std::vector<QByteArray>& rawNames,
                                         const std::vector<QString>& shownNames);
+
+// An alternate held without an allocation of its own: at most 12 ASCII characters.
+struct ShortAlternate {
+    char text[12];
+    quint8 length = 0; // 0: the name needs no alternate
+
+    bool isEmpty() const { return length == 0; }
+    QLatin1String view() const { return QLatin1String(text, length); }
+    QString toString() const { return isEmpty() ? QString() : QString(view()); }
+};
+
+// The same again over views of names kept elsewhere (a folder's names in one buffer); `alternates`
+// gets one element per name.
+void generateShortNames(const std::vector<QByteArrayView>& rawNames,
+                        const std::vector<QStringView>& shownNames, std::vector<ShortAlternate>& alternates);
 
 // The short form under which an entry is shown and recorded: its alternate, or when it has none
 // its name in upper case.

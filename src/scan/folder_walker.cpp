@@ -220,24 +220,34 @@ public:
                 m_search.reset();
                 return true;
             }
-            const QByteArray& raw = m_search->rawName(i);
-            const QString& longName = m_search->longName(i);
+            const QByteArrayView raw = m_search->rawName(i);
+            const bool ascii = m_search->isAscii(i);
             r.longAt = quint32(b.text.size());
-            if (db::utf8TextLength(std::string_view(raw.constData(), std::size_t(raw.size()))) >= 0)
-                b.text.append(raw.constData(), std::size_t(raw.size())); // shown as it is
+            if (ascii || db::utf8TextLength(std::string_view(raw.data(), std::size_t(raw.size()))) >= 0)
+                b.text.append(raw.data(), std::size_t(raw.size())); // shown as it is
             else
-                appendUtf8(b.text, longName); // with U+FFFD where the bytes are not UTF-8
+                appendUtf8(b.text, m_search->longName(i).toString()); // U+FFFD where the bytes are not UTF-8
             r.longBytes = quint32(b.text.size()) - r.longAt;
             if (r.facts.error != 0)
                 continue;
-            const QString shortForm = platform::shortFormOf(longName, m_search->shortName(i));
+            // The short form: the alternate, or the long name in upper case.
+            const platform::ShortAlternate& alternate = m_search->shortName(i);
             r.shortAt = quint32(b.text.size());
-            appendUtf8(b.text, shortForm);
+            if (!alternate.isEmpty()) {
+                b.text.append(alternate.text, alternate.length);
+            } else if (ascii) {
+                for (const char c : raw)
+                    b.text.push_back(c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c);
+            } else {
+                appendUtf8(b.text, m_search->longName(i).toString().toUpper());
+            }
             r.shortBytes = quint32(b.text.size()) - r.shortAt;
             const std::size_t dot = std::string_view(b.text).substr(r.shortAt, r.shortBytes).find('.');
             r.dot = dot == std::string_view::npos ? -1 : qint32(dot);
             if (entersFolder(r.facts)) {
-                FolderQueueEntry sub = subfolderEntry(m_folder, m_current, raw, longName, shortForm);
+                FolderQueueEntry sub =
+                    subfolderEntry(m_folder, m_current, raw.toByteArray(), m_search->longName(i).toString(),
+                                   QString::fromUtf8(b.shortForm(r).data(), qsizetype(r.shortBytes)));
                 b.subfolders.push_back(sub);
                 m_queue.append(std::move(sub));
             }
