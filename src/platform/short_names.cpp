@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
-#include <string>
-#include <unordered_map>
-#include <unordered_set>
+#include <vector>
 
 namespace zek::platform {
 
@@ -76,6 +74,71 @@ int candidate(const Stem& stem, int n, char* out) {
     return length;
 }
 
+// A map from short ASCII keys (at most 12 bytes: an alternate, or a stem's key) to values, in one
+// flat table with open addressing: no allocation per key, which matters at one key per file name.
+template <typename Value> class ShortKeyTable {
+public:
+    explicit ShortKeyTable(std::size_t expected) { m_slots.resize(capacityFor(expected)); }
+
+    // The value of `key`, inserted as `initial` when missing; `inserted` tells which it was.
+    Value& at(const char* key, int length, const Value& initial, bool* inserted = nullptr) {
+        Q_ASSERT(length >= 0 && length <= MaxKey);
+        if ((m_count + 1) * 2 > m_slots.size())
+            grow();
+        Slot& slot = find(m_slots, key, length);
+        const bool isNew = !slot.used;
+        if (isNew) {
+            slot.used = true;
+            slot.length = quint8(length);
+            std::memcpy(slot.key, key, std::size_t(length));
+            slot.value = initial;
+            ++m_count;
+        }
+        if (inserted)
+            *inserted = isNew;
+        return slot.value;
+    }
+
+    static constexpr int MaxKey = 12;
+
+private:
+    struct Slot {
+        char key[MaxKey];
+        quint8 length = 0;
+        bool used = false;
+        Value value{};
+    };
+
+    static std::size_t capacityFor(std::size_t expected) {
+        std::size_t capacity = 16;
+        while (capacity < expected * 2)
+            capacity *= 2;
+        return capacity;
+    }
+    static Slot& find(std::vector<Slot>& slots, const char* key, int length) {
+        quint32 hash = 2166136261u; // FNV-1a
+        for (int i = 0; i < length; ++i)
+            hash = (hash ^ quint8(key[i])) * 16777619u;
+        const std::size_t mask = slots.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            Slot& slot = slots[i];
+            if (!slot.used || (slot.length == length && std::memcmp(slot.key, key, std::size_t(length)) == 0))
+                return slot;
+        }
+    }
+    void grow() {
+        std::vector<Slot> larger(m_slots.size() * 2);
+        for (const Slot& slot : m_slots) {
+            if (slot.used)
+                find(larger, slot.key, slot.length) = slot;
+        }
+        m_slots.swap(larger);
+    }
+
+    std::vector<Slot> m_slots;
+    std::size_t m_count = 0;
+};
+
 } // namespace
 
 bool isShortNameChar(QChar c) {
@@ -117,13 +180,15 @@ void generateShortNames(const std::vector<QByteArrayView>& rawNames,
     const std::size_t count = rawNames.size();
     alternates.assign(count, ShortAlternate{});
 
-    // Every alternate holds a "~", so only long names with one can collide with an alternate.
-    // Alternates are short ASCII texts: kept as std::string, they need no allocation of their own.
-    std::unordered_set<std::string> taken;
-    taken.reserve(count);
+    // Every alternate holds a "~" and is at most 12 ASCII characters, so only long names like that
+    // can collide with an alternate.
+    ShortKeyTable<char> taken(count);
     for (const QStringView name : shownNames) {
-        if (name.contains(u'~'))
-            taken.insert(name.toString().toUpper().toStdString());
+        if (name.contains(u'~')) {
+            const QByteArray upper = name.toString().toUpper().toUtf8();
+            if (upper.size() <= ShortKeyTable<char>::MaxKey)
+                taken.at(upper.constData(), int(upper.size()), 0);
+        }
     }
 
     std::vector<std::size_t> order(count);
@@ -137,28 +202,34 @@ void generateShortNames(const std::vector<QByteArrayView>& rawNames,
     // Names with the same first six base characters and the same extension run through the same
     // candidates, and a number once taken stays taken; so the search for the next one of them can
     // start where the last ended. Keeps a folder of many similar names linear instead of quadratic.
-    std::unordered_map<std::string, int> nextNumber;
+    ShortKeyTable<int> nextNumber(count);
     for (const std::size_t i : order) {
         const QStringView name = shownNames[i];
         if (isValidShortName(name))
             continue;
         const Stem stem = stemOf(name);
-        std::string key(stem.base, std::size_t(stem.baseLength));
-        key += '/';
-        key.append(stem.extension, std::size_t(stem.extensionLength));
-        int& next = nextNumber.try_emplace(std::move(key), 1).first->second;
-        int n = next;
+        char key[ShortKeyTable<int>::MaxKey];
+        int keyLength = 0;
+        for (int k = 0; k < stem.baseLength; ++k)
+            key[keyLength++] = stem.base[k];
+        key[keyLength++] = '/';
+        for (int k = 0; k < stem.extensionLength; ++k)
+            key[keyLength++] = stem.extension[k];
+        int n = nextNumber.at(key, keyLength, 1);
         for (;; ++n) {
             ShortAlternate& alternate = alternates[i];
             const int length = candidate(stem, n, alternate.text);
             if (length == 0)
                 break; // ten million similar names: leave the long name alone
-            if (taken.emplace(alternate.text, std::size_t(length)).second) {
+            bool fresh = false;
+            taken.at(alternate.text, length, 0, &fresh);
+            if (fresh) {
                 alternate.length = quint8(length);
                 break;
             }
         }
-        next = n + 1;
+        // Looked up again: the table may have moved its slots since.
+        nextNumber.at(key, keyLength, 1) = n + 1;
     }
 }
 
