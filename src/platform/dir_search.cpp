@@ -47,11 +47,17 @@ void refreshTimeZone() {
 }
 
 DirectorySearch::DirectorySearch(const QByteArray& folder, const MountFacts* mount) : m_folder(folder) {
-    open(mount);
+    open(-1, folder, mount);
 }
 
 DirectorySearch::DirectorySearch(const QString& folder) : m_folder(QFile::encodeName(folder)) {
-    open(nullptr);
+    open(-1, m_folder, nullptr);
+}
+
+DirectorySearch::DirectorySearch(int parentFd, const QByteArray& name, const QByteArray& folder,
+                                 const MountFacts* mount)
+    : m_folder(folder) {
+    open(parentFd, name, mount);
 }
 
 DirectorySearch::~DirectorySearch() {
@@ -59,12 +65,14 @@ DirectorySearch::~DirectorySearch() {
         ::close(m_fd);
 }
 
-void DirectorySearch::open(const MountFacts* mount) {
+void DirectorySearch::open(int parentFd, const QByteArray& name, const MountFacts* mount) {
     // Without O_NOATIME, reading the folder would rewrite the very access time the walk records.
     // The kernel allows it only to the owner (or a privileged user); others read without it.
-    int fd = ::open(m_folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOATIME);
+    const int base = parentFd >= 0 ? parentFd : AT_FDCWD;
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (parentFd >= 0 ? O_NOFOLLOW : 0);
+    int fd = ::openat(base, name.constData(), flags | O_NOATIME);
     if (fd < 0 && errno == EPERM)
-        fd = ::open(m_folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        fd = ::openat(base, name.constData(), flags);
     if (fd < 0) {
         m_error = errno;
         return;

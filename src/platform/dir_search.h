@@ -82,6 +82,10 @@ public:
     // known from the folder above it; otherwise they are asked of the file system.
     explicit DirectorySearch(const QByteArray& folder, const MountFacts* mount = nullptr);
     explicit DirectorySearch(const QString& folder);
+    // The folder `name` inside the folder open as `parentFd` (an O_PATH descriptor will do), whose
+    // full path is `folder`: the kernel looks up one name instead of the whole path. A link in its
+    // place is not followed.
+    DirectorySearch(int parentFd, const QByteArray& name, const QByteArray& folder, const MountFacts* mount);
     ~DirectorySearch();
 
     DirectorySearch(const DirectorySearch&) = delete;
@@ -126,7 +130,7 @@ public:
     bool isAscii(std::size_t index) const { return m_slots[index].ascii; }
 
 private:
-    void open(const MountFacts* mount);
+    void open(int parentFd, const QByteArray& name, const MountFacts* mount);
     void examine(std::size_t index, EntryFacts& facts);
     FileTime timeOf(qint64 seconds);
     bool mountIsTemporary(quint64 mountId);

@@ -6,6 +6,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -158,6 +161,9 @@ constexpr std::size_t ChannelBatches = 256;
 class FolderReader {
 public:
     explicit FolderReader(const FolderList& chosen) : m_chosen(chosen) {}
+    ~FolderReader() { closeParent(); }
+    FolderReader(const FolderReader&) = delete;
+    FolderReader& operator=(const FolderReader&) = delete;
 
     // The next batch; false when every chosen folder has been read. `b` may be a spent batch: its
     // buffers are reused.
@@ -192,8 +198,7 @@ public:
                 return true;
             }
             // Mount points are never entered, so every folder below a chosen one shares its mount.
-            m_search =
-                std::make_unique<DirectorySearch>(m_folder.rawLongPath, m_haveMount ? &m_mount : nullptr);
+            m_search = openFolder();
             if (!m_search->ok() && m_search->count() == 0) {
                 b.openError = m_search->error();
                 m_search.reset();
@@ -258,6 +263,33 @@ public:
     }
 
 private:
+    // The search of the current folder. The subfolders of one folder follow each other in the
+    // queue, so their parent is opened once (O_PATH) and each is looked up in it by its name: one
+    // name for the kernel to resolve instead of the whole path.
+    std::unique_ptr<DirectorySearch> openFolder() {
+        const platform::MountFacts* mount = m_haveMount ? &m_mount : nullptr;
+        const QByteArray& path = m_folder.rawLongPath; // ends in "/"
+        const qsizetype slash = m_folder.level > 0 ? path.lastIndexOf('/', path.size() - 2) : -1;
+        if (slash >= 0) {
+            if (m_folder.parent != m_parentIndex) {
+                closeParent();
+                m_parentFd = ::open(path.left(slash + 1).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+                m_parentIndex = m_folder.parent;
+            }
+            if (m_parentFd >= 0) {
+                const QByteArray name = path.mid(slash + 1, path.size() - slash - 2);
+                return std::make_unique<DirectorySearch>(m_parentFd, name, path, mount);
+            }
+        }
+        return std::make_unique<DirectorySearch>(path, mount); // says why, when it fails
+    }
+    void closeParent() {
+        if (m_parentFd >= 0)
+            ::close(m_parentFd);
+        m_parentFd = -1;
+        m_parentIndex = -1;
+    }
+
     FolderList m_chosen;
     FolderQueue m_queue;
     int m_nextChosen = 0;
@@ -267,6 +299,8 @@ private:
     std::unique_ptr<DirectorySearch> m_search;
     platform::MountFacts m_mount; // of the chosen folder being walked
     bool m_haveMount = false;
+    int m_parentFd = -1;    // the open parent of the current folder
+    int m_parentIndex = -1; // its queue index
 };
 
 // Where the writer takes its batches from: the reader on this thread, or the reader thread.
