@@ -47,17 +47,17 @@ void refreshTimeZone() {
 }
 
 DirectorySearch::DirectorySearch(const QByteArray& folder, const MountFacts* mount) : m_folder(folder) {
-    open(-1, folder, mount);
+    open(-1, folder, mount, true);
 }
 
 DirectorySearch::DirectorySearch(const QString& folder) : m_folder(QFile::encodeName(folder)) {
-    open(-1, m_folder, nullptr);
+    open(-1, m_folder, nullptr, true);
 }
 
 DirectorySearch::DirectorySearch(int parentFd, const QByteArray& name, const QByteArray& folder,
-                                 const MountFacts* mount)
+                                 const MountFacts* mount, bool withAlternates)
     : m_folder(folder) {
-    open(parentFd, name, mount);
+    open(parentFd, name, mount, withAlternates);
 }
 
 DirectorySearch::~DirectorySearch() {
@@ -65,7 +65,8 @@ DirectorySearch::~DirectorySearch() {
         ::close(m_fd);
 }
 
-void DirectorySearch::open(int parentFd, const QByteArray& name, const MountFacts* mount) {
+void DirectorySearch::open(int parentFd, const QByteArray& name, const MountFacts* mount,
+                           bool withAlternates) {
     // Without O_NOATIME, reading the folder would rewrite the very access time the walk records.
     // The kernel allows it only to the owner (or a privileged user); others read without it.
     const int base = parentFd >= 0 ? parentFd : AT_FDCWD;
@@ -115,27 +116,49 @@ void DirectorySearch::open(int parentFd, const QByteArray& name, const MountFact
             const char* name = d->d_name;
             if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
                 continue;
-            const std::size_t length = std::strlen(name);
-            Slot slot;
-            slot.rawAt = quint32(m_rawText.size());
-            slot.rawLength = quint32(length);
-            slot.type = d->d_type;
-            for (std::size_t i = 0; i < length && slot.ascii; ++i)
-                slot.ascii = static_cast<unsigned char>(name[i]) < 0x80;
-            m_rawText.append(name, length + 1); // with its NUL
-            m_slots.push_back(slot);
+            m_names.add(name, std::strlen(name), d->d_type);
         }
     }
+    if (withAlternates)
+        m_names.makeShownAndAlternates();
+}
 
+void FolderNames::clear() {
+    m_rawText.clear();
+    m_shownText.clear();
+    m_slots.clear();
+    m_alternates.clear();
+}
+
+void FolderNames::add(const char* name, std::size_t length, unsigned char type) {
+    Slot slot;
+    slot.rawAt = quint32(m_rawText.size());
+    slot.rawLength = quint32(length);
+    slot.type = type;
+    for (std::size_t i = 0; i < length && slot.ascii; ++i)
+        slot.ascii = static_cast<unsigned char>(name[i]) < 0x80;
+    m_rawText.append(name, length + 1); // with its NUL
+    m_slots.push_back(slot);
+}
+
+void FolderNames::assignRaw(const FolderNames& other) {
+    m_rawText.assign(other.m_rawText);
+    m_slots.assign(other.m_slots.begin(), other.m_slots.end());
+    m_shownText.clear();
+    m_alternates.clear();
+}
+
+void FolderNames::makeShownAndAlternates() {
     // Shown forms: an ASCII name is its own; others are decoded (U+FFFD for invalid bytes).
+    m_shownText.clear();
     m_shownText.reserve(qsizetype(m_rawText.size()));
     for (Slot& slot : m_slots) {
         slot.shownAt = quint32(m_shownText.size());
-        const QByteArrayView raw(m_rawText.data() + slot.rawAt, slot.rawLength);
+        const char* raw = m_rawText.data() + slot.rawAt;
         if (slot.ascii)
-            m_shownText.append(QLatin1String(raw.data(), raw.size()));
+            m_shownText.append(QLatin1String(raw, qsizetype(slot.rawLength)));
         else
-            m_shownText.append(displayName(raw.toByteArray()));
+            m_shownText.append(displayName(QByteArray(raw, qsizetype(slot.rawLength))));
         slot.shownLength = quint32(m_shownText.size()) - slot.shownAt;
     }
     std::vector<QByteArrayView> raw;
@@ -143,26 +166,26 @@ void DirectorySearch::open(int parentFd, const QByteArray& name, const MountFact
     raw.reserve(m_slots.size());
     shown.reserve(m_slots.size());
     for (std::size_t i = 0; i < m_slots.size(); ++i) {
-        raw.push_back(rawName(i));
-        shown.push_back(longName(i));
+        raw.push_back(this->raw(i));
+        shown.push_back(this->shown(i));
     }
     generateShortNames(raw, shown, m_alternates);
 }
 
 bool DirectorySearch::next(DirEntry& entry) {
-    if (m_next >= m_slots.size())
+    if (m_next >= m_names.count())
         return false;
     const std::size_t index = m_next++;
     entry = DirEntry{};
     examine(index, entry);
     entry.rawName = rawName(index).toByteArray();
     entry.longName = longName(index).toString();
-    entry.shortName = m_alternates[index].toString();
+    entry.shortName = shortName(index).toString();
     return true;
 }
 
 bool DirectorySearch::nextFacts(std::size_t& index, EntryFacts& facts) {
-    if (m_next >= m_slots.size())
+    if (m_next >= m_names.count())
         return false;
     index = m_next++;
     facts = EntryFacts{};
@@ -171,9 +194,9 @@ bool DirectorySearch::nextFacts(std::size_t& index, EntryFacts& facts) {
 }
 
 bool DirectorySearch::nextFolder(DirEntry& entry) {
-    while (m_next < m_slots.size()) {
+    while (m_next < m_names.count()) {
         const std::size_t index = m_next++;
-        const unsigned char type = m_slots[index].type;
+        const unsigned char type = m_names.type(index);
         if (type != DT_DIR && type != DT_UNKNOWN)
             continue;
         entry = DirEntry{};
@@ -181,7 +204,7 @@ bool DirectorySearch::nextFolder(DirEntry& entry) {
         if (entry.directory) {
             entry.rawName = rawName(index).toByteArray();
             entry.longName = longName(index).toString();
-            entry.shortName = m_alternates[index].toString();
+            entry.shortName = shortName(index).toString();
             return true;
         }
         if (entry.error && !m_skippedFolderError)
@@ -203,7 +226,7 @@ FileTime DirectorySearch::timeOf(qint64 seconds) {
 }
 
 void DirectorySearch::examine(std::size_t index, EntryFacts& entry) {
-    const char* name = m_rawText.data() + m_slots[index].rawAt; // ends in NUL
+    const char* name = m_names.rawCString(index); // ends in NUL
     entry.hidden = name[0] == '.';
 
     struct statx st {};

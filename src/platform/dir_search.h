@@ -74,6 +74,50 @@ struct MountFacts {
 // listing or a walk, not per folder: it asks the file system each time.
 void refreshTimeZone();
 
+// The names of one folder: the raw bytes in one buffer (each ending in NUL, so it can be handed to
+// the system as it is), and when asked for, their shown forms in a second buffer and their
+// alternates inline: a few buffers per folder instead of strings per name.
+class FolderNames {
+public:
+    void clear();
+    // Appends a raw name (without "." and "..") with its d_type.
+    void add(const char* name, std::size_t length, unsigned char type);
+    // Works out the shown forms and the alternates of every name added.
+    void makeShownAndAlternates();
+    // Copies the raw names of `other`, reusing this object's buffers.
+    void assignRaw(const FolderNames& other);
+
+    std::size_t count() const { return m_slots.size(); }
+    QByteArrayView raw(std::size_t index) const {
+        const Slot& s = m_slots[index];
+        return QByteArrayView(m_rawText.data() + s.rawAt, s.rawLength);
+    }
+    const char* rawCString(std::size_t index) const { return m_rawText.data() + m_slots[index].rawAt; }
+    unsigned char type(std::size_t index) const { return m_slots[index].type; }
+    // Whether the raw name is plain ASCII (so it is its own shown form, byte for byte).
+    bool isAscii(std::size_t index) const { return m_slots[index].ascii; }
+    // Only after makeShownAndAlternates():
+    QStringView shown(std::size_t index) const {
+        const Slot& s = m_slots[index];
+        return QStringView(m_shownText).mid(s.shownAt, s.shownLength);
+    }
+    const ShortAlternate& alternate(std::size_t index) const { return m_alternates[index]; }
+
+private:
+    struct Slot {
+        quint32 rawAt = 0;
+        quint32 rawLength = 0;
+        quint32 shownAt = 0;
+        quint32 shownLength = 0;
+        unsigned char type = 0; // d_type (DT_UNKNOWN where not told)
+        bool ascii = true;
+    };
+    std::string m_rawText;
+    QString m_shownText;
+    std::vector<Slot> m_slots;
+    std::vector<ShortAlternate> m_alternates;
+};
+
 // The search of one folder. Owns the open folder until it is destroyed.
 class DirectorySearch {
 public:
@@ -85,7 +129,10 @@ public:
     // The folder `name` inside the folder open as `parentFd` (an O_PATH descriptor will do), whose
     // full path is `folder`: the kernel looks up one name instead of the whole path. A link in its
     // place is not followed.
-    DirectorySearch(int parentFd, const QByteArray& name, const QByteArray& folder, const MountFacts* mount);
+    // `withAlternates` false leaves out the shown forms and alternates (longName() and shortName() are
+    // then not to be called): for a caller that works them out elsewhere from names().
+    DirectorySearch(int parentFd, const QByteArray& name, const QByteArray& folder, const MountFacts* mount,
+                    bool withAlternates = true);
     ~DirectorySearch();
 
     DirectorySearch(const DirectorySearch&) = delete;
@@ -99,7 +146,7 @@ public:
 
     const QByteArray& folder() const { return m_folder; }
     // Number of entries the search yields in all ("." and ".." are never among them).
-    std::size_t count() const { return m_slots.size(); }
+    std::size_t count() const { return m_names.count(); }
     // Whether the folder lies on a memory-backed file system.
     bool onTemporaryFileSystem() const { return m_mount.temporary; }
     const MountFacts& mountFacts() const { return m_mount; }
@@ -117,20 +164,14 @@ public:
     int skippedFolderError() const { return m_skippedFolderError; }
 
     // The names of entry `index` (0 <= index < count()), as views into the search's own buffers.
-    QByteArrayView rawName(std::size_t index) const {
-        const Slot& s = m_slots[index];
-        return QByteArrayView(m_rawText.data() + s.rawAt, s.rawLength);
-    }
-    QStringView longName(std::size_t index) const {
-        const Slot& s = m_slots[index];
-        return QStringView(m_shownText).mid(s.shownAt, s.shownLength);
-    }
-    const ShortAlternate& shortName(std::size_t index) const { return m_alternates[index]; }
-    // Whether the raw name is plain ASCII (so it is its own shown form, byte for byte).
-    bool isAscii(std::size_t index) const { return m_slots[index].ascii; }
+    QByteArrayView rawName(std::size_t index) const { return m_names.raw(index); }
+    QStringView longName(std::size_t index) const { return m_names.shown(index); }
+    const ShortAlternate& shortName(std::size_t index) const { return m_names.alternate(index); }
+    bool isAscii(std::size_t index) const { return m_names.isAscii(index); }
+    const FolderNames& names() const { return m_names; }
 
 private:
-    void open(int parentFd, const QByteArray& name, const MountFacts* mount);
+    void open(int parentFd, const QByteArray& name, const MountFacts* mount, bool withAlternates);
     void examine(std::size_t index, EntryFacts& facts);
     FileTime timeOf(qint64 seconds);
     bool mountIsTemporary(quint64 mountId);
@@ -140,19 +181,7 @@ private:
     int m_error = 0;
     int m_skippedFolderError = 0;
     MountFacts m_mount;
-    // Every name of the folder in two buffers, raw and shown, instead of two strings per name.
-    struct Slot {
-        quint32 rawAt = 0;
-        quint32 rawLength = 0;
-        quint32 shownAt = 0;
-        quint32 shownLength = 0;
-        unsigned char type = 0; // d_type (DT_UNKNOWN where not told)
-        bool ascii = true;
-    };
-    std::string m_rawText; // names separated by NUL, so each can be handed to statx as it is
-    QString m_shownText;
-    std::vector<Slot> m_slots;
-    std::vector<ShortAlternate> m_alternates;
+    FolderNames m_names;
     std::size_t m_next = 0;
     // Files of a folder often share their times: the last conversions are kept.
     FileTime m_times[2];
