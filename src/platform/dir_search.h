@@ -88,6 +88,8 @@ public:
     void assignRaw(const FolderNames& other);
 
     std::size_t count() const { return m_slots.size(); }
+    // Bytes the raw buffer holds room for.
+    std::size_t rawCapacity() const { return m_rawText.capacity(); }
     QByteArrayView raw(std::size_t index) const {
         const Slot& s = m_slots[index];
         return QByteArrayView(m_rawText.data() + s.rawAt, s.rawLength);

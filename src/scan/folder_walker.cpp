@@ -51,12 +51,13 @@ void readDriveCapacity(QString& drive, DriveCapacity& capacity) {
     }
 }
 
-FolderQueueEntry subfolderEntry(const FolderQueueEntry& parent, int parentIndex, const QByteArray& rawName,
-                                const QString& longName, const QString& shortForm) {
+FolderQueueEntry subfolderEntry(const FolderQueueEntry& parent, int parentIndex, QStringView longName,
+                                QStringView shortForm) {
     FolderQueueEntry sub;
-    sub.shortPath = parent.shortPath + shortForm;
-    sub.longPath = parent.longPath + longName;
-    sub.rawLongPath = parent.rawLongPath + rawName;
+    sub.shortPath.reserve(parent.shortPath.size() + shortForm.size() + 1);
+    sub.shortPath.append(parent.shortPath).append(shortForm);
+    sub.longPath.reserve(parent.longPath.size() + longName.size() + 1);
+    sub.longPath.append(parent.longPath).append(longName);
     sub.level = parent.level + 1;
     sub.parent = parentIndex;
     return sub;
@@ -64,52 +65,38 @@ FolderQueueEntry subfolderEntry(const FolderQueueEntry& parent, int parentIndex,
 
 namespace {
 
-QString withSeparator(const QString& path) {
-    return path.endsWith(u'/') ? path : path + u'/';
+// Ends a path with "/" in place (queue entries are made with room for it).
+void addSeparator(QString& path) {
+    if (!path.endsWith(u'/'))
+        path.append(u'/');
 }
 
-QByteArray withSeparator(const QByteArray& path) {
-    return path.endsWith('/') ? path : path + '/';
+void addSeparator(QByteArray& path) {
+    if (!path.endsWith('/'))
+        path.append('/');
 }
 
-// One entry as the walk records it: the file system's facts, and its names as UTF-8 in the batch's
-// text buffer: the long name as shown, and the short form, split at its first "." into NAME and
-// EXTENSION.
+// One entry as the reader hands it over: the file system's facts, and which of its folder's names
+// it is. Shown forms, short names and UTF-8 texts are the writer's work: the reader has the system
+// calls to make, and the two threads are best kept about equally busy.
 struct WalkRecord {
     EntryFacts facts;
-    quint32 longAt = 0;
-    quint32 longBytes = 0;
-    quint32 shortAt = 0;
-    quint32 shortBytes = 0;
-    qint32 dot = -1; // position of the first "." in the short form; -1 without one
+    quint32 name = 0;
 };
 
 // One folder's entries, or a chunk of them (a large folder is handed over in several chunks).
 struct FolderBatch {
-    int index = -1;           // the folder's queue index, its folder number
-    FolderQueueEntry folder;  // paths ending in "/"
+    int index = -1; // the folder's queue index, its folder number
+    // The folder, its paths ending in "/": a chosen folder's every path, below that the raw one only
+    // (the writer makes the others, as it records the folder's entry in its parent).
+    FolderQueueEntry folder;
     bool first = true;        // the first chunk of the folder
     bool last = true;         // the last chunk of the folder
     int openError = 0;        // errno: the folder could not be opened; no entries
     int readError = 0;        // errno: reading the folder stopped part-way (first chunk only)
     bool pathTooLong = false; // the folder's path does not fit the file table; not read
     std::vector<WalkRecord> records;
-    std::string text; // the records' names
-    // The queue entries of the subfolders among `records`, in their order (see entersFolder).
-    std::vector<FolderQueueEntry> subfolders;
-
-    std::string_view textAt(quint32 at, quint32 bytes) const {
-        return std::string_view(text).substr(at, bytes);
-    }
-    std::string_view longName(const WalkRecord& r) const { return textAt(r.longAt, r.longBytes); }
-    std::string_view shortForm(const WalkRecord& r) const { return textAt(r.shortAt, r.shortBytes); }
-    std::string_view name(const WalkRecord& r) const {
-        return textAt(r.shortAt, r.dot < 0 ? r.shortBytes : quint32(r.dot));
-    }
-    std::string_view extension(const WalkRecord& r) const {
-        return r.dot < 0 ? textAt(r.shortAt + r.shortBytes, 0)
-                         : textAt(r.shortAt + quint32(r.dot) + 1, r.shortBytes - quint32(r.dot) - 1);
-    }
+    platform::FolderNames names; // first chunk: every name of the folder (short names need them all)
 };
 
 // Empties a spent batch, keeping its buffers.
@@ -122,30 +109,13 @@ void reuse(FolderBatch& b) {
     b.readError = 0;
     b.pathTooLong = false;
     b.records.clear();
-    b.text.clear();
-    b.subfolders.clear();
+    b.names.clear();
 }
 
 // Whether a spent batch goes back to the reader for reuse. Memory is freed fastest by the thread
 // that took it; only small batches come back, so the buffers kept stay small.
 bool worthReusing(const FolderBatch& b) {
-    return b.records.capacity() <= 64 && b.text.capacity() <= 4096 && b.subfolders.capacity() <= 64;
-}
-
-// Appends `text` to `out` as UTF-8; plain ASCII (every generated short name) without a detour.
-void appendUtf8(std::string& out, const QString& text) {
-    const qsizetype start = qsizetype(out.size());
-    out.resize(out.size() + std::size_t(text.size()));
-    char* p = out.data() + start;
-    for (const QChar c : text) {
-        if (c.unicode() >= 0x80) {
-            out.resize(std::size_t(start));
-            const QByteArray utf8 = text.toUtf8();
-            out.append(utf8.constData(), std::size_t(utf8.size()));
-            return;
-        }
-        *p++ = char(c.unicode());
-    }
+    return b.records.capacity() <= 64 && b.names.rawCapacity() <= 4096;
 }
 
 // Entries of one folder in a batch at most; at most ChannelEntries entries and ChannelBatches batches
@@ -184,16 +154,20 @@ public:
             m_current = m_nextIndex++;
             m_queue.releaseBefore(m_current);
             FolderQueueEntry& entry = m_queue.at(m_current);
-            entry.shortPath = withSeparator(entry.shortPath);
-            entry.longPath = withSeparator(entry.longPath);
-            entry.rawLongPath = withSeparator(entry.rawLongPath);
+            if (entry.level == 0) {
+                addSeparator(entry.shortPath);
+                addSeparator(entry.longPath);
+            }
+            addSeparator(entry.rawLongPath);
             m_folder = entry;
 
             b.index = m_current;
             b.folder = m_folder;
             // A folder whose path the file table cannot hold is not read: its records could only be
-            // cut. (Beyond PATH_MAX it could not be opened either.)
-            if (m_folder.shortPath.size() > db::HostPathSize || m_folder.longPath.size() > db::HostPathSize) {
+            // cut. (Beyond PATH_MAX it could not be opened either.) A shown path never has more
+            // characters than its raw form has bytes.
+            if (m_folder.rawLongPath.size() > db::HostPathSize ||
+                m_folder.shortPath.size() > db::HostPathSize || m_folder.longPath.size() > db::HostPathSize) {
                 b.pathTooLong = true;
                 return true;
             }
@@ -209,14 +183,13 @@ public:
                 m_haveMount = true;
             }
             b.readError = m_search->error();
+            b.names.assignRaw(m_search->names());
         } else {
             b.index = m_current;
             b.folder = m_folder;
             b.first = false;
         }
-        const std::size_t expected = std::min(ChunkSize, m_search->count());
-        b.records.reserve(expected);
-        b.text.reserve(expected * 32);
+        b.records.reserve(std::min(ChunkSize, m_search->count()));
         while (b.records.size() < ChunkSize) {
             WalkRecord& r = b.records.emplace_back();
             std::size_t i = 0;
@@ -225,35 +198,14 @@ public:
                 m_search.reset();
                 return true;
             }
-            const QByteArrayView raw = m_search->rawName(i);
-            const bool ascii = m_search->isAscii(i);
-            r.longAt = quint32(b.text.size());
-            if (ascii || db::utf8TextLength(std::string_view(raw.data(), std::size_t(raw.size()))) >= 0)
-                b.text.append(raw.data(), std::size_t(raw.size())); // shown as it is
-            else
-                appendUtf8(b.text, m_search->longName(i).toString()); // U+FFFD where the bytes are not UTF-8
-            r.longBytes = quint32(b.text.size()) - r.longAt;
-            if (r.facts.error != 0)
-                continue;
-            // The short form: the alternate, or the long name in upper case.
-            const platform::ShortAlternate& alternate = m_search->shortName(i);
-            r.shortAt = quint32(b.text.size());
-            if (!alternate.isEmpty()) {
-                b.text.append(alternate.text, alternate.length);
-            } else if (ascii) {
-                for (const char c : raw)
-                    b.text.push_back(c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c);
-            } else {
-                appendUtf8(b.text, m_search->longName(i).toString().toUpper());
-            }
-            r.shortBytes = quint32(b.text.size()) - r.shortAt;
-            const std::size_t dot = std::string_view(b.text).substr(r.shortAt, r.shortBytes).find('.');
-            r.dot = dot == std::string_view::npos ? -1 : qint32(dot);
+            r.name = quint32(i);
             if (entersFolder(r.facts)) {
-                FolderQueueEntry sub =
-                    subfolderEntry(m_folder, m_current, raw.toByteArray(), m_search->longName(i).toString(),
-                                   QString::fromUtf8(b.shortForm(r).data(), qsizetype(r.shortBytes)));
-                b.subfolders.push_back(sub);
+                FolderQueueEntry sub;
+                const QByteArrayView raw = m_search->rawName(i);
+                sub.rawLongPath.reserve(m_folder.rawLongPath.size() + raw.size() + 1);
+                sub.rawLongPath.append(m_folder.rawLongPath).append(raw);
+                sub.level = m_folder.level + 1;
+                sub.parent = m_current;
                 m_queue.append(std::move(sub));
             }
         }
@@ -278,10 +230,10 @@ private:
             }
             if (m_parentFd >= 0) {
                 const QByteArray name = path.mid(slash + 1, path.size() - slash - 2);
-                return std::make_unique<DirectorySearch>(m_parentFd, name, path, mount);
+                return std::make_unique<DirectorySearch>(m_parentFd, name, path, mount, false);
             }
         }
-        return std::make_unique<DirectorySearch>(path, mount); // says why, when it fails
+        return std::make_unique<DirectorySearch>(-1, path, path, mount, false); // says why, when it fails
     }
     void closeParent() {
         if (m_parentFd >= 0)
@@ -457,7 +409,9 @@ struct WalkContext {
     QElapsedTimer clock;
     qint64 lastPump = 0;
     qint64 lastCommit = 0;
-    int uncommitted = 0; // records written since the last commit
+    int uncommitted = 0;             // records written since the last commit
+    platform::FolderNames names;     // of the folder being walked, with shown forms and alternates
+    std::string longText, shortText; // the entry's long name and short form in UTF-8, when made here
 
     WalkContext(ScanState& s, db::Database& d, ScanDisplay& disp, ScanPacing p, BatchSource& src)
         : scan(s), database(d), appender(d, db::tableName(db::WorkTable::Filetype), filetypeFieldOrder()),
@@ -506,17 +460,21 @@ struct WalkContext {
     // table cannot hold (ErrFieldTooSmall) costs only this entry: the pending record is dropped and
     // false returned. Every other engine error ends the scan.
     bool writeRecord(std::string_view folderShort, std::string_view folderLong,
-                     const FolderQueueEntry& folder, int index, const FolderBatch& b, const WalkRecord& r) {
+                     const FolderQueueEntry& folder, int index, std::string_view longName,
+                     std::string_view shortForm, const EntryFacts& e) {
         db::RecordAppender& a = appender;
-        const EntryFacts& e = r.facts;
+        const std::size_t dot = shortForm.find('.');
+        const std::string_view name = shortForm.substr(0, dot);
+        const std::string_view extension =
+            dot == std::string_view::npos ? shortForm.substr(shortForm.size()) : shortForm.substr(dot + 1);
         try {
             a.setText(0, folderShort);
             a.setText(1, folderLong);
             a.setInteger(2, folder.level);
             a.setInteger(3, index);
-            a.setText(4, b.name(r));
-            a.setText(5, b.extension(r));
-            a.setText(6, b.longName(r));
+            a.setText(4, name);
+            a.setText(5, extension);
+            a.setText(6, longName);
             a.setInteger(7, e.size);
             a.setInteger(8, e.lastWrite.date);
             a.setInteger(9, e.lastWrite.time);
@@ -540,50 +498,93 @@ struct WalkContext {
                 throw;
             ++scan.counters.entriesSkipped;
             display.showProblem(QStringLiteral("Entry %1%2 not recorded: Error # %3 : %4")
-                                    .arg(folder.longPath, fromUtf8(b.longName(r)))
+                                    .arg(folder.longPath, fromUtf8(longName))
                                     .arg(error.number())
                                     .arg(error.description()));
             return false;
         }
+    }
+
+    // The long name of entry `i` of the folder in UTF-8, as shown (U+FFFD where the bytes are not
+    // UTF-8); a view of the folder's names or of longText.
+    std::string_view longNameOf(std::size_t i) {
+        const QByteArrayView raw = names.raw(i);
+        const std::string_view bytes(raw.data(), std::size_t(raw.size()));
+        if (names.isAscii(i) || db::utf8TextLength(bytes) >= 0)
+            return bytes;
+        longText = names.shown(i).toString().toStdString();
+        return longText;
+    }
+    // The short form of entry `i`: its alternate, or its long name in upper case.
+    std::string_view shortFormOf(std::size_t i) {
+        const platform::ShortAlternate& alternate = names.alternate(i);
+        if (!alternate.isEmpty())
+            return std::string_view(alternate.text, alternate.length);
+        if (names.isAscii(i)) {
+            const QByteArrayView raw = names.raw(i);
+            shortText.assign(raw.data(), std::size_t(raw.size()));
+            for (char& ch : shortText)
+                ch = (ch >= 'a' && ch <= 'z') ? char(ch - 'a' + 'A') : ch;
+            return shortText;
+        }
+        shortText = names.shown(i).toString().toUpper().toStdString();
+        return shortText;
     }
 };
 
 bool walkFolder(WalkContext& c, FolderBatch& b) {
     ScanState& scan = c.scan;
     ScanCounters& counters = scan.counters;
-    const FolderQueueEntry folder = b.folder; // b is refilled with the folder's further chunks
     const int index = b.index;
 
     // The writer's own queue follows the reader's: a chosen folder starts when the reader moves on
-    // past the last queued folder.
+    // past the last queued folder; every other folder was queued here as its parent was walked.
     if (index > scan.queue.folderCount)
-        scan.queue.append(folder);
+        scan.queue.append(b.folder);
     scan.queue.releaseBefore(index);
-    const int level = scan.queue.at(index).level;
-    Q_ASSERT(level == folder.level);
+    FolderQueueEntry& queued = scan.queue.at(index);
+    Q_ASSERT(queued.level == b.folder.level);
+    addSeparator(queued.shortPath);
+    addSeparator(queued.longPath);
+    queued.rawLongPath = b.folder.rawLongPath;
+    const FolderQueueEntry folder = queued;
 
     c.display.showFolder(c.shortForms ? folder.shortPath : folder.longPath);
 
-    if (b.pathTooLong) {
+    // A path the file table cannot hold (the reader goes by the bytes, which fit, but a short path
+    // can be longer than its long one): the folder's entries cannot be stored. Its subfolders are
+    // still queued, so that every later folder keeps the number the reader gave it.
+    const bool storable = !folder.belowSkipped && folder.shortPath.size() <= db::HostPathSize &&
+                          folder.longPath.size() <= db::HostPathSize;
+    if (folder.belowSkipped) {
+        // Never stored, and the folder above it was told: nothing to say again.
+        if (b.pathTooLong)
+            return true;
+    } else if (b.pathTooLong || !storable) {
         ++counters.foldersSkipped;
         c.display.showProblem(QStringLiteral("Folder %1 skipped: its path is longer than %2 characters")
                                   .arg(folder.longPath)
                                   .arg(db::HostPathSize));
-        return true;
-    }
-    if (b.openError) {
+        if (b.pathTooLong)
+            return true;
+    } else if (b.openError) {
         ++counters.foldersSkipped;
         c.display.showProblem(QStringLiteral("Folder %1 skipped: %2")
                                   .arg(folder.longPath, platform::systemErrorText(b.openError)));
         return true;
-    }
-    if (b.readError) {
+    } else if (b.readError) {
         ++counters.foldersSkipped;
         c.display.showProblem(QStringLiteral("Folder %1 read only in part: %2")
                                   .arg(folder.longPath, platform::systemErrorText(b.readError)));
     } else {
         ++counters.folders;
     }
+    if (b.openError)
+        return true;
+
+    // The folder's names come with its first chunk; the spent buffers go back with the batch.
+    std::swap(c.names, b.names);
+    c.names.makeShownAndAlternates();
 
     const QByteArray shortUtf8 = folder.shortPath.toUtf8();
     const QByteArray longUtf8 = folder.longPath.toUtf8();
@@ -593,7 +594,6 @@ bool walkFolder(WalkContext& c, FolderBatch& b) {
     qint64 unexamined = 0;
     QString firstUnexamined;
     for (;;) {
-        std::size_t nextSubfolder = 0;
         for (const WalkRecord& r : b.records) {
             const EntryFacts& entry = r.facts;
             if (entry.error != 0) {
@@ -601,15 +601,22 @@ bool walkFolder(WalkContext& c, FolderBatch& b) {
                 // told once per folder below.
                 ++counters.entriesSkipped;
                 if (unexamined++ == 0) {
-                    firstUnexamined = fromUtf8(b.longName(r)) + QStringLiteral(": ") +
+                    firstUnexamined = c.names.shown(r.name).toString() + QStringLiteral(": ") +
                                       platform::systemErrorText(entry.error);
                 }
             } else {
-                c.display.showEntry(fromUtf8(c.shortForms ? b.shortForm(r) : b.longName(r)));
+                const std::string_view longName = c.longNameOf(r.name);
+                const std::string_view shortForm = c.shortFormOf(r.name);
+                c.display.showEntry(c.shortForms ? fromUtf8(shortForm) : c.names.shown(r.name).toString());
                 // The reader has queued the subfolder already; the writer's queue keeps step.
-                if (entersFolder(entry))
-                    scan.queue.append(b.subfolders[nextSubfolder++]); // shares the reader's texts
-                if (c.writeRecord(folderShort, folderLong, folder, index, b, r)) {
+                if (entersFolder(entry)) {
+                    FolderQueueEntry sub =
+                        subfolderEntry(folder, index, c.names.shown(r.name), fromUtf8(shortForm));
+                    sub.belowSkipped = !storable;
+                    scan.queue.append(std::move(sub));
+                }
+                if (storable &&
+                    c.writeRecord(folderShort, folderLong, folder, index, longName, shortForm, entry)) {
                     ++counters.entries;
                     if (entry.isSymlink)
                         ++counters.symbolicLinks;

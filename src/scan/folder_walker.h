@@ -77,11 +77,12 @@ void readDriveCapacity(QString& drive, DriveCapacity& capacity);
 ScanOutcome scanSelectedFolders(ScanState& scan, db::WorkState& ws, ScanDisplay& display,
                                 ScanPacing pacing = {});
 
-// The queue entry of a subfolder found in `parent` (queue index `parentIndex`): its paths are the
-// parent's followed by the entry's short form (upper case) and long name (`rawName` as it reaches
-// the disk, `longName` as shown). Paths get their trailing "/" when the folder is walked.
-FolderQueueEntry subfolderEntry(const FolderQueueEntry& parent, int parentIndex, const QByteArray& rawName,
-                                const QString& longName, const QString& shortForm);
+// The queue entry of a subfolder found in `parent` (queue index `parentIndex`), as the writer keeps
+// it: its paths are the parent's followed by the entry's short form (upper case) and long name as
+// shown. The raw path, as it reaches the disk, is the reader's: the writer takes it over when the
+// folder is walked. Paths get their trailing "/" then too.
+FolderQueueEntry subfolderEntry(const FolderQueueEntry& parent, int parentIndex, QStringView longName,
+                                QStringView shortForm);
 
 // Whether the walk enters a folder entry: folders yes, mount points and links never.
 inline bool entersFolder(const platform::EntryFacts& entry) {

@@ -28,6 +28,9 @@ struct FolderQueueEntry {
     QByteArray rawLongPath; // the same path as the bytes that reach the disk (names need not be UTF-8)
     int level = 0;          // `Level`: 0 for a chosen folder, parent's level + 1 below it
     int parent = -1;        // `Parent`: queue index of the folder it was found in; -1 for a chosen folder
+    // Below a folder whose path the file table cannot hold: its own path is longer still, so it is
+    // passed over without a word (the skipped folder above it was told).
+    bool belowSkipped = false;
 };
 
 // The folder queue. An entry's index is its folder number (PATHNUMBER). Entries already walked are

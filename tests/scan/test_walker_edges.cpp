@@ -119,6 +119,41 @@ private Q_SLOTS:
             QVERIFY(r.longPath.size() <= db::HostPathSize);
     }
 
+    void shortPathLongerThanItsLongPath() {
+        // "a b" is three bytes on the disk and "AB~1" in PATH: a chain of them reaches a depth where
+        // the short path no longer fits the file table while the long one still does. That folder
+        // is told once and counted; nothing of it or below it is recorded, and what was recorded
+        // before it is whole.
+        WalkerFixture f;
+        const QString top = f.tree("short");
+        const auto cleanup = qScopeGuard([&] { removeTree(raw(top)); });
+        int fd = ::open(raw(top).constData(), O_RDONLY | O_DIRECTORY);
+        int depth = 0;
+        for (; fd >= 0 && depth < 1000 && raw(top).size() + 4 * (depth + 2) < db::HostPathSize; ++depth) {
+            QCOMPARE(::mkdirat(fd, "a b", 0755), 0);
+            const int sub = ::openat(fd, "a b", O_RDONLY | O_DIRECTORY);
+            ::close(fd);
+            fd = sub;
+        }
+        if (fd >= 0)
+            ::close(fd);
+        QVERIFY(depth > 900);
+        f.choose({top});
+        RecordingDisplay display;
+        QCOMPARE(f.run(display), scan::ScanOutcome::Completed);
+        const QList<FileRecord> records = f.records();
+        QCOMPARE(f.scan.counters.foldersSkipped, 1);
+        QCOMPARE(display.problems.size(), 1);
+        QVERIFY(display.problems.first().contains("longer than 4096 characters"));
+        QVERIFY(records.size() > 700);
+        QVERIFY(records.size() < depth);
+        for (qsizetype i = 0; i < records.size(); ++i) {
+            QCOMPARE(records[i].level, int(i)); // one folder per level, none left out
+            QVERIFY(records[i].path.size() <= db::HostPathSize);
+            QVERIFY(records[i].path.endsWith("AB~1/") || i == 0);
+        }
+    }
+
     void mountPointRecordedNotEntered() {
         if (geteuid() != 0)
             QSKIP("mounting a file system needs privileges");
