@@ -92,7 +92,7 @@ public:
         m_err.flush();
     }
     void showFolder(const QString&) override {}
-    void showEntry(const QString&) override {}
+    void showEntry(QStringView) override {}
     void pump() override {
         if (m_interrupted && *m_interrupted)
             m_scan.scanCancel = true;

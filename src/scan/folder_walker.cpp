@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -412,6 +413,7 @@ struct WalkContext {
     int uncommitted = 0;             // records written since the last commit
     platform::FolderNames names;     // of the folder being walked, with shown forms and alternates
     std::string longText, shortText; // the entry's long name and short form in UTF-8, when made here
+    QString shortShown;              // the short form as the display shows it
 
     WalkContext(ScanState& s, db::Database& d, ScanDisplay& disp, ScanPacing p, BatchSource& src)
         : scan(s), database(d), appender(d, db::tableName(db::WorkTable::Filetype), filetypeFieldOrder()),
@@ -503,6 +505,17 @@ struct WalkContext {
                                     .arg(error.description()));
             return false;
         }
+    }
+
+    // `shortForm` (UTF-8) for the display: a view of shortShown, its buffer reused from entry to entry.
+    QStringView shownShortForm(std::string_view shortForm) {
+        const bool ascii = std::all_of(shortForm.begin(), shortForm.end(),
+                                       [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
+        if (!ascii)
+            return shortShown = fromUtf8(shortForm);
+        shortShown.resize(qsizetype(shortForm.size()));
+        std::copy(shortForm.begin(), shortForm.end(), shortShown.begin());
+        return shortShown;
     }
 
     // The long name of entry `i` of the folder in UTF-8, as shown (U+FFFD where the bytes are not
@@ -607,7 +620,7 @@ bool walkFolder(WalkContext& c, FolderBatch& b) {
             } else {
                 const std::string_view longName = c.longNameOf(r.name);
                 const std::string_view shortForm = c.shortFormOf(r.name);
-                c.display.showEntry(c.shortForms ? fromUtf8(shortForm) : c.names.shown(r.name).toString());
+                c.display.showEntry(c.shortForms ? c.shownShortForm(shortForm) : c.names.shown(r.name));
                 // The reader has queued the subfolder already; the writer's queue keeps step.
                 if (entersFolder(entry)) {
                     FolderQueueEntry sub =

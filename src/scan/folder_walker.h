@@ -31,9 +31,11 @@ public:
     // Once, before the first folder: the scan drive's root and capacity.
     virtual void showCapacity(const QString& driveRoot, const DriveCapacity& capacity) = 0;
     // The folder being walked and the entry being recorded. Called for every folder and every
-    // entry, so an implementation only keeps the text and shows it at the next pump().
+    // entry, so an implementation only keeps the text and shows it at the next pump(). The entry's
+    // text is a view, valid for the call only: most displays show few of them, and a string made
+    // for every entry would cost more than the display does.
     virtual void showFolder(const QString& text) = 0;
-    virtual void showEntry(const QString& text) = 0;
+    virtual void showEntry(QStringView text) = 0;
     // Let events run and repaint; called at most every few tens of milliseconds.
     virtual void pump() = 0;
     // A folder or entry the walk had to skip, and why. The walk goes on.
@@ -45,7 +47,7 @@ class NullScanDisplay : public ScanDisplay {
 public:
     void showCapacity(const QString&, const DriveCapacity&) override {}
     void showFolder(const QString&) override {}
-    void showEntry(const QString&) override {}
+    void showEntry(QStringView) override {}
     void pump() override {}
 };
 

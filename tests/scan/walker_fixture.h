@@ -49,7 +49,8 @@ public:
         if (onFolder)
             onFolder(text);
     }
-    void showEntry(const QString& text) override {
+    void showEntry(QStringView view) override {
+        const QString text = view.toString();
         entries << text;
         if (onEntry)
             onEntry(text);

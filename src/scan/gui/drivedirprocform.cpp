@@ -11,6 +11,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace zek {
 
 namespace {
@@ -177,8 +179,10 @@ void drivedirprocform::showFolder(const QString& text) {
     m_textsChanged = true;
 }
 
-void drivedirprocform::showEntry(const QString& text) {
-    m_entryText = text;
+void drivedirprocform::showEntry(QStringView text) {
+    // Copied into the kept string, which reallocates only when the label has taken a share of it.
+    m_entryText.resize(text.size());
+    std::copy(text.begin(), text.end(), m_entryText.begin());
     m_textsChanged = true;
 }
 

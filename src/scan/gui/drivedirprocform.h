@@ -38,7 +38,7 @@ public:
     // The display operations the walker calls.
     void showCapacity(const QString& driveRoot, const scan::DriveCapacity& capacity) override;
     void showFolder(const QString& text) override;
-    void showEntry(const QString& text) override;
+    void showEntry(QStringView text) override;
     void pump() override;
     void showProblem(const QString& text) override;
 

@@ -79,8 +79,8 @@ private Q_SLOTS:
         WalkerFixture f;
         drivedirprocform form(f.scan, f.ws, platform::IntlSettings{});
         form.showFolder("/data/");
-        form.showEntry("one");
-        form.showEntry("two");
+        form.showEntry(u"one");
+        form.showEntry(u"two");
         QCOMPARE(labelText(&form, "drivedirfile"), QString());
         form.pump();
         QCOMPARE(labelText(&form, "drivedirpath"), QString("/data/"));
