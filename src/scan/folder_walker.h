@@ -1,19 +1,19 @@
 // The folder walker: measures the scan drive, then walks every chosen folder breadth-first and
 // writes one FILETYPE record for every entry it meets, files and folders alike.
 //
-// The records are written on the calling (user-interface) thread: through the FILETYPE record set's
-// prepared insert, inside transactions committed about once a second, with the display's pump()
-// called every few tens of milliseconds, never per entry. A cancelled or failed scan commits every
-// record written before it stopped.
+// The records are written on the calling (user-interface) thread: through a typed record appender
+// on FILETYPE (one prepared insert), inside transactions committed about once a second or every
+// 20,000 records, with the display's pump() called every few tens of milliseconds, never per entry.
+// A cancelled or failed scan commits every record written before it stopped.
 //
-// Reading the folders (directory listing, short names, one statx per entry) takes about as long as
-// writing the records, so by default a reader thread reads ahead, in the same breadth-first order,
+// Reading the folders (opening them, listing their names, one statx per entry) takes about as long
+// as writing the records, so by default a reader thread reads ahead, in the same breadth-first order,
 // while the records are written. It touches nothing but the file system and hands over folders in
 // chunks through a bounded channel, so memory stays flat; the database, the display and the scan
-// state stay on the calling thread. A chunk carries its entries ready to bind (texts as UTF-8 in one
-// buffer, facts as plain values), so the writer converts nothing and frees one buffer per chunk
-// rather than a handful of strings per entry. With `ScanPacing::readAhead` false the same code
-// reads each folder on the calling thread when its turn comes.
+// state stay on the calling thread. A chunk carries plain facts and the folder's raw names in one
+// buffer; the writer makes the shown names, the short names and the texts it binds, which keeps the
+// two threads about equally busy. With `ScanPacing::readAhead` false the same code reads each folder
+// on the calling thread when its turn comes.
 #pragma once
 
 #include "db/work_state.h"
