@@ -13,7 +13,7 @@
 #   find TREE -printf '%p %s %T@ %A@ %C@ %m\n' >/dev/null
 #   ncdu -0 -x -o FILE TREE
 # and the medians and best of the rounds are reported (wall time, and CPU time of all threads), with
-# the ratios. Target: zek-batch <= 1.5 x find (wall). Run it on an otherwise idle machine.
+# the ratios; then the peak memory of one more zek-batch scan (with /usr/bin/time, when installed). Target: zek-batch <= 1.5 x find (wall). Run it on an otherwise idle machine.
 set -euo pipefail
 
 REPO=$(cd "$(dirname "$0")/.." && pwd)
@@ -82,4 +82,11 @@ report() { # label, zek, find, ncdu
 report "median wall   " "$(median "${zw[@]}")" "$(median "${fw[@]}")" "$(median "${nw[@]}")"
 report "best wall     " "$(least "${zw[@]}")" "$(least "${fw[@]}")" "$(least "${nw[@]}")"
 report "median cpu    " "$(median "${zc[@]}")" "$(median "${fc[@]}")" "$(median "${nc[@]}")"
+# Peak memory of one more scan: it should follow the width of the tree (the folder queue), not
+# the number of files.
+if [ -x /usr/bin/time ]; then
+    rm -rf "$OUT_DIR/work"
+    peak=$( { /usr/bin/time -f '%M' "$ZEK_BATCH" --work-dir "$OUT_DIR/work" --add "$TREE" --scan --quiet; } 2>&1 | tail -1)
+    echo "zek-batch peak memory: $((peak / 1024)) MB"
+fi
 echo "target: zek-batch/find <= 1.50 (wall); load average now: $(cut -d' ' -f1-3 /proc/loadavg)"
