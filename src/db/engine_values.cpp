@@ -28,6 +28,18 @@ EngineError fieldTooSmallError() {
     return EngineError(ErrFieldTooSmall, QString::fromLatin1(kFieldTooSmall));
 }
 
+EngineError tableNotFoundError(const QString& name) {
+    return EngineError(ErrTableNotFound,
+                       QStringLiteral("The database engine can't find the input table or query "
+                                      "'%1'. Make sure it exists and that its name is spelled "
+                                      "correctly.")
+                           .arg(name));
+}
+
+EngineError conversionError() {
+    return EngineError(ErrTypeConversion, QStringLiteral("Data type conversion error."));
+}
+
 EngineError sqliteError(sqlite3* db, int rc) {
     const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     const int primary = rc & 0xff;
@@ -37,10 +49,7 @@ EngineError sqliteError(sqlite3* db, int rc) {
         static const QLatin1String noTable("no such table: ");
         if (msg.startsWith(noTable)) {
             const QString name = unquoteName(msg.mid(noTable.size()));
-            return EngineError(ErrTableNotFound,
-                               QStringLiteral("The database engine can't find the input table or query '%1'. "
-                                              "Make sure it exists and that its name is spelled correctly.")
-                                   .arg(name));
+            return tableNotFoundError(name);
         }
         static const QRegularExpression exists(QStringLiteral("^table (.*) already exists$"));
         const auto m = exists.match(msg);
@@ -286,10 +295,6 @@ qsizetype textLength(const QString& text) {
 }
 
 namespace {
-
-EngineError conversionError() {
-    return EngineError(ErrTypeConversion, QStringLiteral("Data type conversion error."));
-}
 
 bool isInteger(const QVariant& v) {
     switch (v.typeId()) {

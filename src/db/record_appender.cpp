@@ -23,25 +23,13 @@ struct RecordAppender::Impl {
     }
 };
 
-namespace {
-
-EngineError conversionError() {
-    return EngineError(ErrTypeConversion, QStringLiteral("Data type conversion error."));
-}
-
-} // namespace
-
 RecordAppender::RecordAppender(Database& db, const QString& table, const QStringList& fields)
     : m(std::make_unique<Impl>(db)) {
     if (!db.isOpen())
         throw EngineError(ErrObjectClosed, QStringLiteral("Object invalid or no longer set."));
     const QString name = detail::canonicalTableName(db.handle(), table);
     if (name.isEmpty()) {
-        throw EngineError(ErrTableNotFound,
-                          QStringLiteral("The database engine can't find the input table or query "
-                                         "'%1'. Make sure it exists and that its name is spelled "
-                                         "correctly.")
-                              .arg(table));
+        throw detail::tableNotFoundError(table);
     }
     const std::vector<Column> all = detail::readColumns(db.handle(), name);
     QStringList quoted, params;
@@ -67,10 +55,10 @@ RecordAppender::~RecordAppender() = default;
 void RecordAppender::setText(int field, std::string_view utf8) {
     const Column& c = m->column(field);
     if (c.typed && c.type != FieldType::Text && c.type != FieldType::Memo)
-        throw conversionError();
+        throw detail::conversionError();
     const qsizetype length = utf8TextLength(utf8);
     if (length < 0)
-        throw conversionError();
+        throw detail::conversionError();
     if (c.typed && c.type == FieldType::Text && length > c.size)
         throw detail::fieldTooSmallError();
     sqlite3_bind_text64(m->insert.get(), field + 1, utf8.data(), sqlite3_uint64(utf8.size()), SQLITE_STATIC,
@@ -86,13 +74,13 @@ void RecordAppender::setInteger(int field, qint64 value) {
     else if (c.type == FieldType::Boolean)
         sqlite3_bind_int(m->insert.get(), field + 1, value != 0 ? 1 : 0);
     else // a number for a text field would be stored as its digits; the walker never means that
-        throw conversionError();
+        throw detail::conversionError();
 }
 
 void RecordAppender::setBoolean(int field, bool value) {
     const Column& c = m->column(field);
     if (c.typed && c.type != FieldType::Boolean)
-        throw conversionError();
+        throw detail::conversionError();
     sqlite3_bind_int(m->insert.get(), field + 1, value ? 1 : 0);
 }
 

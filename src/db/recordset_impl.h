@@ -55,6 +55,10 @@ private:
 
 // "The field is too small ..." (ErrFieldTooSmall).
 EngineError fieldTooSmallError();
+// "The database engine can't find the input table or query 'name'. ..." (ErrTableNotFound).
+EngineError tableNotFoundError(const QString& name);
+// "Data type conversion error." (ErrTypeConversion).
+EngineError conversionError();
 
 // The error for a failed SQLite call: a classic number where one fits, else the extended code.
 EngineError sqliteError(sqlite3* db, int rc);

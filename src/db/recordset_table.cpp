@@ -636,11 +636,7 @@ void TableRecordset::findFirst(const QString& criteria) {
 std::unique_ptr<Recordset> openTableRecordset(Database& db, const QString& name) {
     const QString table = canonicalTableName(db.handle(), name);
     if (table.isEmpty()) {
-        throw EngineError(ErrTableNotFound,
-                          QStringLiteral("The database engine can't find the input table or query "
-                                         "'%1'. Make sure it exists and that its name is spelled "
-                                         "correctly.")
-                              .arg(name));
+        throw tableNotFoundError(name);
     }
     std::vector<Column> columns = readColumns(db.handle(), table);
     std::vector<IndexInfo> indexes = readIndexes(db.handle(), table, columns);

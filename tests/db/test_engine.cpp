@@ -1,5 +1,6 @@
 // The database engine: files, locking, table definitions, values and transactions.
 #include "db/engine.h"
+#include "support/engine_errors.h"
 
 #include <QFile>
 #include <QProcess>
@@ -9,6 +10,7 @@
 #include <cstdlib>
 
 using namespace zek::db;
+using zek::test::errorNumber;
 
 namespace {
 
@@ -65,15 +67,6 @@ int runHelper(const char* variable, const QString& path) {
 
 int openFromOtherProcess(const QString& path) {
     return runHelper("ZEK_ENGINE_TRY_OPEN", path);
-}
-
-template <typename F> int errorNumber(F&& f) {
-    try {
-        f();
-    } catch (const EngineError& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 template <typename F> QString errorText(F&& f) {

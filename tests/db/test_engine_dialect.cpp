@@ -1,21 +1,14 @@
 // The original SQL dialect on the engine: statement translation, LIKE, literals, grouping, errors.
 #include "db/engine.h"
+#include "support/engine_errors.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace zek::db;
+using zek::test::errorNumber;
 
 namespace {
-
-template <typename F> int errorNumber(F&& f) {
-    try {
-        f();
-    } catch (const EngineError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 QStringList column(Recordset& rs, const QString& name) {
     QStringList out;

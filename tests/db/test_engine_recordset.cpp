@@ -1,22 +1,15 @@
 // Record sets of the engine: table type (order, AddNew/Edit/Update/Delete, index, Seek, FindFirst)
 // and SQL type (streaming, MoveLast and RecordCount, FindFirst).
 #include "db/engine.h"
+#include "support/engine_errors.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace zek::db;
+using zek::test::errorNumber;
 
 namespace {
-
-template <typename F> int errorNumber(F&& f) {
-    try {
-        f();
-    } catch (const EngineError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 // The names of the records from the current one to the end.
 QStringList rest(Recordset& rs, const QString& field = QStringLiteral("NAME")) {

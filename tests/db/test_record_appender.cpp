@@ -1,24 +1,13 @@
 // The record appender: typed values straight into one table, with the same checks and errors as a
 // record set's AddNew/Update, and record sets that see what it wrote.
 #include "db/record_appender.h"
+#include "support/engine_errors.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace zek::db;
-
-namespace {
-
-template <typename F> int errorNumber(F&& f) {
-    try {
-        f();
-    } catch (const EngineError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
-} // namespace
+using zek::test::errorNumber;
 
 class TestRecordAppender : public QObject {
     Q_OBJECT
