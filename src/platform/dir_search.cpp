@@ -178,10 +178,14 @@ bool DirectorySearch::next(DirEntry& entry) {
     const std::size_t index = m_next++;
     entry = DirEntry{};
     examine(index, entry);
+    setNames(index, entry);
+    return true;
+}
+
+void DirectorySearch::setNames(std::size_t index, DirEntry& entry) const {
     entry.rawName = rawName(index).toByteArray();
     entry.longName = longName(index).toString();
     entry.shortName = shortName(index).toString();
-    return true;
 }
 
 bool DirectorySearch::nextFacts(std::size_t& index, EntryFacts& facts) {
@@ -202,9 +206,7 @@ bool DirectorySearch::nextFolder(DirEntry& entry) {
         entry = DirEntry{};
         examine(index, entry);
         if (entry.directory) {
-            entry.rawName = rawName(index).toByteArray();
-            entry.longName = longName(index).toString();
-            entry.shortName = shortName(index).toString();
+            setNames(index, entry);
             return true;
         }
         if (entry.error && !m_skippedFolderError)

@@ -175,6 +175,7 @@ public:
 private:
     void open(int parentFd, const QByteArray& name, const MountFacts* mount, bool withAlternates);
     void examine(std::size_t index, EntryFacts& facts);
+    void setNames(std::size_t index, DirEntry& entry) const;
     FileTime timeOf(qint64 seconds);
     bool mountIsTemporary(quint64 mountId);
 
