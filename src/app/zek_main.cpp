@@ -1,6 +1,6 @@
 // The program: the start window runs the start-up and opens the main window.
 #include "app/app_state.h"
-#include "app/gui/zekstart.h"
+#include "app/gui/start_window.h"
 #include "platform/gui/qt_prompter.h"
 
 #include <QApplication>
@@ -21,9 +21,9 @@ int main(int argc, char** argv) {
 
     zek::AppState app;
     const QStringList arguments = QApplication::arguments();
-    zek::ZEKSTART start(app, arguments.value(1));
+    zek::StartWindow start(app, arguments.value(1));
     QObject::connect(
-        &start, &zek::ZEKSTART::finished, &application, [](int code) { QCoreApplication::exit(code); },
+        &start, &zek::StartWindow::finished, &application, [](int code) { QCoreApplication::exit(code); },
         Qt::QueuedConnection);
     start.show();
     const int code = QApplication::exec();

@@ -2,8 +2,8 @@
 
 #include <QDialog>
 
-#include "app/gui/pathdlg.h"
-#include "report/gui/morechoice.h"
+#include "app/gui/work_directory_dialog.h"
+#include "report/gui/position_dialog.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -168,7 +168,7 @@ bool QtPrompter::printSetup() {
 }
 
 std::optional<QString> QtPrompter::workDirectory(const WorkDirectoryRequest& request) {
-    PathDlg dialog(dialogParent());
+    WorkDirectoryDialog dialog(dialogParent());
     dialog.setTexts(request.title, request.prompt, request.label, request.proposal);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
@@ -176,7 +176,7 @@ std::optional<QString> QtPrompter::workDirectory(const WorkDirectoryRequest& req
 }
 
 int QtPrompter::position(const PositionRequest& request) {
-    return Morechoice::ask(request, dialogParent());
+    return PositionDialog::ask(request, dialogParent());
 }
 
 int QtPrompter::execDialog(QObject& dialog) {

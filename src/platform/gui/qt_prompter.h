@@ -23,9 +23,9 @@ public:
     std::optional<QString> saveFileName(const FileDialogRequest& request) override;
     // The printer dialog in set-up mode on the program's printer.
     bool printSetup() override;
-    // The work-directory dialog (PathDlg), modal, with the proposal selected.
+    // The work-directory dialog (WorkDirectoryDialog), modal, with the proposal selected.
     std::optional<QString> workDirectory(const WorkDirectoryRequest& request) override;
-    // The position dialog (Morechoice), modal; 0 for Cancel.
+    // The position dialog (PositionDialog), modal; 0 for Cancel.
     int position(const PositionRequest& request) override;
     int execDialog(QObject& dialog) override;
 

@@ -1,7 +1,7 @@
 // The start window and the main window, driven through a scripted prompter in a private home.
 #include "app/gui/help_window.h"
-#include "app/gui/mdiform1.h"
-#include "app/gui/zekstart.h"
+#include "app/gui/main_window.h"
+#include "app/gui/start_window.h"
 #include "app/startup.h"
 #include "platform/host_paths.h"
 #include "platform/instance_lock.h"
@@ -75,7 +75,7 @@ class TestMainWindow : public QObject {
     }
 
     // Runs the start-up to its end or to an idle main window.
-    void runStart(ZEKSTART& start) {
+    void runStart(StartWindow& start) {
         start.setAssociationCaches(platform::CacheUpdate::Skip);
         start.show();
         QTRY_VERIFY(start.hasFinished() ||
@@ -97,7 +97,7 @@ private Q_SLOTS:
 
     void menusToolbarAndStatusBar() {
         AppState app;
-        MDIForm1 main(app);
+        MainWindow main(app);
         QCOMPARE(main.objectName(), "MDIForm1");
         QCOMPARE(main.windowTitle(), "ZEK");
         QVERIFY(qobject_cast<QMdiArea*>(main.centralWidget()));
@@ -213,7 +213,7 @@ private Q_SLOTS:
                                                 ini());
         }
         AppState app;
-        ZEKSTART start(app);
+        StartWindow start(app);
         QCOMPARE(start.objectName(), "ZEKSTART");
         // Exit in the work-directory dialog (the script's default answer).
         runStart(start);
@@ -240,7 +240,7 @@ private Q_SLOTS:
         const QString typed = env->path("plainfile/zekwork");
         prompter->workDirectoryAnswers = {typed, std::nullopt};
         AppState app;
-        ZEKSTART start(app);
+        StartWindow start(app);
         runStart(start);
         QVERIFY(start.hasFinished());
         QVERIFY(!start.mainWindow());
@@ -262,7 +262,7 @@ private Q_SLOTS:
         const QString typed = env->path("new/zek work");
         prompter->workDirectoryAnswers = {typed};
         AppState app;
-        ZEKSTART start(app);
+        StartWindow start(app);
         runStart(start);
         QVERIFY(!start.hasFinished());
         QVERIFY(start.mainWindow() && start.mainWindow()->isVisible());
@@ -280,8 +280,8 @@ private Q_SLOTS:
         QVERIFY(other.acquire());
         useWorkDirectory();
         AppState app;
-        ZEKSTART start(app);
-        QSignalSpy finished(&start, &ZEKSTART::finished);
+        StartWindow start(app);
+        QSignalSpy finished(&start, &StartWindow::finished);
         runStart(start);
         QCOMPARE(finished.size(), 1);
         QCOMPARE(finished.first().first().toInt(), ExitAlreadyRunning);
@@ -296,9 +296,9 @@ private Q_SLOTS:
     void startupOpensWorkingCopyAndStatusSteps() {
         useWorkDirectory();
         AppState app;
-        ZEKSTART start(app);
+        StartWindow start(app);
         runStart(start);
-        MDIForm1* main = start.mainWindow();
+        MainWindow* main = start.mainWindow();
         QVERIFY(main && main->isVisible());
         QCOMPARE(main->status(), "ZEK 32-bit version");
         QVERIFY(app.work.databaseOpen);
@@ -325,11 +325,11 @@ private Q_SLOTS:
         useWorkDirectory();
         {
             AppState app;
-            ZEKSTART start(app);
+            StartWindow start(app);
             runStart(start);
             QCOMPARE(prompter->dialogs, QStringList{"frmTip"});
             QCOMPARE(iniValue("Tip", "TipNew"), "0");
-            MDIForm1* main = start.mainWindow();
+            MainWindow* main = start.mainWindow();
             main->findChild<QAction*>("Menu_Window_SS")->trigger();
             main->move(main->pos() + QPoint(37, 23));
             QTRY_VERIFY(main->pos().x() > 0);
@@ -345,7 +345,7 @@ private Q_SLOTS:
         platform::writePrivateProfileString("Tip", "Tipstart", "No", ini());
         prompter->dialogs.clear();
         AppState app;
-        ZEKSTART start(app);
+        StartWindow start(app);
         runStart(start);
         QVERIFY(prompter->dialogs.isEmpty());
         QCOMPARE(app.windowPositions.value("ZEK_FORM"), iniValue("Windowsposition", "ZekForm"));
@@ -356,7 +356,7 @@ private Q_SLOTS:
         useWorkDirectory();
         AppState app;
         const QString missing = env->path("missing.zek");
-        ZEKSTART start(app, "  " + missing + " ");
+        StartWindow start(app, "  " + missing + " ");
         runStart(start);
         QVERIFY(start.mainWindow());
         const int retry = indexOfText(*prompter, "The \"LOAD\" operation failed." + CrLf +
@@ -376,7 +376,7 @@ private Q_SLOTS:
         const QString saved = env->path("saved.zek");
         {
             AppState first;
-            ZEKSTART start(first);
+            StartWindow start(first);
             runStart(start);
             prompter->saveAnswers = {saved};
             start.mainWindow()->findChild<QAction*>("Menu_File_SaveAs")->trigger();
@@ -385,7 +385,7 @@ private Q_SLOTS:
         }
         prompter->clear();
         AppState app;
-        ZEKSTART start(app, saved);
+        StartWindow start(app, saved);
         runStart(start);
         QCOMPARE(app.work.activeFileName, saved);
         QVERIFY(indexOfText(*prompter, "The \"LOAD\" operation failed." + CrLf +
@@ -404,7 +404,7 @@ private Q_SLOTS:
         // The help warning, then per attempt the open error and the retry box: OK once, then Cancel.
         prompter->messageAnswers = {IdOk, IdOk, IdOk, IdOk, IdCancel};
         AppState app;
-        ZEKSTART start(app);
+        StartWindow start(app);
         runStart(start);
         QTRY_VERIFY(start.hasFinished());
         const QString retryText =
@@ -425,9 +425,9 @@ private Q_SLOTS:
         useWorkDirectory();
         platform::writePrivateProfileString("Recent File List", "SizeOfMRUList", "4", ini());
         AppState app;
-        ZEKSTART start(app);
+        StartWindow start(app);
         runStart(start);
-        MDIForm1* main = start.mainWindow();
+        MainWindow* main = start.mainWindow();
         QVERIFY(main);
         app.work.settings.folders.append("/srv/data", "/srv/data");
         const QString active = app.work.activeFileName;
@@ -435,7 +435,7 @@ private Q_SLOTS:
         prompter->messageAnswers = {answer};
         const QString target = env->path("inventory.zek");
         prompter->saveAnswers = {target};
-        QSignalSpy finished(&start, &ZEKSTART::finished);
+        QSignalSpy finished(&start, &StartWindow::finished);
         main->findChild<QAction*>("Menu_File_Exit")->trigger();
         QCOMPARE(prompter->messages.size(), 1);
         QCOMPARE(prompter->messages[0].text, "Save active " + active + " ZEK database?");
@@ -460,7 +460,7 @@ private Q_SLOTS:
     void exitWithoutChangesAsksNothing() {
         useWorkDirectory();
         AppState app;
-        ZEKSTART start(app);
+        StartWindow start(app);
         runStart(start);
         prompter->clear();
         start.mainWindow()->close();
@@ -472,7 +472,7 @@ private Q_SLOTS:
         useWorkDirectory();
         platform::writePrivateProfileString("Global", "SaveSettingsOnExit", "-1", ini());
         AppState app;
-        ZEKSTART start(app);
+        StartWindow start(app);
         runStart(start);
         QAction* ss = start.mainWindow()->findChild<QAction*>("Menu_Window_SS");
         QVERIFY(ss->isChecked());
@@ -490,9 +490,9 @@ private Q_SLOTS:
         platform::writePrivateProfileString("Recent File List", "SizeOfMRUList", "4", ini());
         platform::writePrivateProfileString("Recent File List", "File1", gone, ini());
         AppState app;
-        ZEKSTART start(app);
+        StartWindow start(app);
         runStart(start);
-        MDIForm1* main = start.mainWindow();
+        MainWindow* main = start.mainWindow();
         QAction* separator = main->findChild<QAction*>("mnuFileArray_0");
         QVERIFY(separator->isVisible());
         QAction* entry = main->findChild<QAction*>("mnuFileArray_1");
@@ -522,7 +522,7 @@ private Q_SLOTS:
     void openAsksWithItsDialogAndCancelDoesNothing() {
         useWorkDirectory();
         AppState app;
-        ZEKSTART start(app);
+        StartWindow start(app);
         runStart(start);
         prompter->clear();
         start.mainWindow()->findChild<QAction*>("open")->trigger();
@@ -544,7 +544,7 @@ private Q_SLOTS:
 
     void copyFromActiveGridAndInsertKey() {
         AppState app;
-        MDIForm1 main(app);
+        MainWindow main(app);
         main.show();
         auto* grid = new QTableWidget(3, 2);
         grid->setObjectName("Grid1");
@@ -589,7 +589,7 @@ private Q_SLOTS:
 
     void tileArrangesWindowsWithoutOverlap() {
         AppState app;
-        MDIForm1 main(app);
+        MainWindow main(app);
         main.resize(800, 600);
         main.show();
         QList<QMdiSubWindow*> subs;
@@ -612,9 +612,9 @@ private Q_SLOTS:
     void helpTopicsShowsTheHelpFileAndExitClosesIt() {
         useWorkDirectory();
         AppState app;
-        ZEKSTART start(app);
+        StartWindow start(app);
         runStart(start);
-        MDIForm1* main = start.mainWindow();
+        MainWindow* main = start.mainWindow();
         if (qEnvironmentVariableIsEmpty("ZEK_TEST_SOURCE_DIR"))
             QSKIP("ZEK_TEST_SOURCE_DIR not set (run through ctest)");
         app.helpFileName = qEnvironmentVariable("ZEK_TEST_SOURCE_DIR") + "/docs/ZEK.HLP";
@@ -639,9 +639,9 @@ private Q_SLOTS:
             QSKIP("ZEK_SCREENSHOT not set");
         useWorkDirectory();
         AppState app;
-        ZEKSTART start(app);
+        StartWindow start(app);
         runStart(start);
-        MDIForm1* main = start.mainWindow();
+        MainWindow* main = start.mainWindow();
         main->resize(900, 600);
         QCoreApplication::processEvents();
         QVERIFY(main->grab().save(target));

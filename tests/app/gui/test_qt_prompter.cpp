@@ -1,6 +1,6 @@
 // The real prompter: how the classic message-box styles become QMessageBox buttons and icons, and
 // the work-directory dialog. Each box is answered by a timer that finds it once it is up.
-#include "app/gui/pathdlg.h"
+#include "app/gui/work_directory_dialog.h"
 #include "platform/gui/qt_prompter.h"
 #include "support/test_env.h"
 
@@ -146,7 +146,7 @@ private Q_SLOTS:
         WorkDirectoryRequest request{"Setup Workdirectory ZEK", "Type the directory.",
                                      "Workdirectory:", "/proposed"};
         QStringList seen;
-        whenShown<PathDlg>([&](PathDlg* dlg) {
+        whenShown<WorkDirectoryDialog>([&](WorkDirectoryDialog* dlg) {
             seen << dlg->objectName() << dlg->windowTitle() << dlg->directoryEdit()->selectedText()
                  << dlg->continueButton()->text() << dlg->exitButton()->text();
             for (QLabel* label : dlg->findChildren<QLabel*>())
@@ -161,7 +161,7 @@ private Q_SLOTS:
         QVERIFY(seen.contains("Workdirectory:"));
         QVERIFY(seen.contains("To quit ZEK, choose the Exit button."));
 
-        whenShown<PathDlg>([](PathDlg* dlg) { dlg->exitButton()->click(); });
+        whenShown<WorkDirectoryDialog>([](WorkDirectoryDialog* dlg) { dlg->exitButton()->click(); });
         QCOMPARE(prompter.workDirectory(request), std::nullopt);
     }
 

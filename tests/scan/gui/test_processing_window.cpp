@@ -1,6 +1,6 @@
 // The processing window: its controls and texts, the capacity lines, Cancel, and close requests
 // refused while the scan runs.
-#include "scan/gui/drivedirprocform.h"
+#include "scan/gui/processing_window.h"
 #include "scan/walker_fixture.h"
 
 #include <QApplication>
@@ -20,8 +20,8 @@ QString labelText(QWidget* form, const char* name) {
     return label ? label->text() : QStringLiteral("<missing %1>").arg(QLatin1String(name));
 }
 
-drivedirprocform* openForm() {
-    return qobject_cast<drivedirprocform*>(QApplication::activeModalWidget());
+ProcessingWindow* openForm() {
+    return qobject_cast<ProcessingWindow*>(QApplication::activeModalWidget());
 }
 
 } // namespace
@@ -32,7 +32,7 @@ class TestProcessingWindow : public QObject {
 private Q_SLOTS:
     void controlsAndCaption() {
         WalkerFixture f;
-        drivedirprocform form(f.scan, f.ws, platform::IntlSettings{});
+        ProcessingWindow form(f.scan, f.ws, platform::IntlSettings{});
         QCOMPARE(form.objectName(), QString("drivedirprocform"));
         QCOMPARE(form.windowTitle(), QString("Processing drive and directory selection"));
         QVERIFY(form.isModal());
@@ -56,7 +56,7 @@ private Q_SLOTS:
         WalkerFixture f;
         platform::IntlSettings intl;
         intl.sThousand = ",";
-        drivedirprocform form(f.scan, f.ws, intl);
+        ProcessingWindow form(f.scan, f.ws, intl);
         scan::DriveCapacity capacity;
         capacity.totalBytes = 40'000'000;
         capacity.freeBytes = 10'000'000;
@@ -69,7 +69,7 @@ private Q_SLOTS:
         QCOMPARE(labelText(&form, "freecapacitycp"), QString("25 %"));
 
         intl.sThousand = ".";
-        drivedirprocform dotted(f.scan, f.ws, intl);
+        ProcessingWindow dotted(f.scan, f.ws, intl);
         dotted.showCapacity("/", scan::DriveCapacity{});
         QCOMPARE(labelText(&dotted, "totalcapacityc"), QString("0 Bytes."));
         QCOMPARE(labelText(&dotted, "freecapacitycp"), QString("n/a %"));
@@ -77,7 +77,7 @@ private Q_SLOTS:
 
     void labelsFollowAtPumpNotPerEntry() {
         WalkerFixture f;
-        drivedirprocform form(f.scan, f.ws, platform::IntlSettings{});
+        ProcessingWindow form(f.scan, f.ws, platform::IntlSettings{});
         form.showFolder("/data/");
         form.showEntry(u"one");
         form.showEntry(u"two");
@@ -97,10 +97,10 @@ private Q_SLOTS:
         bool sawWaiting = false;
         // Before the first tick the window is on screen and the scan has not begun.
         QTimer::singleShot(0, [&] {
-            drivedirprocform* form = openForm();
+            ProcessingWindow* form = openForm();
             sawWaiting = form && form->isVisible() && !form->isScanning() && f.scan.counters.entries == 0;
         });
-        const scan::ScanOutcome outcome = drivedirprocform::runScan(f.scan, f.ws, platform::IntlSettings{});
+        const scan::ScanOutcome outcome = ProcessingWindow::runScan(f.scan, f.ws, platform::IntlSettings{});
         QVERIFY(sawWaiting);
         QCOMPARE(outcome, scan::ScanOutcome::Completed);
         QCOMPARE(f.ws.scanResult, 0);
@@ -125,14 +125,14 @@ private Q_SLOTS:
         bool refusedWhileWaiting = false, refusedWhileScanning = false, escapeRefused = false;
         QString pathShown;
         QTimer::singleShot(0, [&] {
-            drivedirprocform* form = openForm();
+            ProcessingWindow* form = openForm();
             refusedWhileWaiting = form && !form->close() && form->isVisible();
         });
         // Runs at every pump of the scan until it has seen the window scanning.
         QTimer probe;
         probe.setInterval(0);
         QObject::connect(&probe, &QTimer::timeout, [&] {
-            drivedirprocform* form = openForm();
+            ProcessingWindow* form = openForm();
             if (!form || !form->isScanning() || f.scan.counters.entries < 100)
                 return;
             probe.stop();
@@ -147,7 +147,7 @@ private Q_SLOTS:
         scan::ScanPacing pacing;
         pacing.pumpInterval = 0; // a pump after every entry, so the probe runs mid-scan
         const scan::ScanOutcome outcome =
-            drivedirprocform::runScan(f.scan, f.ws, platform::IntlSettings{}, nullptr, pacing);
+            ProcessingWindow::runScan(f.scan, f.ws, platform::IntlSettings{}, nullptr, pacing);
 
         QVERIFY(refusedWhileWaiting);
         QVERIFY(refusedWhileScanning);
@@ -166,7 +166,7 @@ private Q_SLOTS:
         WalkerFixture f;
         f.choose({f.tree("nodb")});
         db::closeWorkFile(f.ws);
-        const scan::ScanOutcome outcome = drivedirprocform::runScan(f.scan, f.ws, platform::IntlSettings{});
+        const scan::ScanOutcome outcome = ProcessingWindow::runScan(f.scan, f.ws, platform::IntlSettings{});
         QCOMPARE(outcome, scan::ScanOutcome::Failed);
         QCOMPARE(f.prompter.messages.size(), 1);
         QCOMPARE(f.prompter.messages.first().text,
@@ -180,7 +180,7 @@ private Q_SLOTS:
         f.ws.settings.folders.append(there, scan::shortFormOfFolder(raw(there)));
         f.ws.settings.folders.append(f.env.path("tree/gone"), "/GONE");
         f.ws.database->execute("Delete * from filetype");
-        QCOMPARE(drivedirprocform::runScan(f.scan, f.ws, platform::IntlSettings{}),
+        QCOMPARE(ProcessingWindow::runScan(f.scan, f.ws, platform::IntlSettings{}),
                  scan::ScanOutcome::Completed);
         QCOMPARE(f.prompter.messages.size(), 1);
         const QString text = f.prompter.messages.first().text;

@@ -1,4 +1,4 @@
-#include "scan/gui/drivedirprocform.h"
+#include "scan/gui/processing_window.h"
 
 #include "platform/prompt.h"
 #include "scan/capacity_text.h"
@@ -25,7 +25,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text = QStri
 
 } // namespace
 
-drivedirprocform::drivedirprocform(scan::ScanState& scan, db::WorkState& ws,
+ProcessingWindow::ProcessingWindow(scan::ScanState& scan, db::WorkState& ws,
                                    const platform::IntlSettings& intl, QWidget* parent,
                                    scan::ScanPacing pacing)
     : QDialog(parent), m_scan(scan), m_ws(ws), m_intl(intl), m_pacing(pacing) {
@@ -41,11 +41,11 @@ drivedirprocform::drivedirprocform(scan::ScanState& scan, db::WorkState& ws,
     m_timer->setSingleShot(true);
     // Long enough for the window to be painted before the scan takes the thread.
     m_timer->setInterval(50);
-    connect(m_timer, &QTimer::timeout, this, &drivedirprocform::firstTick);
+    connect(m_timer, &QTimer::timeout, this, &ProcessingWindow::firstTick);
 
     m_cancel = new QPushButton(QStringLiteral("&Cancel"), this);
     m_cancel->setObjectName(QStringLiteral("Command1"));
-    connect(m_cancel, &QPushButton::clicked, this, &drivedirprocform::cancel);
+    connect(m_cancel, &QPushButton::clicked, this, &ProcessingWindow::cancel);
 
     QLabel* pathCaption = makeLabel(this, "Label3", QStringLiteral("Path:"));
     m_path = makeLabel(this, "drivedirpath");
@@ -86,15 +86,15 @@ drivedirprocform::drivedirprocform(scan::ScanState& scan, db::WorkState& ws,
     m_scan.scanCancel = false;
 }
 
-drivedirprocform::~drivedirprocform() {
+ProcessingWindow::~ProcessingWindow() {
     if (m_busyCursor)
         QApplication::restoreOverrideCursor();
 }
 
-scan::ScanOutcome drivedirprocform::runScan(scan::ScanState& scan, db::WorkState& ws,
+scan::ScanOutcome ProcessingWindow::runScan(scan::ScanState& scan, db::WorkState& ws,
                                             const platform::IntlSettings& intl, QWidget* parent,
                                             scan::ScanPacing pacing) {
-    drivedirprocform form(scan, ws, intl, parent, pacing);
+    ProcessingWindow form(scan, ws, intl, parent, pacing);
     form.exec();
     const scan::ScanOutcome outcome = form.outcome();
     if (outcome == scan::ScanOutcome::Failed) {
@@ -117,7 +117,7 @@ scan::ScanOutcome drivedirprocform::runScan(scan::ScanState& scan, db::WorkState
     return outcome;
 }
 
-void drivedirprocform::centerInWorkArea() {
+void ProcessingWindow::centerInWorkArea() {
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
@@ -125,7 +125,7 @@ void drivedirprocform::centerInWorkArea() {
     move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
 }
 
-void drivedirprocform::showEvent(QShowEvent* event) {
+void ProcessingWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (m_started)
         return;
@@ -134,7 +134,7 @@ void drivedirprocform::showEvent(QShowEvent* event) {
     m_timer->start();
 }
 
-void drivedirprocform::firstTick() {
+void ProcessingWindow::firstTick() {
     m_timer->stop();
     m_scanning = true;
     m_outcome = scan::scanSelectedFolders(m_scan, m_ws, *this, m_pacing);
@@ -147,11 +147,11 @@ void drivedirprocform::firstTick() {
     accept();
 }
 
-void drivedirprocform::cancel() {
+void ProcessingWindow::cancel() {
     m_scan.scanCancel = true;
 }
 
-void drivedirprocform::closeEvent(QCloseEvent* event) {
+void ProcessingWindow::closeEvent(QCloseEvent* event) {
     // Only the end of the scan closes the window.
     if (m_closing)
         QDialog::closeEvent(event);
@@ -159,13 +159,13 @@ void drivedirprocform::closeEvent(QCloseEvent* event) {
         event->ignore();
 }
 
-void drivedirprocform::reject() {
+void ProcessingWindow::reject() {
     // Escape is a close request like any other.
     if (m_closing)
         QDialog::reject();
 }
 
-void drivedirprocform::showCapacity(const QString& driveRoot, const scan::DriveCapacity& capacity) {
+void ProcessingWindow::showCapacity(const QString& driveRoot, const scan::DriveCapacity& capacity) {
     const scan::CapacityLines lines = scan::capacityLines(driveRoot, capacity, m_intl);
     m_totalCaption->setText(lines.totalCaption);
     m_totalBytes->setText(lines.totalBytes);
@@ -174,19 +174,19 @@ void drivedirprocform::showCapacity(const QString& driveRoot, const scan::DriveC
     m_freePercent->setText(lines.freePercent);
 }
 
-void drivedirprocform::showFolder(const QString& text) {
+void ProcessingWindow::showFolder(const QString& text) {
     m_folderText = text;
     m_textsChanged = true;
 }
 
-void drivedirprocform::showEntry(QStringView text) {
+void ProcessingWindow::showEntry(QStringView text) {
     // Copied into the kept string, which reallocates only when the label has taken a share of it.
     m_entryText.resize(text.size());
     std::copy(text.begin(), text.end(), m_entryText.begin());
     m_textsChanged = true;
 }
 
-void drivedirprocform::pump() {
+void ProcessingWindow::pump() {
     if (m_textsChanged) {
         m_path->setText(m_folderText);
         m_file->setText(m_entryText);
@@ -195,7 +195,7 @@ void drivedirprocform::pump() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-void drivedirprocform::showProblem(const QString& text) {
+void ProcessingWindow::showProblem(const QString& text) {
     if (m_problems.size() < ProblemsKept)
         m_problems << text;
 }

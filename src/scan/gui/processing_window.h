@@ -15,12 +15,12 @@ class QTimer;
 
 namespace zek {
 
-class drivedirprocform : public QDialog, public scan::ScanDisplay {
+class ProcessingWindow : public QDialog, public scan::ScanDisplay {
     Q_OBJECT
 public:
-    drivedirprocform(scan::ScanState& scan, db::WorkState& ws, const platform::IntlSettings& intl,
+    ProcessingWindow(scan::ScanState& scan, db::WorkState& ws, const platform::IntlSettings& intl,
                      QWidget* parent = nullptr, scan::ScanPacing pacing = {});
-    ~drivedirprocform() override;
+    ~ProcessingWindow() override;
 
     // Shows the window modally; the scan starts once the window is on screen and the call returns
     // when it has ended. The caller has emptied the file table. A database error that ended the scan

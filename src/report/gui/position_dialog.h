@@ -1,4 +1,4 @@
-// The position dialog (`Morechoice`): where a new entry goes. It serves the condition grid's Add
+// The position dialog (`PositionDialog`): where a new entry goes. It serves the condition grid's Add
 // ("Add queryfield") and the report setup windows.
 #pragma once
 
@@ -15,10 +15,10 @@ namespace zek {
 inline const QString InvalidNumberMessage = QStringLiteral("Invalid number specified.");
 inline const QString NumberErrorTitle = QStringLiteral("Number specification error");
 
-class Morechoice : public QDialog {
+class PositionDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit Morechoice(QWidget* parent = nullptr);
+    explicit PositionDialog(QWidget* parent = nullptr);
 
     // The caption, the number of entries and the current position; the three number boxes start
     // with the current position.

@@ -9,10 +9,10 @@ class QPushButton;
 
 namespace zek {
 
-class PathDlg : public QDialog {
+class WorkDirectoryDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit PathDlg(QWidget* parent = nullptr);
+    explicit WorkDirectoryDialog(QWidget* parent = nullptr);
 
     // Title, prompt, field label and the proposed directory, shown selected.
     void setTexts(const QString& title, const QString& prompt, const QString& label, const QString& proposal);

@@ -1,5 +1,5 @@
 // Building the Conditions & Sorting window's controls.
-#include "query/gui/drivedirquery.h"
+#include "query/gui/conditions_window.h"
 
 #include "query/gui/grid_edits.h"
 
@@ -83,7 +83,7 @@ QPushButton* commandButton(const QString& name, const QString& text, QWidget* pa
 
 } // namespace
 
-Drivedirquery::Drivedirquery(AppState& app, QWidget* parent) : QWidget(parent), m_app(app) {
+ConditionsWindow::ConditionsWindow(AppState& app, QWidget* parent) : QWidget(parent), m_app(app) {
     setObjectName(QStringLiteral("Drivedirquery"));
     setWindowTitle(QStringLiteral("Conditions & Sorting"));
     buildWindow();
@@ -92,7 +92,7 @@ Drivedirquery::Drivedirquery(AppState& app, QWidget* parent) : QWidget(parent), 
 
 // ---- building -------------------------------------------------------------------------------
 
-void Drivedirquery::buildWindow() {
+void ConditionsWindow::buildWindow() {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(8, 8, 8, 8);
     outer->setSpacing(8);
@@ -117,7 +117,7 @@ void Drivedirquery::buildWindow() {
     grid->addWidget(m_scroll, 1, 1, GridRowCount, 1);
     grid->setColumnStretch(0, 1);
     conditionsLayout->addLayout(grid);
-    connect(m_scroll, &QScrollBar::valueChanged, this, &Drivedirquery::scrolled);
+    connect(m_scroll, &QScrollBar::valueChanged, this, &ConditionsWindow::scrolled);
 
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(6);
@@ -137,11 +137,11 @@ void Drivedirquery::buildWindow() {
     buttons->addStretch(1);
     buttons->addWidget(activateQuery);
     conditionsLayout->addLayout(buttons);
-    connect(add, &QPushButton::clicked, this, &Drivedirquery::addLine);
-    connect(demote, &QPushButton::clicked, this, &Drivedirquery::demoteLine);
-    connect(promote, &QPushButton::clicked, this, &Drivedirquery::promoteLine);
-    connect(remove, &QPushButton::clicked, this, &Drivedirquery::deleteLine);
-    connect(activateQuery, &QPushButton::clicked, this, &Drivedirquery::showNotYetImplemented);
+    connect(add, &QPushButton::clicked, this, &ConditionsWindow::addLine);
+    connect(demote, &QPushButton::clicked, this, &ConditionsWindow::demoteLine);
+    connect(promote, &QPushButton::clicked, this, &ConditionsWindow::promoteLine);
+    connect(remove, &QPushButton::clicked, this, &ConditionsWindow::deleteLine);
+    connect(activateQuery, &QPushButton::clicked, this, &ConditionsWindow::showNotYetImplemented);
 
     outer->addWidget(conditions);
     outer->addWidget(buildSorting());
@@ -157,7 +157,7 @@ void Drivedirquery::buildWindow() {
     }
 }
 
-QWidget* Drivedirquery::buildHeading() {
+QWidget* ConditionsWindow::buildHeading() {
     const ColumnWidths w = columnWidths(this);
     auto* row = new QWidget(this);
     row->setObjectName(QStringLiteral("queryheading"));
@@ -185,7 +185,7 @@ QWidget* Drivedirquery::buildHeading() {
     return row;
 }
 
-QWidget* Drivedirquery::buildRow(int r) {
+QWidget* ConditionsWindow::buildRow(int r) {
     const ColumnWidths w = columnWidths(this);
     RowControls& c = m_rows[static_cast<size_t>(r)];
     const QString n = QString::number(r);
@@ -261,7 +261,7 @@ QWidget* Drivedirquery::buildRow(int r) {
     return c.container;
 }
 
-QWidget* Drivedirquery::buildSorting() {
+QWidget* ConditionsWindow::buildSorting() {
     const ColumnWidths w = columnWidths(this);
     QFrame* sorting = panel(QStringLiteral("sortingpanel"), this);
     auto* v = new QVBoxLayout(sorting);
@@ -285,7 +285,7 @@ QWidget* Drivedirquery::buildSorting() {
         m_sorters[static_cast<size_t>(i)] = box;
         m_sorterStatus[static_cast<size_t>(i)] = status;
         setSorterAscending(i, true);
-        connect(box, &QComboBox::currentIndexChanged, this, &Drivedirquery::syncSorters);
+        connect(box, &QComboBox::currentIndexChanged, this, &ConditionsWindow::syncSorters);
         connect(status, &QToolButton::clicked, this, [this, i] {
             setSorterAscending(i,
                                !m_sorterStatus[static_cast<size_t>(i)]->property(AscendingProperty).toBool());

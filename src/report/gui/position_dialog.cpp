@@ -1,4 +1,4 @@
-#include "report/gui/morechoice.h"
+#include "report/gui/position_dialog.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -37,7 +37,7 @@ QRadioButton* option(const QString& name, const QString& text, QWidget* parent) 
 
 } // namespace
 
-Morechoice::Morechoice(QWidget* parent) : QDialog(parent) {
+PositionDialog::PositionDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Morechoice"));
     setModal(true);
 
@@ -75,8 +75,8 @@ Morechoice::Morechoice(QWidget* parent) : QDialog(parent) {
     m_ok->setDefault(true);
     m_cancel = new QPushButton(QStringLiteral("Can&cel"), this);
     m_cancel->setObjectName(QStringLiteral("cancel"));
-    connect(m_ok, &QPushButton::clicked, this, &Morechoice::accept);
-    connect(m_cancel, &QPushButton::clicked, this, &Morechoice::reject);
+    connect(m_ok, &QPushButton::clicked, this, &PositionDialog::accept);
+    connect(m_cancel, &QPushButton::clicked, this, &PositionDialog::reject);
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(m_ok);
@@ -91,7 +91,7 @@ Morechoice::Morechoice(QWidget* parent) : QDialog(parent) {
     setFixedSize(sizeHint());
 }
 
-void Morechoice::setRequest(const platform::PositionRequest& request) {
+void PositionDialog::setRequest(const platform::PositionRequest& request) {
     setWindowTitle(request.caption);
     m_count = request.count;
     m_current = request.current;
@@ -101,14 +101,14 @@ void Morechoice::setRequest(const platform::PositionRequest& request) {
     m_position = 0;
 }
 
-int Morechoice::ask(const platform::PositionRequest& request, QWidget* parent) {
-    Morechoice dialog(parent);
+int PositionDialog::ask(const platform::PositionRequest& request, QWidget* parent) {
+    PositionDialog dialog(parent);
     dialog.setRequest(request);
     dialog.exec();
     return dialog.chosenPosition();
 }
 
-QLineEdit* Morechoice::numberBoxOfChoice() const {
+QLineEdit* PositionDialog::numberBoxOfChoice() const {
     if (m_before->isChecked())
         return m_beforeBox;
     if (m_after->isChecked())
@@ -118,7 +118,7 @@ QLineEdit* Morechoice::numberBoxOfChoice() const {
     return nullptr;
 }
 
-bool Morechoice::checkNumberBox(QLineEdit* box) {
+bool PositionDialog::checkNumberBox(QLineEdit* box) {
     bool ok = false;
     const int n = box->text().toInt(&ok);
     if (ok && n >= 1 && n <= m_count)
@@ -141,7 +141,7 @@ bool Morechoice::checkNumberBox(QLineEdit* box) {
     return false;
 }
 
-bool Morechoice::eventFilter(QObject* watched, QEvent* event) {
+bool PositionDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut && !m_checking) {
         auto* box = qobject_cast<QLineEdit*>(watched);
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
@@ -154,7 +154,7 @@ bool Morechoice::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void Morechoice::accept() {
+void PositionDialog::accept() {
     int p = 0;
     if (m_first->isChecked()) {
         p = 1;
@@ -172,7 +172,7 @@ void Morechoice::accept() {
     QDialog::accept();
 }
 
-void Morechoice::reject() {
+void PositionDialog::reject() {
     m_position = 0;
     QDialog::reject();
 }

@@ -1,10 +1,10 @@
-#include "scan/gui/drivedirsel.h"
+#include "scan/gui/path_selection_window.h"
 
 #include "app/gui/child_window.h"
 #include "platform/drives.h"
 #include "platform/prompt.h"
 #include "query/report_preconditions.h"
-#include "scan/gui/drivedirprocform.h"
+#include "scan/gui/processing_window.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -75,8 +75,8 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 
 } // namespace
 
-drivedirsel::drivedirsel(AppState& app, scan::ScanState* scan, query::QueryState* qs, QStringList driveRoots,
-                         QWidget* parent)
+PathSelectionWindow::PathSelectionWindow(AppState& app, scan::ScanState* scan, query::QueryState* qs,
+                                         QStringList driveRoots, QWidget* parent)
     : QWidget(parent), m_app(app), m_scan(scan), m_qs(qs), m_driveRoots(std::move(driveRoots)) {
     setObjectName(QStringLiteral("drivedirsel"));
     setWindowTitle(QStringLiteral("Path Selection"));
@@ -95,7 +95,7 @@ drivedirsel::drivedirsel(AppState& app, scan::ScanState* scan, query::QueryState
                 QApplication::restoreOverrideCursor();
         };
     }
-    const QPointer<drivedirsel> guarded(this);
+    const QPointer<PathSelectionWindow> guarded(this);
     m_qs->hooks.enableHistoric = [previous = m_qs->hooks.enableHistoric, guarded] {
         if (previous)
             previous();
@@ -120,13 +120,13 @@ drivedirsel::drivedirsel(AppState& app, scan::ScanState* scan, query::QueryState
     showSettings();
 }
 
-drivedirsel::~drivedirsel() {
+PathSelectionWindow::~PathSelectionWindow() {
     // The statement builder's state may outlive the window.
     if (m_qs && !m_ownQs)
         m_qs->hooks.enableHistoric = nullptr;
 }
 
-void drivedirsel::buildControls() {
+void PathSelectionWindow::buildControls() {
     QStyle* st = style();
 
     m_panel = new QFrame(this);
@@ -172,7 +172,7 @@ void drivedirsel::buildControls() {
         b->setIcon(st->standardIcon(QStyle::SP_DirOpenIcon));
         b->setToolTip(QStringLiteral("Add this folder"));
         b->setStyleSheet(QStringLiteral("text-align: left; padding: 3px 6px;"));
-        connect(b, &QPushButton::clicked, this, &drivedirsel::addFolder);
+        connect(b, &QPushButton::clicked, this, &PathSelectionWindow::addFolder);
     }
 
     m_outline1 = new QTreeWidget(this);
@@ -224,11 +224,11 @@ void drivedirsel::buildControls() {
     m_historic->setIcon(st->standardIcon(QStyle::SP_FileDialogDetailedView));
     m_start->setDefault(false);
     m_historic->setEnabled(false);
-    connect(m_add, &QPushButton::clicked, this, &drivedirsel::addFolder);
-    connect(m_remove, &QPushButton::clicked, this, &drivedirsel::removeFolders);
-    connect(m_clear, &QPushButton::clicked, this, &drivedirsel::clearFolders);
-    connect(m_start, &QPushButton::clicked, this, &drivedirsel::start);
-    connect(m_historic, &QPushButton::clicked, this, &drivedirsel::historic);
+    connect(m_add, &QPushButton::clicked, this, &PathSelectionWindow::addFolder);
+    connect(m_remove, &QPushButton::clicked, this, &PathSelectionWindow::removeFolders);
+    connect(m_clear, &QPushButton::clicked, this, &PathSelectionWindow::clearFolders);
+    connect(m_start, &QPushButton::clicked, this, &PathSelectionWindow::start);
+    connect(m_historic, &QPushButton::clicked, this, &PathSelectionWindow::historic);
 
     m_label2 = new QLabel(QStringLiteral("  Active Database"), this);
     m_label2->setObjectName(QStringLiteral("Label2"));
@@ -301,7 +301,7 @@ void drivedirsel::buildControls() {
     showLongNames(true);
 }
 
-void drivedirsel::showLongNames(bool longNames) {
+void PathSelectionWindow::showLongNames(bool longNames) {
     m_outline1->setVisible(longNames);
     m_seldir->setVisible(longNames);
     m_list->setVisible(longNames);
@@ -312,11 +312,11 @@ void drivedirsel::showLongNames(bool longNames) {
         m_slsf[longNames ? 0 : 1]->setChecked(true);
 }
 
-void drivedirsel::setActiveOutline(const QString& name) {
+void PathSelectionWindow::setActiveOutline(const QString& name) {
     m_scan->activeOutline = name;
 }
 
-bool drivedirsel::changeDrive(int index) {
+bool PathSelectionWindow::changeDrive(int index) {
     if (index < 0 || index >= m_driveRoots.size())
         return false;
     const QString root = m_driveRoots.at(index);
@@ -338,7 +338,7 @@ bool drivedirsel::changeDrive(int index) {
     return true;
 }
 
-void drivedirsel::activateNode(int position) {
+void PathSelectionWindow::activateNode(int position) {
     if (position < 0 || position >= m_outline.count())
         return;
     const platform::SearchError error = m_outline.activate(position);
@@ -350,7 +350,7 @@ void drivedirsel::activateNode(int position) {
     fillOutlines();
 }
 
-void drivedirsel::fillOutlines() {
+void PathSelectionWindow::fillOutlines() {
     m_syncing = true;
     QStyle* st = style();
     const QIcon open = st->standardIcon(QStyle::SP_DirOpenIcon);
@@ -380,12 +380,12 @@ void drivedirsel::fillOutlines() {
     selectNode(m_outline.current());
 }
 
-int drivedirsel::selectedPosition() const {
+int PathSelectionWindow::selectedPosition() const {
     const QTreeWidgetItem* item = m_outline1->currentItem();
     return item ? item->data(0, Qt::UserRole).toInt() : m_outline.current();
 }
 
-void drivedirsel::selectNode(int position) {
+void PathSelectionWindow::selectNode(int position) {
     if (position < 0 || position >= m_outline.count())
         return;
     m_syncing = true;
@@ -404,7 +404,7 @@ void drivedirsel::selectNode(int position) {
     m_seldir2->setText(m_outline.shortPath(position));
 }
 
-void drivedirsel::addFolder() {
+void PathSelectionWindow::addFolder() {
     const int position = selectedPosition();
     if (position < 0)
         return;
@@ -421,7 +421,7 @@ void drivedirsel::addFolder() {
     fillLists();
 }
 
-void drivedirsel::removeFolders() {
+void PathSelectionWindow::removeFolders() {
     std::vector<bool> selectedLong(static_cast<size_t>(m_list->count()));
     std::vector<bool> selectedShort(static_cast<size_t>(m_list2->count()));
     for (int i = 0; i < m_list->count(); ++i)
@@ -437,7 +437,7 @@ void drivedirsel::removeFolders() {
     fillLists();
 }
 
-void drivedirsel::clearFolders() {
+void PathSelectionWindow::clearFolders() {
     const int answer =
         platform::msgBox(scan::ClearQuestion, platform::MbYesNo | platform::MbQuestion, scan::ClearTitle);
     if (answer != platform::IdYes)
@@ -446,24 +446,24 @@ void drivedirsel::clearFolders() {
     fillLists();
 }
 
-scan::ScanOutcome drivedirsel::runScan() {
+scan::ScanOutcome PathSelectionWindow::runScan() {
     if (scanRunner)
         return scanRunner();
-    return drivedirprocform::runScan(*m_scan, m_app.work, m_app.intl, window());
+    return ProcessingWindow::runScan(*m_scan, m_app.work, m_app.intl, window());
 }
 
-void drivedirsel::start() {
+void PathSelectionWindow::start() {
     scan::StartHooks hooks;
     hooks.runScan = [this] { return runScan(); };
     hooks.disableHistoric = [this] { m_historic->setEnabled(false); };
     scan::startInventory(m_app.work, *m_qs, *m_scan, hooks);
 }
 
-void drivedirsel::historic() {
+void PathSelectionWindow::historic() {
     query::confirmReportCreation(m_app.work, *m_qs);
 }
 
-void drivedirsel::fillLists() {
+void PathSelectionWindow::fillLists() {
     const FolderList& folders = m_app.work.settings.folders;
     m_list->clear();
     m_list2->clear();
@@ -472,26 +472,26 @@ void drivedirsel::fillLists() {
     updateButtons();
 }
 
-void drivedirsel::updateButtons() {
+void PathSelectionWindow::updateButtons() {
     const bool any = !m_app.work.settings.folders.isEmpty();
     m_clear->setEnabled(any);
     m_remove->setEnabled(any);
     m_start->setEnabled(any);
 }
 
-void drivedirsel::showSettings() {
+void PathSelectionWindow::showSettings() {
     fillLists();
     m_activeDatabase->setText(m_app.work.activeFileName);
 }
 
-void drivedirsel::closeEvent(QCloseEvent* event) {
+void PathSelectionWindow::closeEvent(QCloseEvent* event) {
     if (m_closeAllowed)
         event->accept();
     else
         event->ignore();
 }
 
-bool drivedirsel::eventFilter(QObject* watched, QEvent* event) {
+bool PathSelectionWindow::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         if (watched == m_outline1->viewport())
@@ -521,7 +521,7 @@ bool drivedirsel::eventFilter(QObject* watched, QEvent* event) {
         if (drop->mimeData() && drop->mimeData()->hasFormat(ListDragFormat)) {
             drop->acceptProposedAction();
             // After the drag has ended, so no message box opens inside the drag's own loop.
-            QTimer::singleShot(0, this, &drivedirsel::removeFolders);
+            QTimer::singleShot(0, this, &PathSelectionWindow::removeFolders);
             return true;
         }
         break;
@@ -532,13 +532,13 @@ bool drivedirsel::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-drivedirsel* openPathSelectionWindow(QMdiArea* area, AppState& app, scan::ScanState* scan,
-                                     query::QueryState* qs) {
-    auto* window = new drivedirsel(app, scan, qs);
+PathSelectionWindow* openPathSelectionWindow(QMdiArea* area, AppState& app, scan::ScanState* scan,
+                                             query::QueryState* qs) {
+    auto* window = new PathSelectionWindow(app, scan, qs);
     addChildWindow(area, window);
 
     db::WorkFileHooks& hooks = app.work.hooks;
-    const QPointer<drivedirsel> guarded(window);
+    const QPointer<PathSelectionWindow> guarded(window);
     hooks.settingsReloaded = [previous = hooks.settingsReloaded, guarded] {
         if (previous)
             previous();

@@ -25,14 +25,15 @@ class QTreeWidgetItem;
 
 namespace zek {
 
-class drivedirsel : public QWidget {
+class PathSelectionWindow : public QWidget {
     Q_OBJECT
 public:
     // `scan` and `qs` are the program's shared scan and statement-builder state; without them the
     // window keeps its own. `driveRoots` are the drives offered (the mounted drives when empty).
-    explicit drivedirsel(AppState& app, scan::ScanState* scan = nullptr, query::QueryState* qs = nullptr,
-                         QStringList driveRoots = {}, QWidget* parent = nullptr);
-    ~drivedirsel() override;
+    explicit PathSelectionWindow(AppState& app, scan::ScanState* scan = nullptr,
+                                 query::QueryState* qs = nullptr, QStringList driveRoots = {},
+                                 QWidget* parent = nullptr);
+    ~PathSelectionWindow() override;
 
     scan::ScanState& scanState() { return *m_scan; }
     query::QueryState& queryState() { return *m_qs; }
@@ -105,7 +106,7 @@ private:
 // Creates the window as a child of the main window's area, chains the work file's hooks to it (the
 // list is shown again after Open and New; "&Historic" is enabled when a loaded work file offers its
 // reports) and shows it.
-drivedirsel* openPathSelectionWindow(QMdiArea* area, AppState& app, scan::ScanState* scan = nullptr,
-                                     query::QueryState* qs = nullptr);
+PathSelectionWindow* openPathSelectionWindow(QMdiArea* area, AppState& app, scan::ScanState* scan = nullptr,
+                                             query::QueryState* qs = nullptr);
 
 } // namespace zek

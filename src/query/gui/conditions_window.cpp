@@ -1,4 +1,4 @@
-#include "query/gui/drivedirquery.h"
+#include "query/gui/conditions_window.h"
 
 #include "app/gui/child_window.h"
 #include "platform/prompt.h"
@@ -42,12 +42,12 @@ QStringList itemsOf(const QComboBox* box) {
 
 // ---- rows and model -------------------------------------------------------------------------
 
-RowEncoder Drivedirquery::encoder() const {
+RowEncoder ConditionsWindow::encoder() const {
     const platform::IntlSettings* intl = &m_app.intl;
     return [intl](const GridRowInput& row) { return encodeGridRow(row, *intl); };
 }
 
-GridRowState Drivedirquery::rowState(int r) const {
+GridRowState ConditionsWindow::rowState(int r) const {
     const RowControls& c = m_rows[static_cast<size_t>(r)];
     GridRowState s;
     s.lineNumber = c.choice->property("tag").toString().toInt();
@@ -68,12 +68,12 @@ GridRowState Drivedirquery::rowState(int r) const {
     return s;
 }
 
-void Drivedirquery::readGrid() {
+void ConditionsWindow::readGrid() {
     for (int r = 0; r < GridRowCount; ++r)
         m_grid.rows[static_cast<size_t>(r)] = rowState(r);
 }
 
-void Drivedirquery::applyRow(int r, const GridRowState& s) {
+void ConditionsWindow::applyRow(int r, const GridRowState& s) {
     RowControls& c = m_rows[static_cast<size_t>(r)];
     // Focus moving away from a box disabled here is no visit of the user's.
     const QScopedValueRollback applying(m_quiet, true);
@@ -102,23 +102,23 @@ void Drivedirquery::applyRow(int r, const GridRowState& s) {
     m_rowSetupField[static_cast<size_t>(r)] = s.field();
 }
 
-void Drivedirquery::applyGrid() {
+void ConditionsWindow::applyGrid() {
     for (int r = 0; r < GridRowCount; ++r)
         applyRow(r, m_grid.rows[static_cast<size_t>(r)]);
 }
 
-void Drivedirquery::syncScrollBar() {
+void ConditionsWindow::syncScrollBar() {
     const QSignalBlocker block(m_scroll);
     m_scroll->setRange(1, std::max(1, lines().count()));
     m_scroll->setValue(m_grid.currentLine());
 }
 
-void Drivedirquery::updateChoiceStyles() {
+void ConditionsWindow::updateChoiceStyles() {
     for (int r = 0; r < GridRowCount; ++r)
         m_rows[static_cast<size_t>(r)].choice->setCurrent(r == m_grid.currentRow - 1);
 }
 
-QWidget* Drivedirquery::control(int r, const QString& column) const {
+QWidget* ConditionsWindow::control(int r, const QString& column) const {
     if (r < 0 || r >= GridRowCount)
         return nullptr;
     const RowControls& c = m_rows[static_cast<size_t>(r)];
@@ -132,20 +132,20 @@ QWidget* Drivedirquery::control(int r, const QString& column) const {
     return nullptr;
 }
 
-void Drivedirquery::focusCurrentColumn() {
+void ConditionsWindow::focusCurrentColumn() {
     QWidget* w = control(m_grid.currentRow - 1, m_grid.currentColumn);
     if (!w || !w->isEnabled() || w->isHidden())
         return;
     w->setFocus(Qt::OtherFocusReason);
 }
 
-void Drivedirquery::storeGridRows() {
+void ConditionsWindow::storeGridRows() {
     readGrid();
     zek::storeGridRows(m_grid, lines(), encoder());
     syncSorters();
 }
 
-void Drivedirquery::showSettings() {
+void ConditionsWindow::showSettings() {
     ensureInitialLines(lines());
     m_grid.currentRow = 1;
     showLinesFrom(m_grid, lines(), 1, m_app.intl);
@@ -166,7 +166,7 @@ void Drivedirquery::showSettings() {
 
 // ---- handlers -------------------------------------------------------------------------------
 
-bool Drivedirquery::eventFilter(QObject* watched, QEvent* event) {
+bool ConditionsWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::FocusIn && event->type() != QEvent::FocusOut)
         return QWidget::eventFilter(watched, event);
     auto* widget = qobject_cast<QWidget*>(watched);
@@ -189,7 +189,7 @@ bool Drivedirquery::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void Drivedirquery::rowFocused(int r, const QString& column) {
+void ConditionsWindow::rowFocused(int r, const QString& column) {
     m_grid.currentRow = r + 1;
     m_grid.currentColumn = column;
     syncScrollBar();
@@ -198,7 +198,7 @@ void Drivedirquery::rowFocused(int r, const QString& column) {
         fieldClicked(r);
 }
 
-void Drivedirquery::fieldClicked(int r) {
+void ConditionsWindow::fieldClicked(int r) {
     RowControls& c = m_rows[static_cast<size_t>(r)];
     const QString name = c.field->currentText();
     if (name.isEmpty() || name == m_rowSetupField[static_cast<size_t>(r)])
@@ -210,7 +210,7 @@ void Drivedirquery::fieldClicked(int r) {
         c.value->setFocus(Qt::OtherFocusReason);
 }
 
-QString Drivedirquery::filterValueText(int r, const QString& typed) const {
+QString ConditionsWindow::filterValueText(int r, const QString& typed) const {
     const RowControls& c = m_rows[static_cast<size_t>(r)];
     const QString unit = c.valueChoice->isHidden() ? QString() : c.valueChoice->currentText();
     const QString field = c.field->currentText();
@@ -223,7 +223,7 @@ QString Drivedirquery::filterValueText(int r, const QString& typed) const {
     return out;
 }
 
-void Drivedirquery::validateValue(int r) {
+void ConditionsWindow::validateValue(int r) {
     RowControls& c = m_rows[static_cast<size_t>(r)];
     if (m_quiet || !c.value->isEnabled())
         return;
@@ -252,7 +252,7 @@ void Drivedirquery::validateValue(int r) {
     }
 }
 
-void Drivedirquery::scrolled(int value) {
+void ConditionsWindow::scrolled(int value) {
     readGrid();
     if (scrollGrid(m_grid, lines(), value, m_app.intl, encoder()))
         applyGrid();
@@ -261,7 +261,7 @@ void Drivedirquery::scrolled(int value) {
     focusCurrentColumn();
 }
 
-void Drivedirquery::addLine() {
+void ConditionsWindow::addLine() {
     storeGridRows();
     const int proposed = m_scroll->value();
     const int p = platform::prompter().position(
@@ -275,25 +275,25 @@ void Drivedirquery::addLine() {
     m_rows[static_cast<size_t>(row)].field->setFocus(Qt::OtherFocusReason);
 }
 
-void Drivedirquery::demoteLine() {
+void ConditionsWindow::demoteLine() {
     readGrid();
     if (zek::demoteLine(m_grid, lines(), m_app.intl, encoder()))
         applyGrid();
 }
 
-void Drivedirquery::promoteLine() {
+void ConditionsWindow::promoteLine() {
     readGrid();
     if (zek::promoteLine(m_grid, lines(), m_app.intl, encoder()))
         applyGrid();
 }
 
-void Drivedirquery::deleteLine() {
+void ConditionsWindow::deleteLine() {
     readGrid();
     zek::deleteLine(m_grid, m_app.intl);
     applyRow(m_grid.currentRow - 1, m_grid.rows[static_cast<size_t>(m_grid.currentRow - 1)]);
 }
 
-void Drivedirquery::setSorterAscending(int i, bool ascending) {
+void ConditionsWindow::setSorterAscending(int i, bool ascending) {
     QToolButton* status = m_sorterStatus[static_cast<size_t>(i)];
     status->setProperty(AscendingProperty, ascending);
     status->setIcon(QIcon(ascending ? ascendingPicture() : descendingPicture()));
@@ -301,7 +301,7 @@ void Drivedirquery::setSorterAscending(int i, bool ascending) {
                                  : QStringLiteral("Descending; click for ascending"));
 }
 
-void Drivedirquery::syncSorters() {
+void ConditionsWindow::syncSorters() {
     for (int i = 0; i < 3; ++i) {
         const QComboBox* box = m_sorters[static_cast<size_t>(i)];
         Sorter& sorter = m_app.work.settings.sorters[static_cast<size_t>(i)];
@@ -310,7 +310,7 @@ void Drivedirquery::syncSorters() {
     }
 }
 
-QString Drivedirquery::mainSortField() const {
+QString ConditionsWindow::mainSortField() const {
     for (const QComboBox* box : m_sorters) {
         if (box->currentIndex() > 0)
             return box->currentText();
@@ -318,19 +318,19 @@ QString Drivedirquery::mainSortField() const {
     return QStringLiteral("PATH");
 }
 
-void Drivedirquery::showNotYetImplemented() {
+void ConditionsWindow::showNotYetImplemented() {
     platform::msgBox(QStringLiteral("Not yet implemented"));
 }
 
 // ---- activation -----------------------------------------------------------------------------
 
-void Drivedirquery::activate() {
+void ConditionsWindow::activate() {
     m_active = true;
     if (entryItemsVisible)
         entryItemsVisible(true);
 }
 
-void Drivedirquery::deactivate() {
+void ConditionsWindow::deactivate() {
     m_active = false;
     if (entryItemsVisible)
         entryItemsVisible(false);
@@ -338,7 +338,7 @@ void Drivedirquery::deactivate() {
     handOverMainSortField();
 }
 
-void Drivedirquery::handOverMainSortField() {
+void ConditionsWindow::handOverMainSortField() {
     // The Summary report groups by the main sort field: it becomes the first summary column.
     const QString main = mainSortField();
     ReportColumns& columns = m_app.work.settings.summaryColumns;
@@ -357,7 +357,7 @@ void Drivedirquery::handOverMainSortField() {
     Q_EMIT summaryMainFieldChanged(main);
 }
 
-void Drivedirquery::attachToSubWindow() {
+void ConditionsWindow::attachToSubWindow() {
     auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
     if (!sub || sub == m_subWindow)
         return;
@@ -381,25 +381,25 @@ void Drivedirquery::attachToSubWindow() {
             });
 }
 
-bool Drivedirquery::event(QEvent* event) {
+bool ConditionsWindow::event(QEvent* event) {
     if (event->type() == QEvent::ParentChange)
         attachToSubWindow();
     return QWidget::event(event);
 }
 
-void Drivedirquery::closeEvent(QCloseEvent* event) {
+void ConditionsWindow::closeEvent(QCloseEvent* event) {
     // The window lives as long as the program; it cannot be closed.
     event->ignore();
 }
 
-Drivedirquery* openConditionsWindow(QMdiArea* area, AppState& app,
-                                    std::function<void(bool)> entryItemsVisible) {
-    auto* window = new Drivedirquery(app);
+ConditionsWindow* openConditionsWindow(QMdiArea* area, AppState& app,
+                                       std::function<void(bool)> entryItemsVisible) {
+    auto* window = new ConditionsWindow(app);
     window->entryItemsVisible = std::move(entryItemsVisible);
     addChildWindow(area, window);
 
     db::WorkFileHooks& hooks = app.work.hooks;
-    const QPointer<Drivedirquery> guarded(window);
+    const QPointer<ConditionsWindow> guarded(window);
     hooks.storeGridRows = [previous = hooks.storeGridRows, guarded] {
         if (previous)
             previous();

@@ -12,18 +12,19 @@
 
 namespace zek {
 
-class MDIForm1;
+class MainWindow;
 
 // Exit codes of a run that ends during start-up.
 inline constexpr int ExitNormal = 0;         // the user ended the program (Exit, Cancel, close)
 inline constexpr int ExitAlreadyRunning = 1; // another copy holds the single-instance lock
 
-class ZEKSTART : public QWidget {
+class StartWindow : public QWidget {
     Q_OBJECT
 public:
     // `workFileArgument` is the command line's work file, empty when none was given.
-    explicit ZEKSTART(AppState& app, const QString& workFileArgument = QString(), QWidget* parent = nullptr);
-    ~ZEKSTART() override;
+    explicit StartWindow(AppState& app, const QString& workFileArgument = QString(),
+                         QWidget* parent = nullptr);
+    ~StartWindow() override;
 
     // The start-up steps the timer's first tick runs: single-instance check, settings file, work
     // directory, then the main window.
@@ -34,7 +35,7 @@ public:
     void setAssociationCaches(platform::CacheUpdate caches) { m_caches = caches; }
 
     // The main window once start-up has created it; null before and when start-up ended earlier.
-    MDIForm1* mainWindow() const { return m_main.get(); }
+    MainWindow* mainWindow() const { return m_main.get(); }
     bool hasFinished() const { return m_finished; }
     int exitCode() const { return m_exitCode; }
 
@@ -53,7 +54,7 @@ private:
     QString m_argument;
     QTimer m_timer;
     platform::InstanceLock m_lock;
-    std::unique_ptr<MDIForm1> m_main;
+    std::unique_ptr<MainWindow> m_main;
     platform::CacheUpdate m_caches = platform::CacheUpdate::Run;
     bool m_started = false;
     bool m_finished = false;

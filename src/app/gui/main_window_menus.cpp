@@ -1,5 +1,5 @@
 // The main window's menus, toolbar and status bar.
-#include "app/gui/mdiform1.h"
+#include "app/gui/main_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -97,7 +97,7 @@ QIcon toolIcon(const QString& theme, const QIcon& fallback) {
 
 } // namespace
 
-void MDIForm1::buildMenus() {
+void MainWindow::buildMenus() {
     QMenuBar* bar = menuBar();
 
     m_fileMenu = addMenu(bar, "Menu_File", "&File");
@@ -117,11 +117,11 @@ void MDIForm1::buildMenus() {
     fileOpen->setShortcut(QKeySequence::Open);
     fileSave->setShortcut(QKeySequence::Save);
     fileExit->setShortcut(QKeySequence::Quit);
-    connect(fileNew, &QAction::triggered, this, &MDIForm1::fileNew);
-    connect(fileOpen, &QAction::triggered, this, &MDIForm1::fileOpen);
-    connect(fileSave, &QAction::triggered, this, &MDIForm1::fileSave);
-    connect(fileSaveAs, &QAction::triggered, this, &MDIForm1::fileSaveAs);
-    connect(printSetup, &QAction::triggered, this, &MDIForm1::printSetup);
+    connect(fileNew, &QAction::triggered, this, &MainWindow::fileNew);
+    connect(fileOpen, &QAction::triggered, this, &MainWindow::fileOpen);
+    connect(fileSave, &QAction::triggered, this, &MainWindow::fileSave);
+    connect(fileSaveAs, &QAction::triggered, this, &MainWindow::fileSaveAs);
+    connect(printSetup, &QAction::triggered, this, &MainWindow::printSetup);
     connect(fileExit, &QAction::triggered, this, &QWidget::close);
 
     QMenu* edit = addMenu(bar, "Menu_Edit", "&Edit");
@@ -133,8 +133,8 @@ void MDIForm1::buildMenus() {
     m_entryItems = {addSeparator(edit, "Menu_Edit_Hyphen"), addItem(edit, "Menu_Edit_Add", "&Add New Entry"),
                     addItem(edit, "Menu_Edit_Insert", "&Insert Entry"),
                     addItem(edit, "Menu_Edit_Delete", "&Delete Entry")};
-    connect(copySelection, &QAction::triggered, this, &MDIForm1::copySelection);
-    connect(copyPage, &QAction::triggered, this, &MDIForm1::copyPage);
+    connect(copySelection, &QAction::triggered, this, &MainWindow::copySelection);
+    connect(copyPage, &QAction::triggered, this, &MainWindow::copyPage);
 
     QMenu* window = addMenu(bar, "Menu_Window", "&Window");
     QAction* cascade = addItem(window, "Menu_Window_Cascade", "&Cascade");
@@ -144,24 +144,24 @@ void MDIForm1::buildMenus() {
     addSeparator(window);
     m_saveSettingsAction = addItem(window, "Menu_Window_SS", "&Save Settings on Exit");
     m_saveSettingsAction->setCheckable(true);
-    connect(cascade, &QAction::triggered, this, &MDIForm1::arrangeCascade);
-    connect(tileH, &QAction::triggered, this, &MDIForm1::arrangeTileHorizontal);
-    connect(tileV, &QAction::triggered, this, &MDIForm1::arrangeTileVertical);
-    connect(icons, &QAction::triggered, this, &MDIForm1::arrangeIcons);
+    connect(cascade, &QAction::triggered, this, &MainWindow::arrangeCascade);
+    connect(tileH, &QAction::triggered, this, &MainWindow::arrangeTileHorizontal);
+    connect(tileV, &QAction::triggered, this, &MainWindow::arrangeTileVertical);
+    connect(icons, &QAction::triggered, this, &MainWindow::arrangeIcons);
     // Only the user's choice writes the setting; checking it at start-up does not.
-    connect(m_saveSettingsAction, &QAction::triggered, this, &MDIForm1::toggleSaveSettings);
+    connect(m_saveSettingsAction, &QAction::triggered, this, &MainWindow::toggleSaveSettings);
 
     QMenu* help = addMenu(bar, "Menu_Help", "&Help");
     QAction* topics = addItem(help, "Menu_Help_Topics", "&Help Topics");
     topics->setShortcut(QKeySequence::HelpContents);
     QAction* tip = addItem(help, "Menu_Help_Tip", "Ti&p of the Day...");
     QAction* about = addItem(help, "Menu_Help_About", "&About");
-    connect(tip, &QAction::triggered, this, &MDIForm1::showTipOfTheDay);
-    connect(about, &QAction::triggered, this, &MDIForm1::showAbout);
-    connect(topics, &QAction::triggered, this, &MDIForm1::helpTopics);
+    connect(tip, &QAction::triggered, this, &MainWindow::showTipOfTheDay);
+    connect(about, &QAction::triggered, this, &MainWindow::showAbout);
+    connect(topics, &QAction::triggered, this, &MainWindow::helpTopics);
 }
 
-void MDIForm1::buildToolbar() {
+void MainWindow::buildToolbar() {
     m_toolbar = addToolBar("Toolbar");
     m_toolbar->setObjectName("Toolbar1");
     m_toolbar->setMovable(false);
@@ -188,13 +188,13 @@ void MDIForm1::buildToolbar() {
     QAction* copyButton = add("copy", toolIcon("edit-copy", drawnIcon("copy", pal)), "Copy");
     add("paste", toolIcon("edit-paste", drawnIcon("paste", pal)), "Paste");
 
-    connect(newButton, &QAction::triggered, this, &MDIForm1::fileNew);
-    connect(openButton, &QAction::triggered, this, &MDIForm1::fileOpen);
-    connect(saveButton, &QAction::triggered, this, &MDIForm1::fileSave);
-    connect(copyButton, &QAction::triggered, this, &MDIForm1::popUpCopyMenu);
+    connect(newButton, &QAction::triggered, this, &MainWindow::fileNew);
+    connect(openButton, &QAction::triggered, this, &MainWindow::fileOpen);
+    connect(saveButton, &QAction::triggered, this, &MainWindow::fileSave);
+    connect(copyButton, &QAction::triggered, this, &MainWindow::popUpCopyMenu);
 }
 
-void MDIForm1::buildStatusBar() {
+void MainWindow::buildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName("StatusBar1");
     bar->setSizeGripEnabled(true);
@@ -232,12 +232,12 @@ void MDIForm1::buildStatusBar() {
     m_clock = new QTimer(this);
     m_clock->setObjectName("StatusClock");
     m_clock->setInterval(1000);
-    connect(m_clock, &QTimer::timeout, this, &MDIForm1::updateClock);
+    connect(m_clock, &QTimer::timeout, this, &MainWindow::updateClock);
     m_clock->start();
     updateClock();
 }
 
-void MDIForm1::rebuildRecentFileMenu() {
+void MainWindow::rebuildRecentFileMenu() {
     for (QAction* action : m_recentActions) {
         m_fileMenu->removeAction(action);
         // The entry may be the one whose click is running now (opening a file adds it to the list):
@@ -256,7 +256,7 @@ void MDIForm1::rebuildRecentFileMenu() {
     m_recentSeparator->setVisible(m_app.recent.separatorVisible && m_app.recent.count() > 0);
 }
 
-void MDIForm1::setPrintEnabled(bool enabled) {
+void MainWindow::setPrintEnabled(bool enabled) {
     m_printMenu->menuAction()->setEnabled(enabled);
     for (QAction* item : m_printMenu->actions())
         item->setEnabled(enabled);
@@ -264,12 +264,12 @@ void MDIForm1::setPrintEnabled(bool enabled) {
         button->setEnabled(enabled);
 }
 
-void MDIForm1::setEntryItemsVisible(bool visible) {
+void MainWindow::setEntryItemsVisible(bool visible) {
     for (QAction* item : m_entryItems)
         item->setVisible(visible);
 }
 
-void MDIForm1::popUpCopyMenu() {
+void MainWindow::popUpCopyMenu() {
     if (!m_copyMenu->menuAction()->isEnabled())
         return;
     QAction* button = m_toolbar->findChild<QAction*>("copy");

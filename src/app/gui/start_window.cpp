@@ -1,6 +1,6 @@
-#include "app/gui/zekstart.h"
+#include "app/gui/start_window.h"
 
-#include "app/gui/mdiform1.h"
+#include "app/gui/main_window.h"
 #include "app/startup.h"
 #include "platform/prompt.h"
 
@@ -11,7 +11,7 @@
 
 namespace zek {
 
-ZEKSTART::ZEKSTART(AppState& app, const QString& workFileArgument, QWidget* parent)
+StartWindow::StartWindow(AppState& app, const QString& workFileArgument, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), m_app(app), m_argument(workFileArgument) {
     setObjectName("ZEKSTART");
     setWindowTitle(ProductName);
@@ -49,12 +49,12 @@ ZEKSTART::ZEKSTART(AppState& app, const QString& workFileArgument, QWidget* pare
 
     m_timer.setSingleShot(true);
     m_timer.setInterval(0);
-    connect(&m_timer, &QTimer::timeout, this, &ZEKSTART::runStartup);
+    connect(&m_timer, &QTimer::timeout, this, &StartWindow::runStartup);
 }
 
-ZEKSTART::~ZEKSTART() = default;
+StartWindow::~StartWindow() = default;
 
-void ZEKSTART::centerInWorkArea() {
+void StartWindow::centerInWorkArea() {
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
@@ -62,7 +62,7 @@ void ZEKSTART::centerInWorkArea() {
     move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
 }
 
-void ZEKSTART::showEvent(QShowEvent* event) {
+void StartWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (m_started)
         return;
@@ -72,7 +72,7 @@ void ZEKSTART::showEvent(QShowEvent* event) {
     m_timer.start();
 }
 
-void ZEKSTART::runStartup() {
+void StartWindow::runStartup() {
     m_timer.stop();
     if (m_finished || m_main)
         return;
@@ -106,8 +106,8 @@ void ZEKSTART::runStartup() {
     windowPositions(m_app.windowPositions, "DEFAULTVALUES", m_app.iniFileName);
     windowPositions(m_app.windowPositions, "LOADVALUES", m_app.iniFileName);
 
-    m_main = std::make_unique<MDIForm1>(m_app);
-    connect(m_main.get(), &MDIForm1::ended, this, [this] { finish(ExitNormal); });
+    m_main = std::make_unique<MainWindow>(m_app);
+    connect(m_main.get(), &MainWindow::ended, this, [this] { finish(ExitNormal); });
     m_main->show();
     const bool loaded = m_main->load(m_argument);
     hide();
@@ -115,7 +115,7 @@ void ZEKSTART::runStartup() {
         m_main->hide();
 }
 
-void ZEKSTART::finish(int exitCode) {
+void StartWindow::finish(int exitCode) {
     if (m_finished)
         return;
     m_finished = true;

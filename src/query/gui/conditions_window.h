@@ -1,4 +1,4 @@
-// The Conditions & Sorting window (`Drivedirquery`): five rows of the condition lines with their
+// The Conditions & Sorting window (`ConditionsWindow`): five rows of the condition lines with their
 // scroll bar and line commands, and the three sorters. The rows are a view of the work state's
 // condition lines; the line logic itself lives in query/row_model.h.
 #pragma once
@@ -25,10 +25,10 @@ class BracketEdit;
 class ChoiceButton;
 class MaskedValueEdit;
 
-class Drivedirquery : public QWidget {
+class ConditionsWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit Drivedirquery(AppState& app, QWidget* parent = nullptr);
+    explicit ConditionsWindow(AppState& app, QWidget* parent = nullptr);
 
     // StoreGridRows: the five rows, encoded, back into the lines they show.
     void storeGridRows();
@@ -130,7 +130,7 @@ private:
 // Creates the Conditions & Sorting window in the main window's MDI area, shows it, and wires it to
 // the work file: the rows are stored before a save and shown again after New and Open (after any
 // hook already there).
-Drivedirquery* openConditionsWindow(QMdiArea* area, AppState& app,
-                                    std::function<void(bool)> entryItemsVisible);
+ConditionsWindow* openConditionsWindow(QMdiArea* area, AppState& app,
+                                       std::function<void(bool)> entryItemsVisible);
 
 } // namespace zek

@@ -1,7 +1,7 @@
 // The Conditions & Sorting window driven offscreen: rows set up per field, typed values filtered
 // and checked, the line commands, the sorters, activation, and the work file carrying the lines.
 #include "db/work_file.h"
-#include "query/gui/drivedirquery.h"
+#include "query/gui/conditions_window.h"
 #include "query/gui/grid_edits.h"
 #include "support/scripted_prompter.h"
 #include "support/test_env.h"
@@ -57,11 +57,11 @@ QStringList itemsOf(const QComboBox* box) {
 
 } // namespace
 
-class TestDrivedirquery : public QObject {
+class TestConditionsWindow : public QObject {
     Q_OBJECT
 
     std::unique_ptr<AppState> app;
-    std::unique_ptr<Drivedirquery> window;
+    std::unique_ptr<ConditionsWindow> window;
     std::unique_ptr<test::ScriptedPrompter> prompter;
 
     template <typename T> T* find(const QString& name) const {
@@ -84,7 +84,7 @@ class TestDrivedirquery : public QObject {
         app = std::make_unique<AppState>();
         app->intl.sDate = "/";
         app->intl.iTime = iTime;
-        window = std::make_unique<Drivedirquery>(*app);
+        window = std::make_unique<ConditionsWindow>(*app);
         window->show();
         QApplication::setActiveWindow(window.get());
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -479,7 +479,8 @@ private Q_SLOTS:
         QMdiArea area;
         area.resize(1100, 700);
         app->work.hooks.storeGridRows = [&previousStores] { ++previousStores; };
-        Drivedirquery* w = openConditionsWindow(&area, *app, [&entryItems](bool v) { entryItems.append(v); });
+        ConditionsWindow* w =
+            openConditionsWindow(&area, *app, [&entryItems](bool v) { entryItems.append(v); });
         QMdiSubWindow* other = area.addSubWindow(new QLabel("other"));
         other->show();
         area.show();
@@ -620,5 +621,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestDrivedirquery)
-#include "test_drivedirquery.moc"
+QTEST_MAIN(TestConditionsWindow)
+#include "test_conditions_window.moc"

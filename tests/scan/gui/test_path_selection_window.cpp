@@ -1,6 +1,6 @@
 // The Path Selection window driven offscreen: its controls, the add check with its three messages in
 // long and short form, Remove (button and drop), Clear, the drive change, navigation, and Start.
-#include "scan/gui/drivedirsel.h"
+#include "scan/gui/path_selection_window.h"
 
 #include "db/work_file.h"
 #include "support/scripted_prompter.h"
@@ -64,14 +64,14 @@ QStringList topLevelTexts(QTreeWidget* tree) {
 }
 
 // The outline position of the node whose long path is `path`.
-int nodeOf(const drivedirsel& w, const QString& path) {
+int nodeOf(const PathSelectionWindow& w, const QString& path) {
     for (int i = 0; i < w.outline().count(); ++i)
         if (w.outline().longPath(i) == path)
             return i;
     return -1;
 }
 
-void choose(drivedirsel& w, const QString& path) {
+void choose(PathSelectionWindow& w, const QString& path) {
     // Navigate down the chain, then select the folder.
     const QString parent = path.section('/', 0, -2);
     if (nodeOf(w, path) < 0)
@@ -82,13 +82,13 @@ void choose(drivedirsel& w, const QString& path) {
 
 } // namespace
 
-class TestDrivedirsel : public QObject {
+class TestPathSelectionWindow : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
     void controlsAndOpening() {
         Fixture f;
-        drivedirsel w(f.app, nullptr, nullptr, f.drives());
+        PathSelectionWindow w(f.app, nullptr, nullptr, f.drives());
         QCOMPARE(w.objectName(), QString("drivedirsel"));
         QCOMPARE(w.windowTitle(), QString("Path Selection"));
         for (const char* name :
@@ -120,7 +120,7 @@ private Q_SLOTS:
 
     void addCheckMessages() {
         Fixture f;
-        drivedirsel w(f.app, nullptr, nullptr, f.drives());
+        PathSelectionWindow w(f.app, nullptr, nullptr, f.drives());
         auto* add = child<QPushButton>(w, "drivediradd");
         const QString data = f.root + "/DATA";
         choose(w, data);
@@ -168,7 +168,7 @@ private Q_SLOTS:
 
     void removeAndClear() {
         Fixture f;
-        drivedirsel w(f.app, nullptr, nullptr, f.drives());
+        PathSelectionWindow w(f.app, nullptr, nullptr, f.drives());
         auto* add = child<QPushButton>(w, "drivediradd");
         auto* remove = child<QPushButton>(w, "Drivedirremove");
         auto* list = child<QListWidget>(w, "drivedirlist");
@@ -222,7 +222,7 @@ private Q_SLOTS:
 
     void unreadableDriveReturnsToLastGood() {
         Fixture f;
-        drivedirsel w(f.app, nullptr, nullptr, f.drives());
+        PathSelectionWindow w(f.app, nullptr, nullptr, f.drives());
         auto* drive = child<QComboBox>(w, "Drive1");
         QCOMPARE(drive->currentIndex(), 0);
         drive->setCurrentIndex(1);
@@ -235,7 +235,7 @@ private Q_SLOTS:
 
     void navigationShowsChainAndSubfolders() {
         Fixture f;
-        drivedirsel w(f.app, nullptr, nullptr, f.drives());
+        PathSelectionWindow w(f.app, nullptr, nullptr, f.drives());
         auto* outline1 = child<QTreeWidget>(w, "Outline1");
         auto* outline2 = child<QTreeWidget>(w, "Outline2");
         QCOMPARE(topLevelTexts(outline1), QStringList({f.root, "Data", "Database", "Program Files", "Zeta"}));
@@ -260,7 +260,7 @@ private Q_SLOTS:
 
     void twoStartsScanOnce() {
         Fixture f;
-        drivedirsel w(f.app, nullptr, nullptr, f.drives());
+        PathSelectionWindow w(f.app, nullptr, nullptr, f.drives());
         w.queryState().hooks.defaultPrinter = [] { return query::DefaultPrinter{"PDF", 1}; };
         int scans = 0;
         w.scanRunner = [&] {
@@ -284,7 +284,7 @@ private Q_SLOTS:
     void historicAndReload() {
         Fixture f;
         QMdiArea area;
-        drivedirsel* w = openPathSelectionWindow(&area, f.app);
+        PathSelectionWindow* w = openPathSelectionWindow(&area, f.app);
         auto* historic = child<QPushButton>(*w, "historic");
         QVERIFY(!historic->isEnabled());
         f.app.work.hooks.confirmReportCreation();
@@ -302,5 +302,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestDrivedirsel)
-#include "test_drivedirsel.moc"
+QTEST_MAIN(TestPathSelectionWindow)
+#include "test_path_selection_window.moc"

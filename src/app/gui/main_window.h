@@ -20,11 +20,11 @@ namespace zek {
 
 class HelpWindow;
 
-class MDIForm1 : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MDIForm1(AppState& app, QWidget* parent = nullptr);
-    ~MDIForm1() override;
+    explicit MainWindow(AppState& app, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The load steps: help file, placement, the child windows' set-up, recent files, the work file
     // (a new working copy, or `workFileArgument` when given) and the window settings. False when the

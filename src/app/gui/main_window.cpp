@@ -1,4 +1,4 @@
-#include "app/gui/mdiform1.h"
+#include "app/gui/main_window.h"
 
 #include "app/gui/about_window.h"
 #include "app/gui/help_window.h"
@@ -8,9 +8,9 @@
 #include "db/work_file.h"
 #include "platform/host_paths.h"
 #include "platform/intl.h"
-#include "query/gui/drivedirquery.h"
+#include "query/gui/conditions_window.h"
 #include "query/report_preconditions.h"
-#include "scan/gui/drivedirsel.h"
+#include "scan/gui/path_selection_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -43,7 +43,7 @@ query::DefaultPrinter systemDefaultPrinter() {
 
 } // namespace
 
-MDIForm1::MDIForm1(AppState& app, QWidget* parent) : QMainWindow(parent), m_app(app) {
+MainWindow::MainWindow(AppState& app, QWidget* parent) : QMainWindow(parent), m_app(app) {
     setObjectName("MDIForm1");
     setWindowTitle("ZEK");
     setWindowIcon(style()->standardIcon(QStyle::SP_DriveHDIcon));
@@ -62,7 +62,7 @@ MDIForm1::MDIForm1(AppState& app, QWidget* parent) : QMainWindow(parent), m_app(
     rebuildRecentFileMenu();
 }
 
-MDIForm1::~MDIForm1() {
+MainWindow::~MainWindow() {
     // The work file outlives the window in tests; its hooks must not call into a deleted window.
     db::WorkFileHooks& hooks = m_app.work.hooks;
     hooks.addRecentFile = nullptr;
@@ -71,12 +71,12 @@ MDIForm1::~MDIForm1() {
     hooks.closeReportViewers = nullptr;
 }
 
-void MDIForm1::loadStatus(const QString& text) {
+void MainWindow::loadStatus(const QString& text) {
     setStatus(text);
     QCoreApplication::processEvents();
 }
 
-bool MDIForm1::load(const QString& workFileArgument) {
+bool MainWindow::load(const QString& workFileArgument) {
     findHelpFile(m_app, platform::programFolder());
 
     // A window in the normal state after its saved placement is centred, which replaces the saved
@@ -126,7 +126,7 @@ bool MDIForm1::load(const QString& workFileArgument) {
     return true;
 }
 
-bool MDIForm1::retryUntilOpen(const QString& failedOperation, const QString& retryOperation) {
+bool MainWindow::retryUntilOpen(const QString& failedOperation, const QString& retryOperation) {
     while (m_app.work.activeFileName.isEmpty()) {
         // The work file may have ended the program itself (a working copy it could not build).
         if (m_ended)
@@ -144,7 +144,7 @@ bool MDIForm1::retryUntilOpen(const QString& failedOperation, const QString& ret
     return !m_ended;
 }
 
-void MDIForm1::wireWorkFileHooks() {
+void MainWindow::wireWorkFileHooks() {
     db::WorkFileHooks& hooks = m_app.work.hooks;
     hooks.addRecentFile = [this](const QString& name) {
         addRecentFile(m_app.recent, name, m_app.work.workingCopyName());
@@ -175,7 +175,7 @@ void MDIForm1::wireWorkFileHooks() {
     };
 }
 
-void MDIForm1::placeChildWindows() {
+void MainWindow::placeChildWindows() {
     // Each child window takes the saved place of its key, in this order.
     static const std::pair<const char*, const char*> children[] = {
         {"drivedirsel", "DRIVE_DIRECTORY_FORM"},
@@ -192,32 +192,32 @@ void MDIForm1::placeChildWindows() {
     }
 }
 
-void MDIForm1::showTipOfTheDay() {
+void MainWindow::showTipOfTheDay() {
     TipWindow::showModal(m_app.workDirectory, m_app.iniFileName, this);
 }
 
-void MDIForm1::showAbout() {
+void MainWindow::showAbout() {
     AboutWindow::showAbout(m_app.workDirectory, m_app.intl, this);
 }
 
-void MDIForm1::setStatus(const QString& text) {
+void MainWindow::setStatus(const QString& text) {
     m_statusPanel->setText(text);
     m_statusPanel->repaint();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-QString MDIForm1::status() const {
+QString MainWindow::status() const {
     return m_statusPanel->text();
 }
 
-void MDIForm1::updateClock() {
+void MainWindow::updateClock() {
     const QDateTime now = QDateTime::currentDateTime();
     const QLocale locale = QLocale::system();
     m_timePanel->setText(locale.toString(now.time(), QLocale::ShortFormat));
     m_datePanel->setText(locale.toString(now.date(), QLocale::ShortFormat));
 }
 
-void MDIForm1::endProgram() {
+void MainWindow::endProgram() {
     // Set first: the steps below may close the window again (a failed save ends the program).
     m_ended = true;
     db::confirmSaveChanges(m_app.work);
@@ -231,7 +231,7 @@ void MDIForm1::endProgram() {
     Q_EMIT ended();
 }
 
-void MDIForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     if (!m_ended)
         endProgram();
     event->accept();

@@ -1,5 +1,5 @@
 // The main window's commands: thin handlers over the work file and the child windows.
-#include "app/gui/mdiform1.h"
+#include "app/gui/main_window.h"
 
 #include "app/gui/help_window.h"
 #include "app/startup.h"
@@ -15,13 +15,13 @@
 
 namespace zek {
 
-void MDIForm1::fileNew() {
+void MainWindow::fileNew() {
     QString fileName;
     db::openWorkFile(m_app.work, "NEW", fileName);
     retryUntilOpen("NEW", "NEW");
 }
 
-void MDIForm1::fileOpen() {
+void MainWindow::fileOpen() {
     platform::FileDialogRequest request;
     request.title = "Open ZEK database";
     request.initialFolder = m_app.workDirectory;
@@ -36,15 +36,15 @@ void MDIForm1::fileOpen() {
     retryUntilOpen("OPEN", "NEW");
 }
 
-void MDIForm1::fileSave() {
+void MainWindow::fileSave() {
     db::saveOrSaveAs(m_app.work, "SAVE");
 }
 
-void MDIForm1::fileSaveAs() {
+void MainWindow::fileSaveAs() {
     db::saveOrSaveAs(m_app.work, "SAVE AS");
 }
 
-void MDIForm1::openRecentFile(int n) {
+void MainWindow::openRecentFile(int n) {
     QString fileName = m_app.recent.fileName(n);
     if (fileName.isEmpty())
         return;
@@ -52,15 +52,15 @@ void MDIForm1::openRecentFile(int n) {
     retryUntilOpen("OPEN", "NEW");
 }
 
-void MDIForm1::printSetup() {
+void MainWindow::printSetup() {
     platform::prompter().printSetup();
 }
 
-void MDIForm1::toggleSaveSettings() {
+void MainWindow::toggleSaveSettings() {
     setSaveSettingsOnExit(m_app, m_saveSettingsAction->isChecked());
 }
 
-void MDIForm1::helpTopics() {
+void MainWindow::helpTopics() {
     if (m_app.helpFileName.isEmpty())
         return;
     if (!m_help)
@@ -68,7 +68,7 @@ void MDIForm1::helpTopics() {
     m_help->showFile(m_app.helpFileName);
 }
 
-void MDIForm1::arrangeCascade() {
+void MainWindow::arrangeCascade() {
     m_mdiArea->cascadeSubWindows();
 }
 
@@ -96,15 +96,15 @@ void tile(QMdiArea* area, TileOrientation orientation) {
 
 } // namespace
 
-void MDIForm1::arrangeTileHorizontal() {
+void MainWindow::arrangeTileHorizontal() {
     tile(m_mdiArea, TileOrientation::Horizontal);
 }
 
-void MDIForm1::arrangeTileVertical() {
+void MainWindow::arrangeTileVertical() {
     tile(m_mdiArea, TileOrientation::Vertical);
 }
 
-void MDIForm1::arrangeIcons() {
+void MainWindow::arrangeIcons() {
     QList<QMdiSubWindow*> icons;
     QList<QSize> sizes;
     for (QMdiSubWindow* w : m_mdiArea->subWindowList(QMdiArea::CreationOrder)) {
@@ -118,7 +118,7 @@ void MDIForm1::arrangeIcons() {
         icons[i]->move(positions[i]);
 }
 
-QTableWidget* MDIForm1::activeGrid() const {
+QTableWidget* MainWindow::activeGrid() const {
     QMdiSubWindow* active = m_mdiArea->activeSubWindow();
     if (!active)
         return nullptr;
@@ -140,7 +140,7 @@ QString gridClipText(const QTableWidget& grid, const QTableWidgetSelectionRange&
     return rows.join('\n');
 }
 
-void MDIForm1::copySelection() {
+void MainWindow::copySelection() {
     QTableWidget* grid = activeGrid();
     if (!grid)
         return;
@@ -166,7 +166,7 @@ void MDIForm1::copySelection() {
     QApplication::clipboard()->setText(gridClipText(*grid, range));
 }
 
-void MDIForm1::copyPage() {
+void MainWindow::copyPage() {
     QTableWidget* grid = activeGrid();
     if (!grid || grid->rowCount() == 0 || grid->columnCount() == 0)
         return;

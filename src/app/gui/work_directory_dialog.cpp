@@ -1,4 +1,4 @@
-#include "app/gui/pathdlg.h"
+#include "app/gui/work_directory_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -10,7 +10,7 @@
 
 namespace zek {
 
-PathDlg::PathDlg(QWidget* parent) : QDialog(parent) {
+WorkDirectoryDialog::WorkDirectoryDialog(QWidget* parent) : QDialog(parent) {
     setObjectName("PathDlg");
     setModal(true);
 
@@ -64,8 +64,8 @@ PathDlg::PathDlg(QWidget* parent) : QDialog(parent) {
     layout->addWidget(buttons);
 }
 
-void PathDlg::setTexts(const QString& title, const QString& prompt, const QString& label,
-                       const QString& proposal) {
+void WorkDirectoryDialog::setTexts(const QString& title, const QString& prompt, const QString& label,
+                                   const QString& proposal) {
     setWindowTitle(title);
     m_prompt->setText(prompt);
     m_label->setText(label);
@@ -74,7 +74,7 @@ void PathDlg::setTexts(const QString& title, const QString& prompt, const QStrin
     m_directory->setFocus();
 }
 
-QString PathDlg::directory() const {
+QString WorkDirectoryDialog::directory() const {
     return m_directory->text();
 }
 

@@ -1,7 +1,7 @@
 // The position dialog: the position each option gives, the number boxes and their check, Cancel,
 // and the program's prompter showing it.
 #include "platform/gui/qt_prompter.h"
-#include "report/gui/morechoice.h"
+#include "report/gui/position_dialog.h"
 #include "support/scripted_prompter.h"
 
 #include <QApplication>
@@ -15,17 +15,17 @@
 
 using namespace zek;
 
-class TestMorechoice : public QObject {
+class TestPositionDialog : public QObject {
     Q_OBJECT
 
     std::unique_ptr<test::ScriptedPrompter> prompter;
-    std::unique_ptr<Morechoice> dialog;
+    std::unique_ptr<PositionDialog> dialog;
 
     template <typename T> T* find(const QString& name) const { return dialog->findChild<T*>(name); }
     QLineEdit* box(const QString& name) const { return find<QLineEdit>(name); }
 
     void open(int count, int current) {
-        dialog = std::make_unique<Morechoice>();
+        dialog = std::make_unique<PositionDialog>();
         dialog->setRequest(platform::PositionRequest{"Add queryfield", count, current});
         dialog->show();
         QApplication::setActiveWindow(dialog.get());
@@ -170,7 +170,7 @@ private Q_SLOTS:
         QTimer answer;
         answer.setInterval(20);
         QObject::connect(&answer, &QTimer::timeout, [&] {
-            auto* shown = qobject_cast<Morechoice*>(QApplication::activeModalWidget());
+            auto* shown = qobject_cast<PositionDialog*>(QApplication::activeModalWidget());
             if (!shown && ++tries < 100)
                 return;
             answer.stop();
@@ -191,5 +191,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestMorechoice)
-#include "test_morechoice.moc"
+QTEST_MAIN(TestPositionDialog)
+#include "test_position_dialog.moc"
