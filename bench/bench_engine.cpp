@@ -3,7 +3,7 @@
 //
 // Usage: bench_engine [records] [folder]   (defaults: 1000000, a temporary folder under the current one)
 #include "db/engine.h"
-#include "db/work_schema.h"
+#include "work/work_schema.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,6 +16,7 @@
 #include <functional>
 
 using namespace zek::db;
+using namespace zek::work;
 
 namespace {
 

@@ -3,10 +3,10 @@
 
 #include "app/recent_files.h"
 #include "app/window_positions.h"
-#include "db/work_state.h"
 #include "platform/intl.h"
 #include "query/statement_builder.h"
 #include "scan/scan_state.h"
+#include "work/work_state.h"
 
 namespace zek {
 
@@ -28,7 +28,7 @@ struct AppState {
     bool detailPrinterCheck = true;
     bool summaryPrinterCheck = true;
 
-    db::WorkState work;
+    work::WorkState work;
     // The last scan and the last selection, shared by Path Selection, the work file's report offer
     // and the report windows.
     scan::ScanState scan;

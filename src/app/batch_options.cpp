@@ -1,6 +1,6 @@
 #include "app/batch_options.h"
 
-#include "db/work_file.h"
+#include "work/work_file.h"
 
 namespace zek::batch {
 
@@ -52,7 +52,7 @@ QString batchHelp() {
 }
 
 QString batchVersion() {
-    return QStringLiteral("zek-batch ") + db::ProgramVersionText;
+    return QStringLiteral("zek-batch ") + work::ProgramVersionText;
 }
 
 ParsedOptions parseBatchOptions(const QStringList& arguments) {

@@ -1,6 +1,5 @@
 #include "app/batch_run.h"
 
-#include "db/work_file.h"
 #include "platform/dir_search.h"
 #include "platform/intl.h"
 #include "platform/prompt.h"
@@ -8,6 +7,7 @@
 #include "scan/capacity_text.h"
 #include "scan/folder_add_check.h"
 #include "scan/folder_walker.h"
+#include "work/work_file.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -159,7 +159,7 @@ QString engineErrorText(const db::EngineError& e) {
 }
 
 // Adds one folder to the list with the Path Selection window's add check.
-int addFolder(db::WorkState& ws, const QString& given, QTextStream& err) {
+int addFolder(work::WorkState& ws, const QString& given, QTextStream& err) {
     const QString folder = absolute(given);
     const QByteArray raw = QFile::encodeName(folder);
     struct stat st {};
@@ -183,7 +183,7 @@ int addFolder(db::WorkState& ws, const QString& given, QTextStream& err) {
     return ExitOk;
 }
 
-int runScan(db::WorkState& ws, const BatchOptions& o, QTextStream& err,
+int runScan(work::WorkState& ws, const BatchOptions& o, QTextStream& err,
             const volatile std::sig_atomic_t* interrupted) {
     if (ws.settings.folders.isEmpty()) {
         err << Prefix << "You have to add drives and directories first.\n";
@@ -228,7 +228,7 @@ int runScan(db::WorkState& ws, const BatchOptions& o, QTextStream& err,
 
 // Builds the statement from the stored condition lines and sorters and selects with it, as the
 // windows do. A rejection was told through the message seam, in the window's words.
-int runSelect(db::WorkState& ws, QTextStream& out) {
+int runSelect(work::WorkState& ws, QTextStream& out) {
     query::QueryState qs;
     if (query::buildQueryAndReports(ws, qs) == query::SelectionOutcome::Rejected)
         return ExitSelectionRejected;
@@ -257,14 +257,14 @@ int run(const BatchOptions& o, QTextStream& out, QTextStream& err,
         }
     }
 
-    db::WorkState ws;
+    work::WorkState ws;
     ws.workDirectory = workDirectory;
-    ws.settings = db::defaultWorkSettings();
+    ws.settings = work::defaultWorkSettings();
     struct Closer {
-        db::WorkState& ws;
+        work::WorkState& ws;
         ~Closer() {
             if (ws.databaseOpen || ws.database)
-                db::closeWorkFile(ws);
+                work::closeWorkFile(ws);
         }
     } closer{ws};
 
@@ -272,7 +272,7 @@ int run(const BatchOptions& o, QTextStream& out, QTextStream& err,
         const QString workFile = o.workFile.isEmpty() ? QString() : absolute(o.workFile);
         const bool newFile = workFile.isEmpty() || !QFileInfo::exists(workFile);
         QString fileName = workFile;
-        db::openWorkFile(ws, newFile ? QStringLiteral("INIT") : QStringLiteral("LOAD"), fileName);
+        work::openWorkFile(ws, newFile ? QStringLiteral("INIT") : QStringLiteral("LOAD"), fileName);
         if (ws.activeFileName.isEmpty() || !ws.database)
             return ExitEngineError; // the work file said why
 
@@ -298,7 +298,7 @@ int run(const BatchOptions& o, QTextStream& out, QTextStream& err,
         else if (changed && !workFile.isEmpty())
             target = workFile;
         if (!target.isEmpty()) {
-            if (!db::saveWorkFile(ws, target))
+            if (!work::saveWorkFile(ws, target))
                 return ExitEngineError; // the work file said why
             if (!o.quiet)
                 err << Prefix << "saved " << target << '\n';

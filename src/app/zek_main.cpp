@@ -1,7 +1,7 @@
 // The program: the start window runs the start-up and opens the main window.
 #include "app/app_state.h"
+#include "app/gui/qt_prompter.h"
 #include "app/gui/start_window.h"
-#include "platform/gui/qt_prompter.h"
 
 #include <QApplication>
 
@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     // or the main window says so, not when the last window happens to close.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    zek::platform::QtPrompter prompter;
+    zek::QtPrompter prompter;
     zek::platform::setPrompter(&prompter);
 
     zek::AppState app;

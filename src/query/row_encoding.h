@@ -9,7 +9,7 @@
 
 #include "platform/intl.h"
 #include "query/grid_row.h"
-#include "query/query_line.h"
+#include "work/query_line.h"
 
 #include <QDate>
 #include <QString>

@@ -93,7 +93,7 @@ QString selectionErrorText(int number, const QString& description, const QString
            "occured when selecting the files with:" + CrLf + statement;
 }
 
-SelectionOutcome buildQueryAndReports(db::WorkState& ws, QueryState& qs) {
+SelectionOutcome buildQueryAndReports(work::WorkState& ws, QueryState& qs) {
     BusyPointer busy(qs.hooks);
     qs.orderByList = buildOrderByList(ws.settings.sorters, qs.sortKeys);
     qs.whereClause = buildWhereClause(ws.settings.queryLines);
@@ -117,7 +117,7 @@ SelectionOutcome buildQueryAndReports(db::WorkState& ws, QueryState& qs) {
         return SelectionOutcome::Rejected;
     }
 
-    const auto slot = static_cast<size_t>(db::SqlRecordset::Selection);
+    const auto slot = static_cast<size_t>(work::SqlRecordset::Selection);
     if (ws.sqlRecordsets[slot])
         ws.sqlRecordsets[slot]->close();
     ws.sqlRecordsets[slot] = std::move(selection);

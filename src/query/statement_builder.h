@@ -9,8 +9,8 @@
 // the engine's error number and description and the statement, and the reports stay as they were.
 #pragma once
 
-#include "db/work_state.h"
-#include "query/query_line.h"
+#include "work/query_line.h"
+#include "work/work_state.h"
 
 #include <QString>
 
@@ -86,6 +86,6 @@ QString selectionErrorText(int number, const QString& description, const QString
 // last stored), opens the statement as the selection record set (flag and SQL text kept in ws, so
 // the work file closes and reopens it) and puts its record count into ws.scanResult. On a rejection
 // the previous selection record set stays as it was.
-SelectionOutcome buildQueryAndReports(db::WorkState& ws, QueryState& qs);
+SelectionOutcome buildQueryAndReports(work::WorkState& ws, QueryState& qs);
 
 } // namespace zek::query

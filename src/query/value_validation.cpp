@@ -1,7 +1,7 @@
 #include "query/value_validation.h"
 
 #include "platform/prompt.h"
-#include "query/query_line.h"
+#include "work/query_line.h"
 
 #include <QStringList>
 

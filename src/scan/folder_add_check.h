@@ -2,7 +2,7 @@
 // lies inside a listed folder, or holds one. Used by the Path Selection window and by zek-batch.
 #pragma once
 
-#include "scan/folder_list.h"
+#include "work/folder_list.h"
 
 #include <QByteArray>
 #include <QString>

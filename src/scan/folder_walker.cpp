@@ -167,8 +167,9 @@ public:
             // A folder whose path the file table cannot hold is not read: its records could only be
             // cut. (Beyond PATH_MAX it could not be opened either.) A shown path never has more
             // characters than its raw form has bytes.
-            if (m_folder.rawLongPath.size() > db::HostPathSize ||
-                m_folder.shortPath.size() > db::HostPathSize || m_folder.longPath.size() > db::HostPathSize) {
+            if (m_folder.rawLongPath.size() > work::HostPathSize ||
+                m_folder.shortPath.size() > work::HostPathSize ||
+                m_folder.longPath.size() > work::HostPathSize) {
                 b.pathTooLong = true;
                 return true;
             }
@@ -416,7 +417,7 @@ struct WalkContext {
     QString shortShown;              // the short form as the display shows it
 
     WalkContext(ScanState& s, db::Database& d, ScanDisplay& disp, ScanPacing p, BatchSource& src)
-        : scan(s), database(d), appender(d, db::tableName(db::WorkTable::Filetype), filetypeFieldOrder()),
+        : scan(s), database(d), appender(d, work::tableName(work::WorkTable::Filetype), filetypeFieldOrder()),
           display(disp), pacing(p), source(src), shortForms(showsShortForms(s)) {
         clock.start();
     }
@@ -567,8 +568,8 @@ bool walkFolder(WalkContext& c, FolderBatch& b) {
     // A path the file table cannot hold (the reader goes by the bytes, which fit, but a short path
     // can be longer than its long one): the folder's entries cannot be stored. Its subfolders are
     // still queued, so that every later folder keeps the number the reader gave it.
-    const bool storable = !folder.belowSkipped && folder.shortPath.size() <= db::HostPathSize &&
-                          folder.longPath.size() <= db::HostPathSize;
+    const bool storable = !folder.belowSkipped && folder.shortPath.size() <= work::HostPathSize &&
+                          folder.longPath.size() <= work::HostPathSize;
     if (folder.belowSkipped) {
         // Never stored, and the folder above it was told: nothing to say again.
         if (b.pathTooLong)
@@ -577,7 +578,7 @@ bool walkFolder(WalkContext& c, FolderBatch& b) {
         ++counters.foldersSkipped;
         c.display.showProblem(QStringLiteral("Folder %1 skipped: its path is longer than %2 characters")
                                   .arg(folder.longPath)
-                                  .arg(db::HostPathSize));
+                                  .arg(work::HostPathSize));
         if (b.pathTooLong)
             return true;
     } else if (b.openError) {
@@ -663,7 +664,8 @@ bool walkFolder(WalkContext& c, FolderBatch& b) {
 
 } // namespace
 
-ScanOutcome scanSelectedFolders(ScanState& scan, db::WorkState& ws, ScanDisplay& display, ScanPacing pacing) {
+ScanOutcome scanSelectedFolders(ScanState& scan, work::WorkState& ws, ScanDisplay& display,
+                                ScanPacing pacing) {
     const FolderList& folders = ws.settings.folders;
 
     scan.scanDrive = folders.isEmpty() ? QString() : folders.longForms.at(0);
@@ -686,10 +688,10 @@ ScanOutcome scanSelectedFolders(ScanState& scan, db::WorkState& ws, ScanDisplay&
     try {
         if (!ws.database || !ws.databaseOpen)
             throw EngineError(db::ErrObjectClosed, QStringLiteral("Object invalid or no longer set."));
-        if (!ws.table(db::WorkTable::Filetype)) {
-            ws.tables[static_cast<size_t>(db::WorkTable::Filetype)] =
-                ws.database->openTable(db::tableName(db::WorkTable::Filetype));
-            ws.flag(db::WorkTable::Filetype) = true;
+        if (!ws.table(work::WorkTable::Filetype)) {
+            ws.tables[static_cast<size_t>(work::WorkTable::Filetype)] =
+                ws.database->openTable(work::tableName(work::WorkTable::Filetype));
+            ws.flag(work::WorkTable::Filetype) = true;
         }
         if (!scan.scanCancel) {
             // Once per scan, before the reader starts: a changed time zone applies from here on.
@@ -722,12 +724,12 @@ ScanOutcome scanSelectedFolders(ScanState& scan, db::WorkState& ws, ScanDisplay&
             }
             context->transaction.reset();
         }
-        ws.scanResult = db::NoCompletedScan;
+        ws.scanResult = work::NoCompletedScan;
         return ScanOutcome::Failed;
     }
 
     if (scan.scanCancel) {
-        ws.scanResult = db::NoCompletedScan;
+        ws.scanResult = work::NoCompletedScan;
         return ScanOutcome::Cancelled;
     }
     return ScanOutcome::Completed;

@@ -16,9 +16,9 @@
 // on the calling thread when its turn comes.
 #pragma once
 
-#include "db/work_state.h"
 #include "platform/dir_search.h"
 #include "scan/scan_state.h"
+#include "work/work_state.h"
 
 #include <vector>
 
@@ -76,7 +76,7 @@ void readDriveCapacity(QString& drive, DriveCapacity& capacity);
 // `ScanSelectedFolders`: the chosen folders of `ws.settings.folders`, written into FILETYPE through
 // `ws.table(WorkTable::Filetype)` (opened when it is not). The caller has emptied the table and
 // cleared scan.scanCancel. Sets ws.scanResult: 0 when completed, -999 when cancelled or failed.
-ScanOutcome scanSelectedFolders(ScanState& scan, db::WorkState& ws, ScanDisplay& display,
+ScanOutcome scanSelectedFolders(ScanState& scan, work::WorkState& ws, ScanDisplay& display,
                                 ScanPacing pacing = {});
 
 // The queue entry of a subfolder found in `parent` (queue index `parentIndex`), as the writer keeps

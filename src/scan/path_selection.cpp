@@ -1,8 +1,8 @@
 #include "scan/path_selection.h"
 
-#include "db/work_file.h"
 #include "platform/prompt.h"
-#include "query/report_preconditions.h"
+#include "report/report_preconditions.h"
+#include "work/work_file.h"
 
 #include <algorithm>
 
@@ -148,35 +148,35 @@ int removeFolders(FolderList& list, std::vector<int> positions) {
     return removed;
 }
 
-StartResult startInventory(db::WorkState& ws, query::QueryState& qs, ScanState& scan,
+StartResult startInventory(work::WorkState& ws, query::QueryState& qs, ScanState& scan,
                            const StartHooks& hooks) {
     StartResult result;
-    if (!query::checkReportPreconditions(ws, qs))
+    if (!report::checkReportPreconditions(ws, qs))
         return result;
 
     ws.reportsCurrent = false;
-    if (ws.scanResult == db::NoCompletedScan) {
+    if (ws.scanResult == work::NoCompletedScan) {
         // Everything counts as changed; the snapshots still follow the present settings, so that the
         // next Start compares with what this one scanned and built.
         ws.unchangedFlags.fill(false);
-        db::refreshUnchangedFlags(ws);
+        work::refreshUnchangedFlags(ws);
         ws.unchangedFlags.fill(false);
     } else {
         ws.unchangedFlags.fill(true);
-        db::refreshUnchangedFlags(ws);
+        work::refreshUnchangedFlags(ws);
     }
     if (hooks.disableHistoric)
         hooks.disableHistoric();
 
-    bool& foldersUnchanged = ws.unchanged(db::SettingsGroup::Folders);
+    bool& foldersUnchanged = ws.unchanged(work::SettingsGroup::Folders);
     if (!foldersUnchanged) {
         try {
             if (!ws.database)
                 throw db::EngineError(0, QStringLiteral("No work file is open."));
-            if (!ws.table(db::WorkTable::Filetype)) {
-                ws.tables[static_cast<size_t>(db::WorkTable::Filetype)] =
-                    ws.database->openTable(db::tableName(db::WorkTable::Filetype));
-                ws.flag(db::WorkTable::Filetype) = true;
+            if (!ws.table(work::WorkTable::Filetype)) {
+                ws.tables[static_cast<size_t>(work::WorkTable::Filetype)] =
+                    ws.database->openTable(work::tableName(work::WorkTable::Filetype));
+                ws.flag(work::WorkTable::Filetype) = true;
             }
             ws.database->execute(DeleteFiletypeSql);
         } catch (const db::EngineError& e) {
@@ -185,18 +185,18 @@ StartResult startInventory(db::WorkState& ws, query::QueryState& qs, ScanState& 
             return result;
         }
         scan.scanCancel = false;
-        ws.scanResult = db::NoCompletedScan;
+        ws.scanResult = work::NoCompletedScan;
         if (hooks.runScan)
             hooks.runScan();
         result.scanned = true;
         foldersUnchanged = true;
     }
-    if (ws.scanResult == db::NoCompletedScan) {
+    if (ws.scanResult == work::NoCompletedScan) {
         result.outcome = StartOutcome::ScanNotDone;
         return result;
     }
-    if (!ws.unchanged(db::SettingsGroup::QueryLines) || !ws.unchanged(db::SettingsGroup::DetailColumns) ||
-        !ws.unchanged(db::SettingsGroup::Sorters)) {
+    if (!ws.unchanged(work::SettingsGroup::QueryLines) || !ws.unchanged(work::SettingsGroup::DetailColumns) ||
+        !ws.unchanged(work::SettingsGroup::Sorters)) {
         result.selection = query::buildQueryAndReports(ws, qs);
         result.outcome = StartOutcome::ReportsBuilt;
         return result;

@@ -8,12 +8,12 @@
 // long outline is for showing only, since paths here keep their case.
 #pragma once
 
-#include "db/work_state.h"
 #include "platform/dir_search.h"
 #include "query/statement_builder.h"
 #include "scan/folder_add_check.h"
 #include "scan/folder_walker.h"
 #include "scan/scan_state.h"
+#include "work/work_state.h"
 
 #include <QByteArray>
 #include <QString>
@@ -123,7 +123,7 @@ struct StartResult {
 // Start, scans again when the folder list changed or no completed scan backs the file table, and
 // builds the statement and reports when the scan, the condition lines, the detail columns or the
 // sorters changed.
-StartResult startInventory(db::WorkState& ws, query::QueryState& qs, ScanState& scan,
+StartResult startInventory(work::WorkState& ws, query::QueryState& qs, ScanState& scan,
                            const StartHooks& hooks);
 
 } // namespace zek::scan

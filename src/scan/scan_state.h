@@ -3,7 +3,7 @@
 //
 // One ScanState lives as long as the program (the Detail report reads the drive's capacity after
 // the scan); every scan resets the queue and the counters. `ScanResult` is not here: it lives in
-// db::WorkState::scanResult, next to the file table it describes.
+// work::WorkState::scanResult, next to the file table it describes.
 #pragma once
 
 #include <QByteArray>

@@ -1,10 +1,10 @@
 // zek-batch --select: the statement of a work file's stored condition lines and sorters, the number
 // of records it selects, the rejected statement, and the selection from a fresh scan.
 #include "app/batch_run.h"
-#include "db/work_file.h"
 #include "query/row_encoding.h"
 #include "query/statement_builder.h"
 #include "scan/walker_fixture.h"
+#include "work/work_file.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -59,18 +59,18 @@ class TestBatchSelect : public QObject {
 
     // Stores condition lines and sorters in the work file, as a save from the windows does.
     void storeConditions(const QList<QueryLine>& lines, const Sorters& sorters) {
-        db::WorkState ws;
+        work::WorkState ws;
         ws.workDirectory = env->path("edit");
         QDir().mkpath(ws.workDirectory);
         QString name = file;
-        db::openWorkFile(ws, "LOAD", name);
+        work::openWorkFile(ws, "LOAD", name);
         QVERIFY(!ws.activeFileName.isEmpty());
         ws.settings.queryLines.clear();
         for (const QueryLine& l : lines)
             ws.settings.queryLines.append(l);
         ws.settings.sorters = sorters;
-        QVERIFY(db::saveWorkFile(ws, file));
-        db::closeWorkFile(ws);
+        QVERIFY(work::saveWorkFile(ws, file));
+        work::closeWorkFile(ws);
     }
 
     // The statement as the Conditions & Sorting window would build it from the same lines.

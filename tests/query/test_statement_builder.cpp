@@ -3,9 +3,9 @@
 // condition selects and their order, the rejected statement, the empty selection, the work file
 // that reopens the selection and a loaded file that gives the same statement; the report
 // preconditions and the offer to build reports from a loaded file.
-#include "query/report_preconditions.h"
 #include "query/row_encoding.h"
 #include "query/statement_builder.h"
+#include "report/report_preconditions.h"
 #include "scan/walker_fixture.h"
 
 #include <QTest>
@@ -15,6 +15,7 @@
 
 using namespace zek;
 using namespace zek::query;
+using namespace zek::report;
 using namespace zek::test;
 
 namespace {
@@ -148,9 +149,11 @@ class TestStatementBuilder : public QObject {
     QString root;
 
     db::Recordset* selection() const {
-        return f->ws.sqlRecordsets[static_cast<size_t>(db::SqlRecordset::Selection)].get();
+        return f->ws.sqlRecordsets[static_cast<size_t>(work::SqlRecordset::Selection)].get();
     }
-    QString selectionText() const { return f->ws.sqlTexts[static_cast<size_t>(db::SqlRecordset::Selection)]; }
+    QString selectionText() const {
+        return f->ws.sqlTexts[static_cast<size_t>(work::SqlRecordset::Selection)];
+    }
 
     SelectionOutcome select(const QList<Row>& rows, const Sorters& s = {},
                             const platform::IntlSettings& intl = {}) {
@@ -290,7 +293,7 @@ private Q_SLOTS:
         }
         QCOMPARE(f->ws.scanResult, static_cast<long long>(expected.size()));
         QCOMPARE(selectionText(), ExampleStatement);
-        QVERIFY(f->ws.sqlFlags[static_cast<size_t>(db::SqlRecordset::Selection)]);
+        QVERIFY(f->ws.sqlFlags[static_cast<size_t>(work::SqlRecordset::Selection)]);
         QCOMPARE(busyCalls, (QList<bool>{true, false}));
         QVERIFY(f->prompter.messages.isEmpty());
     }
@@ -377,7 +380,7 @@ private Q_SLOTS:
     void selectionReopensWithTheWorkFile() {
         QCOMPARE(select({{"EXTENSION", "=", "DAT"}}), SelectionOutcome::Selected);
         QCOMPARE(f->ws.scanResult, 2LL);
-        QVERIFY(db::saveWorkFile(f->ws, f->env.path("saved.zek")));
+        QVERIFY(work::saveWorkFile(f->ws, f->env.path("saved.zek")));
         QVERIFY(selection());
         QVERIFY(selection()->isOpen());
         QCOMPARE(selection()->recordCount(), 2LL);
@@ -394,10 +397,10 @@ private Q_SLOTS:
         const QString statement = qs.selectStatement;
         const long long count = f->ws.scanResult;
         const QString file = f->env.path("inventory.zek");
-        QVERIFY(db::saveWorkFile(f->ws, file));
+        QVERIFY(work::saveWorkFile(f->ws, file));
 
         // Another work directory: the first working copy is held open.
-        db::WorkState other;
+        work::WorkState other;
         other.workDirectory = f->env.path("work2");
         QDir().mkpath(other.workDirectory);
         QueryState otherQuery;
@@ -405,19 +408,20 @@ private Q_SLOTS:
         other.hooks.confirmReportCreation = [&] { confirmReportCreation(other, otherQuery); };
         f->prompter.messageAnswers = {platform::IdYes};
         QString name = file;
-        db::openWorkFile(other, "LOAD", name);
+        work::openWorkFile(other, "LOAD", name);
         QVERIFY(!other.activeFileName.isEmpty());
         QCOMPARE(otherQuery.selectStatement, statement);
-        QCOMPARE(other.sqlTexts[static_cast<size_t>(db::SqlRecordset::Selection)], statement);
-        QVERIFY(other.sqlRecordsets[static_cast<size_t>(db::SqlRecordset::Selection)]);
-        QCOMPARE(other.sqlRecordsets[static_cast<size_t>(db::SqlRecordset::Selection)]->recordCount(), count);
-        db::closeWorkFile(other);
+        QCOMPARE(other.sqlTexts[static_cast<size_t>(work::SqlRecordset::Selection)], statement);
+        QVERIFY(other.sqlRecordsets[static_cast<size_t>(work::SqlRecordset::Selection)]);
+        QCOMPARE(other.sqlRecordsets[static_cast<size_t>(work::SqlRecordset::Selection)]->recordCount(),
+                 count);
+        work::closeWorkFile(other);
     }
 
     // ---- preconditions and the offer ----------------------------------------------------------
 
     void preconditions() {
-        db::WorkState& ws = f->ws;
+        work::WorkState& ws = f->ws;
         QVERIFY(!ws.settings.detailColumns.empty());
         QVERIFY(!ws.settings.summaryColumns.empty());
 
@@ -431,7 +435,7 @@ private Q_SLOTS:
         QVERIFY(f->prompter.messages.isEmpty());
 
         // The first failing check decides, in this order.
-        const db::WorkSettings good = ws.settings;
+        const work::WorkSettings good = ws.settings;
         ws.settings.folders.clear();
         ws.settings.detailColumns.clear();
         qs.hooks.defaultPrinter = [] { return printerNamed(""); };
@@ -485,7 +489,7 @@ private Q_SLOTS:
         QCOMPARE(qs.selectStatement, ExampleStatement);
         QVERIFY(selection());
         QCOMPARE(f->ws.unchangedFlags, (std::array<bool, 7>{}));
-        QCOMPARE(f->ws.scanResult, db::NoCompletedScan);
+        QCOMPARE(f->ws.scanResult, work::NoCompletedScan);
         QCOMPARE(f->prompter.messages.size(), 1);
         QCOMPARE(qs.printerName, QString("PDF"));
     }

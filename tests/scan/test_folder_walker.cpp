@@ -272,7 +272,7 @@ private Q_SLOTS:
                 f.scan.scanCancel = true;
         };
         QCOMPARE(f.run(display, readAhead), scan::ScanOutcome::Cancelled);
-        QCOMPARE(f.ws.scanResult, db::NoCompletedScan);
+        QCOMPARE(f.ws.scanResult, work::NoCompletedScan);
         // The entry being written when Cancel came is finished; nothing after it is written, and
         // everything written is committed.
         QVERIFY(!f.ws.database->inTransaction());
@@ -282,7 +282,7 @@ private Q_SLOTS:
         QCOMPARE(display.entries.size(), CancelAfter);
 
         // Reopened from disk, the records are there.
-        db::closeWorkFile(f.ws);
+        work::closeWorkFile(f.ws);
         auto reopened = db::Database::open(f.ws.workingCopyName());
         QCOMPARE(reopened->openSql("SELECT * FROM FILETYPE")->recordCount(), CancelAfter);
     }
@@ -442,7 +442,7 @@ private Q_SLOTS:
         const scan::ScanOutcome outcome = scan::scanSelectedFolders(f.scan, f.ws, display, pacing);
         f.ws.database->execute("PRAGMA query_only = 0");
         QCOMPARE(outcome, scan::ScanOutcome::Failed);
-        QCOMPARE(f.ws.scanResult, db::NoCompletedScan);
+        QCOMPARE(f.ws.scanResult, work::NoCompletedScan);
         QVERIFY(f.scan.errorNumber != 0);
         QVERIFY(!f.scan.errorText.isEmpty());
         QVERIFY(!f.ws.database->inTransaction());
@@ -451,13 +451,13 @@ private Q_SLOTS:
     void valueTooLargeForItsFieldCostsOnlyThatEntry() {
         WalkerFixture f;
         // A file table whose LONGNAME holds only ten characters.
-        auto& table = f.ws.tables[static_cast<size_t>(db::WorkTable::Filetype)];
+        auto& table = f.ws.tables[static_cast<size_t>(work::WorkTable::Filetype)];
         if (table)
             table->close();
         table.reset();
-        f.ws.flag(db::WorkTable::Filetype) = false;
+        f.ws.flag(work::WorkTable::Filetype) = false;
         f.ws.database->deleteTable("FILETYPE");
-        db::TableDef def = db::filetypeDef();
+        db::TableDef def = work::filetypeDef();
         for (db::FieldDef& field : def.fields) {
             if (field.name == "LONGNAME")
                 field.size = 10;
@@ -483,7 +483,7 @@ private Q_SLOTS:
     void noDatabaseFails() {
         WalkerFixture f;
         f.choose({f.tree("nodb")});
-        db::closeWorkFile(f.ws);
+        work::closeWorkFile(f.ws);
         RecordingDisplay display;
         QCOMPARE(scan::scanSelectedFolders(f.scan, f.ws, display), scan::ScanOutcome::Failed);
         QCOMPARE(f.scan.errorNumber, int(db::ErrObjectClosed));

@@ -129,7 +129,7 @@ private Q_SLOTS:
         f.ws.settings.folders.append(f.tree("three"), "THREE");
         hooks.runScan = [&] {
             ++scans;
-            f.ws.scanResult = db::NoCompletedScan;
+            f.ws.scanResult = work::NoCompletedScan;
             return scan::ScanOutcome::Cancelled;
         };
         QCOMPARE(scan::startInventory(f.ws, qs, f.scan, hooks).outcome, scan::StartOutcome::ScanNotDone);

@@ -116,7 +116,7 @@ private Q_SLOTS:
         QVERIFY(records.size() >= 20);
         QVERIFY(records.size() < depth);
         for (const FileRecord& r : records)
-            QVERIFY(r.longPath.size() <= db::HostPathSize);
+            QVERIFY(r.longPath.size() <= work::HostPathSize);
     }
 
     void shortPathLongerThanItsLongPath() {
@@ -129,7 +129,7 @@ private Q_SLOTS:
         const auto cleanup = qScopeGuard([&] { removeTree(raw(top)); });
         int fd = ::open(raw(top).constData(), O_RDONLY | O_DIRECTORY);
         int depth = 0;
-        for (; fd >= 0 && depth < 1000 && raw(top).size() + 4 * (depth + 2) < db::HostPathSize; ++depth) {
+        for (; fd >= 0 && depth < 1000 && raw(top).size() + 4 * (depth + 2) < work::HostPathSize; ++depth) {
             QCOMPARE(::mkdirat(fd, "a b", 0755), 0);
             const int sub = ::openat(fd, "a b", O_RDONLY | O_DIRECTORY);
             ::close(fd);
@@ -149,7 +149,7 @@ private Q_SLOTS:
         QVERIFY(records.size() < depth);
         for (qsizetype i = 0; i < records.size(); ++i) {
             QCOMPARE(records[i].level, int(i)); // one folder per level, none left out
-            QVERIFY(records[i].path.size() <= db::HostPathSize);
+            QVERIFY(records[i].path.size() <= work::HostPathSize);
             QVERIFY(records[i].path.endsWith("AB~1/") || i == 0);
         }
     }

@@ -2,11 +2,11 @@
 // what it was shown, and the FILETYPE records read back.
 #pragma once
 
-#include "db/work_file.h"
 #include "scan/folder_add_check.h"
 #include "scan/folder_walker.h"
 #include "support/scripted_prompter.h"
 #include "support/test_env.h"
+#include "work/work_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -130,15 +130,15 @@ class WalkerFixture {
 public:
     TestEnvironment env;
     ScriptedPrompter prompter;
-    db::WorkState ws;
+    work::WorkState ws;
     scan::ScanState scan;
 
     WalkerFixture() {
         ws.workDirectory = env.workDirectory();
         QString name;
-        db::openWorkFile(ws, "INIT", name);
+        work::openWorkFile(ws, "INIT", name);
     }
-    ~WalkerFixture() { db::closeWorkFile(ws); }
+    ~WalkerFixture() { work::closeWorkFile(ws); }
 
     // A folder inside the test's private root, made when missing.
     QString tree(const QString& relative) const {

@@ -5,12 +5,12 @@
 #include "app/gui/tip_window.h"
 #include "app/gui/window_placement.h"
 #include "app/startup.h"
-#include "db/work_file.h"
 #include "platform/host_paths.h"
 #include "platform/intl.h"
 #include "query/gui/conditions_window.h"
-#include "query/report_preconditions.h"
+#include "report/report_preconditions.h"
 #include "scan/gui/path_selection_window.h"
+#include "work/work_file.h"
 
 #include <QAction>
 #include <QApplication>
@@ -64,7 +64,7 @@ MainWindow::MainWindow(AppState& app, QWidget* parent) : QMainWindow(parent), m_
 
 MainWindow::~MainWindow() {
     // The work file outlives the window in tests; its hooks must not call into a deleted window.
-    db::WorkFileHooks& hooks = m_app.work.hooks;
+    work::WorkFileHooks& hooks = m_app.work.hooks;
     hooks.addRecentFile = nullptr;
     hooks.processEvents = nullptr;
     hooks.endProgram = nullptr;
@@ -109,7 +109,7 @@ bool MainWindow::load(const QString& workFileArgument) {
         // Kept absolute: the name goes into the recent-file list and is the target of Save.
         fileName = QFileInfo(argument).absoluteFilePath();
     }
-    db::openWorkFile(m_app.work, mode, fileName);
+    work::openWorkFile(m_app.work, mode, fileName);
     if (!retryUntilOpen(mode, "INIT"))
         return false;
 
@@ -139,13 +139,13 @@ bool MainWindow::retryUntilOpen(const QString& failedOperation, const QString& r
             return false;
         }
         QString fileName;
-        db::openWorkFile(m_app.work, retryOperation, fileName);
+        work::openWorkFile(m_app.work, retryOperation, fileName);
     }
     return !m_ended;
 }
 
 void MainWindow::wireWorkFileHooks() {
-    db::WorkFileHooks& hooks = m_app.work.hooks;
+    work::WorkFileHooks& hooks = m_app.work.hooks;
     hooks.addRecentFile = [this](const QString& name) {
         addRecentFile(m_app.recent, name, m_app.work.workingCopyName());
         rebuildRecentFileMenu();
@@ -171,7 +171,7 @@ void MainWindow::wireWorkFileHooks() {
     hooks.confirmReportCreation = [&work = m_app.work, &queryState, previous = hooks.confirmReportCreation] {
         if (previous)
             previous();
-        query::confirmReportCreation(work, queryState);
+        report::confirmReportCreation(work, queryState);
     };
 }
 
@@ -220,13 +220,13 @@ void MainWindow::updateClock() {
 void MainWindow::endProgram() {
     // Set first: the steps below may close the window again (a failed save ends the program).
     m_ended = true;
-    db::confirmSaveChanges(m_app.work);
+    work::confirmSaveChanges(m_app.work);
     if (m_app.saveSettingsOnExit)
         windowPositions(m_app.windowPositions, "SAVEVALUES", m_app.iniFileName, &WindowPlacement::lookup);
     saveRecentFiles(m_app.recent, m_app.iniFileName);
     if (m_help)
         m_help->close();
-    db::closeWorkFile(m_app.work);
+    work::closeWorkFile(m_app.work);
     m_clock->stop();
     Q_EMIT ended();
 }

@@ -4,8 +4,8 @@
 #include "app/gui/help_window.h"
 #include "app/startup.h"
 #include "app/window_arrange.h"
-#include "db/work_file.h"
 #include "platform/prompt.h"
+#include "work/work_file.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -17,7 +17,7 @@ namespace zek {
 
 void MainWindow::fileNew() {
     QString fileName;
-    db::openWorkFile(m_app.work, "NEW", fileName);
+    work::openWorkFile(m_app.work, "NEW", fileName);
     retryUntilOpen("NEW", "NEW");
 }
 
@@ -32,23 +32,23 @@ void MainWindow::fileOpen() {
     if (!chosen || chosen->trimmed().isEmpty())
         return;
     QString fileName = chosen->trimmed();
-    db::openWorkFile(m_app.work, "LOAD", fileName);
+    work::openWorkFile(m_app.work, "LOAD", fileName);
     retryUntilOpen("OPEN", "NEW");
 }
 
 void MainWindow::fileSave() {
-    db::saveOrSaveAs(m_app.work, "SAVE");
+    work::saveOrSaveAs(m_app.work, "SAVE");
 }
 
 void MainWindow::fileSaveAs() {
-    db::saveOrSaveAs(m_app.work, "SAVE AS");
+    work::saveOrSaveAs(m_app.work, "SAVE AS");
 }
 
 void MainWindow::openRecentFile(int n) {
     QString fileName = m_app.recent.fileName(n);
     if (fileName.isEmpty())
         return;
-    db::openWorkFile(m_app.work, "LOAD", fileName);
+    work::openWorkFile(m_app.work, "LOAD", fileName);
     retryUntilOpen("OPEN", "NEW");
 }
 

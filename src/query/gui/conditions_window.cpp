@@ -5,7 +5,7 @@
 #include "query/gui/grid_edits.h"
 #include "query/row_encoding.h"
 #include "query/value_validation.h"
-#include "report/report_columns.h"
+#include "work/report_columns.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -398,7 +398,7 @@ ConditionsWindow* openConditionsWindow(QMdiArea* area, AppState& app,
     window->entryItemsVisible = std::move(entryItemsVisible);
     addChildWindow(area, window);
 
-    db::WorkFileHooks& hooks = app.work.hooks;
+    work::WorkFileHooks& hooks = app.work.hooks;
     const QPointer<ConditionsWindow> guarded(window);
     hooks.storeGridRows = [previous = hooks.storeGridRows, guarded] {
         if (previous)

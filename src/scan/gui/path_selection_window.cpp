@@ -3,7 +3,7 @@
 #include "app/gui/child_window.h"
 #include "platform/drives.h"
 #include "platform/prompt.h"
-#include "query/report_preconditions.h"
+#include "report/report_preconditions.h"
 #include "scan/gui/processing_window.h"
 
 #include <QApplication>
@@ -460,7 +460,7 @@ void PathSelectionWindow::start() {
 }
 
 void PathSelectionWindow::historic() {
-    query::confirmReportCreation(m_app.work, *m_qs);
+    report::confirmReportCreation(m_app.work, *m_qs);
 }
 
 void PathSelectionWindow::fillLists() {
@@ -537,7 +537,7 @@ PathSelectionWindow* openPathSelectionWindow(QMdiArea* area, AppState& app, scan
     auto* window = new PathSelectionWindow(app, scan, qs);
     addChildWindow(area, window);
 
-    db::WorkFileHooks& hooks = app.work.hooks;
+    work::WorkFileHooks& hooks = app.work.hooks;
     const QPointer<PathSelectionWindow> guarded(window);
     hooks.settingsReloaded = [previous = hooks.settingsReloaded, guarded] {
         if (previous)

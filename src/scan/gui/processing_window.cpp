@@ -25,7 +25,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text = QStri
 
 } // namespace
 
-ProcessingWindow::ProcessingWindow(scan::ScanState& scan, db::WorkState& ws,
+ProcessingWindow::ProcessingWindow(scan::ScanState& scan, work::WorkState& ws,
                                    const platform::IntlSettings& intl, QWidget* parent,
                                    scan::ScanPacing pacing)
     : QDialog(parent), m_scan(scan), m_ws(ws), m_intl(intl), m_pacing(pacing) {
@@ -91,7 +91,7 @@ ProcessingWindow::~ProcessingWindow() {
         QApplication::restoreOverrideCursor();
 }
 
-scan::ScanOutcome ProcessingWindow::runScan(scan::ScanState& scan, db::WorkState& ws,
+scan::ScanOutcome ProcessingWindow::runScan(scan::ScanState& scan, work::WorkState& ws,
                                             const platform::IntlSettings& intl, QWidget* parent,
                                             scan::ScanPacing pacing) {
     ProcessingWindow form(scan, ws, intl, parent, pacing);

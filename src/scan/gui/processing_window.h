@@ -2,9 +2,9 @@
 // being recorded, and offers Cancel. It closes itself when the scan ends, and only then.
 #pragma once
 
-#include "db/work_state.h"
 #include "platform/intl.h"
 #include "scan/folder_walker.h"
+#include "work/work_state.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -18,14 +18,14 @@ namespace zek {
 class ProcessingWindow : public QDialog, public scan::ScanDisplay {
     Q_OBJECT
 public:
-    ProcessingWindow(scan::ScanState& scan, db::WorkState& ws, const platform::IntlSettings& intl,
+    ProcessingWindow(scan::ScanState& scan, work::WorkState& ws, const platform::IntlSettings& intl,
                      QWidget* parent = nullptr, scan::ScanPacing pacing = {});
     ~ProcessingWindow() override;
 
     // Shows the window modally; the scan starts once the window is on screen and the call returns
     // when it has ended. The caller has emptied the file table. A database error that ended the scan
     // and the folders and entries the scan had to skip are reported in a message box afterwards.
-    static scan::ScanOutcome runScan(scan::ScanState& scan, db::WorkState& ws,
+    static scan::ScanOutcome runScan(scan::ScanState& scan, work::WorkState& ws,
                                      const platform::IntlSettings& intl, QWidget* parent = nullptr,
                                      scan::ScanPacing pacing = {});
 
@@ -53,7 +53,7 @@ private:
     void centerInWorkArea();
 
     scan::ScanState& m_scan;
-    db::WorkState& m_ws;
+    work::WorkState& m_ws;
     platform::IntlSettings m_intl;
     scan::ScanPacing m_pacing;
 

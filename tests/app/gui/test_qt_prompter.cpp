@@ -1,7 +1,7 @@
 // The real prompter: how the classic message-box styles become QMessageBox buttons and icons, and
 // the work-directory dialog. Each box is answered by a timer that finds it once it is up.
+#include "app/gui/qt_prompter.h"
 #include "app/gui/work_directory_dialog.h"
-#include "platform/gui/qt_prompter.h"
 #include "support/test_env.h"
 
 #include <QApplication>

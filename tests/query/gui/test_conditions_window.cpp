@@ -1,10 +1,10 @@
 // The Conditions & Sorting window driven offscreen: rows set up per field, typed values filtered
 // and checked, the line commands, the sorters, activation, and the work file carrying the lines.
-#include "db/work_file.h"
 #include "query/gui/conditions_window.h"
 #include "query/gui/grid_edits.h"
 #include "support/scripted_prompter.h"
 #include "support/test_env.h"
+#include "work/work_file.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -549,7 +549,7 @@ private Q_SLOTS:
         app->work.hooks.storeGridRows = [this] { window->storeGridRows(); };
         app->work.hooks.settingsReloaded = [this] { window->showSettings(); };
         QString name;
-        db::openWorkFile(app->work, "INIT", name);
+        work::openWorkFile(app->work, "INIT", name);
         QVERIFY(!app->work.activeFileName.isEmpty());
 
         chooseField(0, "SIZE");
@@ -561,15 +561,15 @@ private Q_SLOTS:
         find<QComboBox>("sorter_0")->setCurrentIndex(fieldIndex("DATE"));
         find<QToolButton>("Sorterstatus_0")->click();
         const QString target = env.path("carried.zek");
-        QVERIFY(db::saveWorkFile(app->work, target));
+        QVERIFY(work::saveWorkFile(app->work, target));
         QCOMPARE(app->work.settings.queryLines.line(1).value, QString("2097152"));
 
-        db::openWorkFile(app->work, "NEW", name);
+        work::openWorkFile(app->work, "NEW", name);
         QCOMPARE(field(0)->currentIndex(), 0);
         QCOMPARE(value(1)->maskedText(), QString());
 
         name = target;
-        db::openWorkFile(app->work, "LOAD", name);
+        work::openWorkFile(app->work, "LOAD", name);
         QCOMPARE(field(0)->currentText(), QString("SIZE"));
         QCOMPARE(value(0)->maskedText(), QString("2"));
         QCOMPARE(unit(0)->currentText(), QString("MB"));
@@ -577,7 +577,7 @@ private Q_SLOTS:
         QCOMPARE(connection(1)->currentText(), QString("AND NOT"));
         QCOMPARE(find<QComboBox>("sorter_0")->currentText(), QString("DATE"));
         QVERIFY(!find<QToolButton>("Sorterstatus_0")->property("ascending").toBool());
-        db::closeWorkFile(app->work);
+        work::closeWorkFile(app->work);
     }
 
     // Three filled lines, as the documentation shows the window.

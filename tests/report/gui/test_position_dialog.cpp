@@ -1,6 +1,6 @@
 // The position dialog: the position each option gives, the number boxes and their check, Cancel,
 // and the program's prompter showing it.
-#include "platform/gui/qt_prompter.h"
+#include "app/gui/qt_prompter.h"
 #include "report/gui/position_dialog.h"
 #include "support/scripted_prompter.h"
 
@@ -162,7 +162,7 @@ private Q_SLOTS:
 
     void theProgramsPrompterShowsTheDialog() {
         prompter.reset();
-        platform::QtPrompter qt;
+        QtPrompter qt;
         platform::Prompter* previous = platform::setPrompter(&qt);
         QString caption;
         // Answers the dialog once it is up; gives up (Escape) after a few tries so nothing hangs.

@@ -2,9 +2,9 @@
 // long and short form, Remove (button and drop), Clear, the drive change, navigation, and Start.
 #include "scan/gui/path_selection_window.h"
 
-#include "db/work_file.h"
 #include "support/scripted_prompter.h"
 #include "support/test_env.h"
+#include "work/work_file.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -33,12 +33,12 @@ struct Fixture {
         app.workDirectory = env.workDirectory();
         app.work.workDirectory = app.workDirectory;
         QString name;
-        db::openWorkFile(app.work, "INIT", name);
+        work::openWorkFile(app.work, "INIT", name);
         root = env.path("drive");
         for (const char* f : {"DATA/OLD", "DATABASE", "Program Files/Tools", "zeta"})
             QDir().mkpath(root + "/" + f);
     }
-    ~Fixture() { db::closeWorkFile(app.work); }
+    ~Fixture() { work::closeWorkFile(app.work); }
     QStringList drives() const { return {root, env.path("missing")}; }
 };
 
@@ -276,7 +276,7 @@ private Q_SLOTS:
         QCOMPARE(scans, 1);
 
         // Opening a work file makes the next Start scan.
-        f.app.work.scanResult = db::NoCompletedScan;
+        f.app.work.scanResult = work::NoCompletedScan;
         start->click();
         QCOMPARE(scans, 2);
     }

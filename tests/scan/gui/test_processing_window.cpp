@@ -154,7 +154,7 @@ private Q_SLOTS:
         QVERIFY(escapeRefused);
         QVERIFY(pathShown.startsWith(top + "/"));
         QCOMPARE(outcome, scan::ScanOutcome::Cancelled);
-        QCOMPARE(f.ws.scanResult, db::NoCompletedScan);
+        QCOMPARE(f.ws.scanResult, work::NoCompletedScan);
         const qsizetype written = f.records().size();
         QCOMPARE(written, f.scan.counters.entries);
         QVERIFY(written >= 100 && written < 20 + 20 * 50);
@@ -165,7 +165,7 @@ private Q_SLOTS:
     void failedScanIsReported() {
         WalkerFixture f;
         f.choose({f.tree("nodb")});
-        db::closeWorkFile(f.ws);
+        work::closeWorkFile(f.ws);
         const scan::ScanOutcome outcome = ProcessingWindow::runScan(f.scan, f.ws, platform::IntlSettings{});
         QCOMPARE(outcome, scan::ScanOutcome::Failed);
         QCOMPARE(f.prompter.messages.size(), 1);

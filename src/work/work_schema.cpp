@@ -1,13 +1,13 @@
-#include "db/work_schema.h"
+#include "work/work_schema.h"
 
-namespace zek::db {
+namespace zek::work {
 
 namespace {
 
-FieldDef text(const QString& name, int size, bool allowZeroLength = true) {
-    return {name, FieldType::Text, size, allowZeroLength};
+db::FieldDef text(const QString& name, int size, bool allowZeroLength = true) {
+    return {name, db::FieldType::Text, size, allowZeroLength};
 }
-FieldDef typed(const QString& name, FieldType type) {
+db::FieldDef typed(const QString& name, db::FieldType type) {
     return {name, type, 0, false};
 }
 
@@ -18,7 +18,7 @@ const QStringList& summaryFigureNames() {
     return names;
 }
 
-FieldDef groupingFieldDef(const QString& grouping) {
+db::FieldDef groupingFieldDef(const QString& grouping) {
     if (grouping == "LONGPATH")
         return text(grouping, HostPathSize, false);
     if (grouping == "LONGNAME")
@@ -32,8 +32,8 @@ FieldDef groupingFieldDef(const QString& grouping) {
     static const QStringList longs{"SIZE",         "DATE",       "TIME",      "CREATIONDATE",
                                    "CREATIONTIME", "ACCESSDATE", "ACCESSTIME"};
     if (longs.contains(grouping))
-        return typed(grouping, FieldType::Long);
-    return typed(grouping, FieldType::Boolean);
+        return typed(grouping, db::FieldType::Long);
+    return typed(grouping, db::FieldType::Boolean);
 }
 
 } // namespace
@@ -64,69 +64,69 @@ QString tableName(WorkTable table) {
     return {};
 }
 
-TableDef filetypeDef() {
-    TableDef t{"FILETYPE", {}, {}, 0};
+db::TableDef filetypeDef() {
+    db::TableDef t{"FILETYPE", {}, {}, 0};
     t.fields = {
         text("PATH", HostPathSize),
         text("LONGPATH", HostPathSize),
-        typed("PATHLEVEL", FieldType::Single),
-        typed("PATHNUMBER", FieldType::Single),
+        typed("PATHLEVEL", db::FieldType::Single),
+        typed("PATHNUMBER", db::FieldType::Single),
         text("NAME", 8),
         text("LONGNAME", HostNameSize),
         text("EXTENSION", 3),
-        typed("SIZE", FieldType::Long),
-        typed("DATE", FieldType::Long),
-        typed("TIME", FieldType::Long),
-        typed("CREATIONDATE", FieldType::Long),
-        typed("CREATIONTIME", FieldType::Long),
-        typed("ACCESSDATE", FieldType::Long),
-        typed("ACCESSTIME", FieldType::Long),
-        typed("ARCHIVE", FieldType::Boolean),
-        typed("SYSTEM", FieldType::Boolean),
-        typed("HIDDEN", FieldType::Boolean),
-        typed("READONLY", FieldType::Boolean),
-        typed("DIRECTORY", FieldType::Boolean),
-        typed("COMPRESSED", FieldType::Boolean),
-        typed("TEMPORARY", FieldType::Boolean),
+        typed("SIZE", db::FieldType::Long),
+        typed("DATE", db::FieldType::Long),
+        typed("TIME", db::FieldType::Long),
+        typed("CREATIONDATE", db::FieldType::Long),
+        typed("CREATIONTIME", db::FieldType::Long),
+        typed("ACCESSDATE", db::FieldType::Long),
+        typed("ACCESSTIME", db::FieldType::Long),
+        typed("ARCHIVE", db::FieldType::Boolean),
+        typed("SYSTEM", db::FieldType::Boolean),
+        typed("HIDDEN", db::FieldType::Boolean),
+        typed("READONLY", db::FieldType::Boolean),
+        typed("DIRECTORY", db::FieldType::Boolean),
+        typed("COMPRESSED", db::FieldType::Boolean),
+        typed("TEMPORARY", db::FieldType::Boolean),
     };
     return t;
 }
 
-TableDef infoversionDef() {
+db::TableDef infoversionDef() {
     return {"INFOVERSION",
             {text(InfoProgramVersionField, 80, false), text(InfoFormatVersionField, 80, false)},
             {},
             0};
 }
 
-TableDef drivedirlistDef() {
+db::TableDef drivedirlistDef() {
     return {"DRIVEDIRLIST", {text("DIRECTORY", HostPathSize), text("FOLDER", HostPathSize)}, {}, 0};
 }
 
-TableDef detailqueryDef() {
+db::TableDef detailqueryDef() {
     return {"DETAILQUERY",
-            {typed("DQCHOICE", FieldType::Boolean), text("DQBRACKETL", 20), text("DQFIELD", 30),
-             text("DQEVALUATION", 10), text("DQVALUE", DqValueSize), text("DQVALUECHOICE", 10), text("DQBRACKETR", 20),
-             text("DQCONNECTION", 10)},
+            {typed("DQCHOICE", db::FieldType::Boolean), text("DQBRACKETL", 20), text("DQFIELD", 30),
+             text("DQEVALUATION", 10), text("DQVALUE", DqValueSize), text("DQVALUECHOICE", 10),
+             text("DQBRACKETR", 20), text("DQCONNECTION", 10)},
             {},
             0};
 }
 
-TableDef dsfieldsDef() {
+db::TableDef dsfieldsDef() {
     return {"DSFIELDS",
-            {typed("DS", FieldType::Boolean), text("DSFIELDNAME", 20), text("DSFIELDDESC", 40),
-             typed("DSFIELDWIDTH", FieldType::Long), text("DSFIELDEXTRA", 20)},
+            {typed("DS", db::FieldType::Boolean), text("DSFIELDNAME", 20), text("DSFIELDDESC", 40),
+             typed("DSFIELDWIDTH", db::FieldType::Long), text("DSFIELDEXTRA", 20)},
             {},
             0};
 }
 
-TableDef summarysortDef() {
-    return {"SUMMARYSORT", {text("SORTER", 20), typed("SORTERSTATUS", FieldType::Boolean)}, {}, 0};
+db::TableDef summarysortDef() {
+    return {"SUMMARYSORT", {text("SORTER", 20), typed("SORTERSTATUS", db::FieldType::Boolean)}, {}, 0};
 }
 
-TableDef reporttitlesDef() {
+db::TableDef reporttitlesDef() {
     return {"REPORTTITLES",
-            {typed("DS", FieldType::Boolean), text("FIRST_TITLE", 100), text("SECOND_TITLE", 100),
+            {typed("DS", db::FieldType::Boolean), text("FIRST_TITLE", 100), text("SECOND_TITLE", 100),
              text("FIRST_FOOTNOTE", 100), text("SECOND_FOOTNOTE", 100)},
             {},
             0};
@@ -153,24 +153,24 @@ int detailTextSize(const QString& f) {
     return 1; // the seven attribute marks
 }
 
-TableDef filedettypeDef(const ReportColumns& detailColumns) {
-    TableDef t{"FILEDETTYPE", {}, {}, 0};
+db::TableDef filedettypeDef(const ReportColumns& detailColumns) {
+    db::TableDef t{"FILEDETTYPE", {}, {}, 0};
     for (const ReportColumn& c : detailColumns)
         t.fields.push_back(text(c.name, detailTextSize(c.name)));
-    t.fields.push_back(typed("SEEKID", FieldType::Currency));
+    t.fields.push_back(typed("SEEKID", db::FieldType::Currency));
     t.indexes.push_back({"SEEKID", "SEEKID", false, false});
     return t;
 }
 
-TableDef filesuminttypeDef(const ReportColumns& summaryColumns, const QString& grouping, bool ascending) {
-    TableDef t{"FILESUMINTTYPE", {}, {}, 0};
+db::TableDef filesuminttypeDef(const ReportColumns& summaryColumns, const QString& grouping, bool ascending) {
+    db::TableDef t{"FILESUMINTTYPE", {}, {}, 0};
     bool groupingPresent = false;
     for (const ReportColumn& c : summaryColumns) {
         if (c.name == grouping) {
             t.fields.push_back(groupingFieldDef(grouping));
             groupingPresent = true;
         } else if (summaryFigureNames().contains(c.name)) {
-            t.fields.push_back(typed(c.name, FieldType::Currency));
+            t.fields.push_back(typed(c.name, db::FieldType::Currency));
         }
     }
     if (!groupingPresent)
@@ -180,8 +180,8 @@ TableDef filesuminttypeDef(const ReportColumns& summaryColumns, const QString& g
     return t;
 }
 
-TableDef filesumtypeDef(const ReportColumns& summaryColumns, const QString& grouping) {
-    TableDef t{"FILESUMTYPE", {}, {}, 0};
+db::TableDef filesumtypeDef(const ReportColumns& summaryColumns, const QString& grouping) {
+    db::TableDef t{"FILESUMTYPE", {}, {}, 0};
     bool groupingIsColumn = false;
     for (const ReportColumn& c : summaryColumns)
         groupingIsColumn = groupingIsColumn || c.name == grouping;
@@ -189,9 +189,9 @@ TableDef filesumtypeDef(const ReportColumns& summaryColumns, const QString& grou
         t.fields.push_back(text(grouping, HostPathSize));
     for (const ReportColumn& c : summaryColumns)
         t.fields.push_back(text(c.name, c.name == grouping ? HostPathSize : 20));
-    t.fields.push_back(typed("SEEKID", FieldType::Currency));
+    t.fields.push_back(typed("SEEKID", db::FieldType::Currency));
     t.indexes.push_back({"SEEKID", "SEEKID", false, false});
     return t;
 }
 
-} // namespace zek::db
+} // namespace zek::work

@@ -1,4 +1,4 @@
-#include "query/query_line.h"
+#include "work/query_line.h"
 
 namespace zek {
 

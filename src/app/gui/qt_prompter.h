@@ -9,9 +9,9 @@
 
 class QWidget;
 
-namespace zek::platform {
+namespace zek {
 
-class QtPrompter : public Prompter {
+class QtPrompter : public platform::Prompter {
 public:
     QtPrompter() = default;
 
@@ -19,14 +19,14 @@ public:
     // the default button in 0x100 (second) or 0x200 (third). Carriage returns are dropped from the
     // text, since the program's texts end lines with CR LF.
     int message(const QString& text, int style, const QString& title) override;
-    std::optional<QString> openFileName(const FileDialogRequest& request) override;
-    std::optional<QString> saveFileName(const FileDialogRequest& request) override;
+    std::optional<QString> openFileName(const platform::FileDialogRequest& request) override;
+    std::optional<QString> saveFileName(const platform::FileDialogRequest& request) override;
     // The printer dialog in set-up mode on the program's printer.
     bool printSetup() override;
     // The work-directory dialog (WorkDirectoryDialog), modal, with the proposal selected.
-    std::optional<QString> workDirectory(const WorkDirectoryRequest& request) override;
+    std::optional<QString> workDirectory(const platform::WorkDirectoryRequest& request) override;
     // The position dialog (PositionDialog), modal; 0 for Cancel.
-    int position(const PositionRequest& request) override;
+    int position(const platform::PositionRequest& request) override;
     int execDialog(QObject& dialog) override;
 
     // The printer that Print Setup configures and printing uses; made on first use, because asking
@@ -47,4 +47,4 @@ int closedWithoutButton(int style);
 // A message text as shown: line ends without carriage returns.
 QString messageText(const QString& text);
 
-} // namespace zek::platform
+} // namespace zek

@@ -1,4 +1,4 @@
-#include "db/work_file.h"
+#include "work/work_file.h"
 
 #include "platform/prompt.h"
 
@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-namespace zek::db {
+namespace zek::work {
 
 using platform::msgBox;
 
@@ -29,7 +29,7 @@ void closeRecordset(WorkState& ws, WorkTable t) {
     rs.reset();
 }
 
-std::unique_ptr<Recordset> recreate(Database& db, const TableDef& def) {
+std::unique_ptr<db::Recordset> recreate(db::Database& db, const db::TableDef& def) {
     if (db.hasTable(def.name))
         db.deleteTable(def.name);
     db.createTable(def);
@@ -37,7 +37,7 @@ std::unique_ptr<Recordset> recreate(Database& db, const TableDef& def) {
 }
 
 void writeSettingsTables(WorkState& ws) {
-    Database& db = *ws.database;
+    db::Database& db = *ws.database;
     const WorkSettings& s = ws.settings;
 
     auto rs = recreate(db, drivedirlistDef());
@@ -171,10 +171,10 @@ bool saveWorkFile(WorkState& ws, const QString& targetName) {
     // was, and the user is told rather than left with half a file.
     const QString workingCopy = ws.workingCopyName();
     try {
-        Transaction transaction(*ws.database);
+        db::Transaction transaction(*ws.database);
         writeSettingsTables(ws);
         transaction.commit();
-    } catch (const EngineError& e) {
+    } catch (const db::EngineError& e) {
         msgBox("Error # " + QString::number(e.number()) + " : " + e.description() + " occured when saving " +
                targetName + ".");
         ws.database.reset();
@@ -185,7 +185,7 @@ bool saveWorkFile(WorkState& ws, const QString& targetName) {
 
     try {
         ws.database->close();
-    } catch (const EngineError&) {
+    } catch (const db::EngineError&) {
         msgBox("Database couldn't close.");
         ws.database.reset();
         ws.databaseOpen = false;
@@ -258,4 +258,4 @@ void confirmSaveChanges(WorkState& ws) {
         saveOrSaveAs(ws, "SAVE");
 }
 
-} // namespace zek::db
+} // namespace zek::work

@@ -1,4 +1,4 @@
-#include "db/work_file.h"
+#include "work/work_file.h"
 
 #include "platform/prompt.h"
 
@@ -11,7 +11,7 @@
 #include <cstring>
 #include <unistd.h>
 
-namespace zek::db {
+namespace zek::work {
 
 using platform::msgBox;
 
@@ -109,13 +109,13 @@ void loadSettingsTables(WorkState& ws) {
     s.detailColumns.clear();
     s.summaryColumns.clear();
 
-    for (const TableDef& def : ws.database->tableDefs()) {
-        if (def.attributes & SystemOrHiddenTable)
+    for (const db::TableDef& def : ws.database->tableDefs()) {
+        if (def.attributes & db::SystemOrHiddenTable)
             continue;
         const QString name = def.name.toUpper();
         if (name == "DRIVEDIRLIST") {
             openTable(ws, WorkTable::Drivedirlist);
-            Recordset* rs = ws.table(WorkTable::Drivedirlist);
+            db::Recordset* rs = ws.table(WorkTable::Drivedirlist);
             for (rs->moveFirst(); !rs->eof(); rs->moveNext()) {
                 const QVariant dir = rs->value("DIRECTORY");
                 if (dir.isValid())
@@ -123,7 +123,7 @@ void loadSettingsTables(WorkState& ws) {
             }
         } else if (name == "DETAILQUERY") {
             openTable(ws, WorkTable::Detailquery);
-            Recordset* rs = ws.table(WorkTable::Detailquery);
+            db::Recordset* rs = ws.table(WorkTable::Detailquery);
             for (rs->moveFirst(); !rs->eof(); rs->moveNext()) {
                 QueryLine line;
                 const QVariant choice = rs->value("DQCHOICE");
@@ -139,7 +139,7 @@ void loadSettingsTables(WorkState& ws) {
             }
         } else if (name == "DSFIELDS") {
             openTable(ws, WorkTable::Dsfields);
-            Recordset* rs = ws.table(WorkTable::Dsfields);
+            db::Recordset* rs = ws.table(WorkTable::Dsfields);
             for (rs->moveFirst(); !rs->eof(); rs->moveNext()) {
                 const QVariant ds = rs->value("DS");
                 const bool detail = ds.isValid() && ds.toBool();
@@ -154,7 +154,7 @@ void loadSettingsTables(WorkState& ws) {
             }
         } else if (name == "SUMMARYSORT") {
             openTable(ws, WorkTable::Summarysort);
-            Recordset* rs = ws.table(WorkTable::Summarysort);
+            db::Recordset* rs = ws.table(WorkTable::Summarysort);
             size_t i = 0;
             for (rs->moveFirst(); !rs->eof() && i < s.sorters.size(); rs->moveNext(), ++i) {
                 const QVariant text = rs->value("SORTER");
@@ -165,7 +165,7 @@ void loadSettingsTables(WorkState& ws) {
             }
         } else if (name == "REPORTTITLES") {
             openTable(ws, WorkTable::Reporttitles);
-            Recordset* rs = ws.table(WorkTable::Reporttitles);
+            db::Recordset* rs = ws.table(WorkTable::Reporttitles);
             for (rs->moveFirst(); !rs->eof(); rs->moveNext()) {
                 const QVariant ds = rs->value("DS");
                 ReportTitles& t = (ds.isValid() && ds.toBool()) ? s.detailTitles : s.summaryTitles;
@@ -193,7 +193,7 @@ void loadOpenWorkFile(WorkState& ws, const QString& fileName) {
     try {
         ws.reportsBuilt = false;
         openTable(ws, WorkTable::Infoversion);
-        Recordset* info = ws.table(WorkTable::Infoversion);
+        db::Recordset* info = ws.table(WorkTable::Infoversion);
         const QVariant program = info->value(InfoProgramVersionField);
         const QVariant format = info->value(InfoFormatVersionField);
         if (!program.isValid() || !format.isValid()) {
@@ -228,7 +228,7 @@ void loadOpenWorkFile(WorkState& ws, const QString& fileName) {
         ws.scanResult = NoCompletedScan;
         if (!sameFile(fileName, ws.workingCopyName()) && ws.hooks.confirmReportCreation)
             ws.hooks.confirmReportCreation();
-    } catch (const EngineError& e) {
+    } catch (const db::EngineError& e) {
         msgBox("Error during open ZEK database: " + fileName + ". " +
                "Error number :" + QString::number(e.number()) + " / " + e.description());
         for (int t = 0; t < WorkTableCount; ++t)
@@ -243,10 +243,10 @@ void loadOpenWorkFile(WorkState& ws, const QString& fileName) {
 
 bool openWorkingCopy(WorkState& ws, const QString& failureText) {
     try {
-        ws.database = Database::open(ws.workingCopyName(), true);
+        ws.database = db::Database::open(ws.workingCopyName(), true);
         ws.databaseOpen = true;
         return true;
-    } catch (const EngineError& e) {
+    } catch (const db::EngineError& e) {
         msgBox(failureText + CrLf + "Error # " + QString::number(e.number()) + " : " + e.description());
         ws.database.reset();
         ws.databaseOpen = false;
@@ -326,8 +326,8 @@ void openWorkFile(WorkState& ws, const QString& modeText, QString& fileName) {
     QString failure = copyOver(fileName, staged, number);
     if (failure.isEmpty()) {
         try {
-            Database::open(staged, true)->close();
-        } catch (const EngineError& e) {
+            db::Database::open(staged, true)->close();
+        } catch (const db::EngineError& e) {
             number = e.number();
             failure = e.description();
         }
@@ -346,9 +346,9 @@ void openWorkFile(WorkState& ws, const QString& modeText, QString& fileName) {
         return;
     }
     try {
-        ws.database = Database::open(workingCopy, true);
+        ws.database = db::Database::open(workingCopy, true);
         ws.databaseOpen = true;
-    } catch (const EngineError& e) {
+    } catch (const db::EngineError& e) {
         ws.database.reset();
         ws.databaseOpen = false;
         msgBox("Error during open:" + QString::number(e.number()) + "/" + e.description());
@@ -362,10 +362,10 @@ void createEmptyWorkFile(WorkState& ws) {
     QString step = "deleting";
     try {
         if (!removeDatabaseFile(workingCopy))
-            throw EngineError(ErrFileInUse, "Couldn't delete '" + workingCopy + "'.");
+            throw db::EngineError(db::ErrFileInUse, "Couldn't delete '" + workingCopy + "'.");
 
         step = "creating";
-        ws.database = Database::create(workingCopy);
+        ws.database = db::Database::create(workingCopy);
         ws.databaseOpen = true;
         ws.database->createTable(infoversionDef());
         ws.database->createTable(filetypeDef());
@@ -374,19 +374,19 @@ void createEmptyWorkFile(WorkState& ws) {
         ws.databaseOpen = false;
 
         step = "opening";
-        ws.database = Database::open(workingCopy, true);
+        ws.database = db::Database::open(workingCopy, true);
         ws.databaseOpen = true;
         ws.tableFlags.fill(false);
         ws.sqlFlags.fill(false);
         openTable(ws, WorkTable::Filetype);
         openTable(ws, WorkTable::Infoversion);
-        Recordset* info = ws.table(WorkTable::Infoversion);
+        db::Recordset* info = ws.table(WorkTable::Infoversion);
         info->addNew();
         info->setValue(InfoProgramVersionField, ProgramVersionText);
         info->setValue(InfoFormatVersionField, FormatVersionText);
         info->update();
         closeTable(ws, WorkTable::Infoversion, true);
-    } catch (const EngineError& e) {
+    } catch (const db::EngineError& e) {
         msgBox("Error # " + QString::number(e.number()) + " : " + e.description() + CrLf + " occured when " +
                step + " " + workingCopy + "," + " closing ZEK.");
         for (int t = 0; t < WorkTableCount; ++t)
@@ -418,9 +418,9 @@ void createEmptyWorkFile(WorkState& ws) {
 
 void reopenWorkFile(WorkState& ws, const QString& name) {
     try {
-        ws.database = Database::open(name, true);
+        ws.database = db::Database::open(name, true);
         ws.databaseOpen = true;
-    } catch (const EngineError& e) {
+    } catch (const db::EngineError& e) {
         ws.database.reset();
         ws.databaseOpen = false;
         msgBox("Could not open database " + name + "." + CrLf +
@@ -435,7 +435,7 @@ void reopenWorkFile(WorkState& ws, const QString& name) {
             openTable(ws, table);
             if (table == WorkTable::Filesuminttype)
                 ws.table(table)->setIndex("Ind_path");
-        } catch (const EngineError& e) {
+        } catch (const db::EngineError& e) {
             ws.flag(table) = false;
             msgBox("Error during open:" + QString::number(e.number()) + "/" + e.description());
         }
@@ -449,7 +449,7 @@ void reopenWorkFile(WorkState& ws, const QString& name) {
             if (static_cast<SqlRecordset>(i) == SqlRecordset::SummarySelected &&
                 ws.table(WorkTable::Filesuminttype))
                 ws.table(WorkTable::Filesuminttype)->setIndex("Ind_pathdesc");
-        } catch (const EngineError& e) {
+        } catch (const db::EngineError& e) {
             ws.sqlFlags[static_cast<size_t>(i)] = false;
             msgBox("Error during open:" + QString::number(e.number()) + "/" + e.description());
         }
@@ -471,7 +471,7 @@ void closeWorkFile(WorkState& ws) {
     if (ws.database) {
         try {
             ws.database->close();
-        } catch (const EngineError&) {
+        } catch (const db::EngineError&) {
             // Closing is best effort: the handle is released either way.
         }
     }
@@ -480,4 +480,4 @@ void closeWorkFile(WorkState& ws) {
     ws.databaseOpen = false;
 }
 
-} // namespace zek::db
+} // namespace zek::work

@@ -1,13 +1,14 @@
 // The work file's life cycle: New, Open, Save and Save As over real SQLite files.
-#include "db/work_file.h"
 #include "support/scripted_prompter.h"
 #include "support/test_env.h"
+#include "work/work_file.h"
 
 #include <QFile>
 #include <QtTest>
 
 using namespace zek;
 using namespace zek::db;
+using namespace zek::work;
 using zek::test::ScriptedPrompter;
 using zek::test::TestEnvironment;
 

@@ -4,16 +4,16 @@
 #pragma once
 
 #include "db/engine.h"
-#include "db/work_schema.h"
-#include "query/query_line.h"
-#include "report/report_columns.h"
-#include "scan/folder_list.h"
+#include "work/folder_list.h"
+#include "work/query_line.h"
+#include "work/report_columns.h"
+#include "work/work_schema.h"
 
 #include <array>
 #include <functional>
 #include <memory>
 
-namespace zek::db {
+namespace zek::work {
 
 // The settings that one inventory keeps in its work file.
 struct WorkSettings {
@@ -64,13 +64,13 @@ struct WorkFileHooks {
 struct WorkState {
     QString workDirectory;
 
-    std::unique_ptr<Database> database; // `WorkDatabase`
+    std::unique_ptr<db::Database> database; // `WorkDatabase`
     bool databaseOpen = false;
     QString activeFileName;
 
-    std::array<std::unique_ptr<Recordset>, WorkTableCount> tables;
+    std::array<std::unique_ptr<db::Recordset>, WorkTableCount> tables;
     std::array<bool, WorkTableCount> tableFlags{};
-    std::array<std::unique_ptr<Recordset>, SqlRecordsetCount> sqlRecordsets;
+    std::array<std::unique_ptr<db::Recordset>, SqlRecordsetCount> sqlRecordsets;
     std::array<bool, SqlRecordsetCount> sqlFlags{};
     std::array<QString, SqlRecordsetCount> sqlTexts;
 
@@ -90,11 +90,11 @@ struct WorkState {
     WorkFileHooks hooks;
 
     QString workingCopyName() const;
-    Recordset* table(WorkTable t) const { return tables[static_cast<size_t>(t)].get(); }
+    db::Recordset* table(WorkTable t) const { return tables[static_cast<size_t>(t)].get(); }
     bool& flag(WorkTable t) { return tableFlags[static_cast<size_t>(t)]; }
     bool& unchanged(SettingsGroup g) { return unchangedFlags[static_cast<size_t>(g)]; }
 };
 
 constexpr long long NoCompletedScan = -999;
 
-} // namespace zek::db
+} // namespace zek::work

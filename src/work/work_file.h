@@ -6,9 +6,9 @@
 // failed New or Open by `activeFileName` being empty afterwards.
 #pragma once
 
-#include "db/work_state.h"
+#include "work/work_state.h"
 
-namespace zek::db {
+namespace zek::work {
 
 inline const QString ProgramVersionText = QStringLiteral("2.95");
 inline const QString FormatVersionText = QStringLiteral("3.0");
@@ -41,4 +41,4 @@ double leadingNumber(const QString& text);
 // Removes a database file together with a journal SQLite may have left beside it.
 bool removeDatabaseFile(const QString& path);
 
-} // namespace zek::db
+} // namespace zek::work

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "db/engine.h"
-#include "report/report_columns.h"
+#include "work/report_columns.h"
 
-namespace zek::db {
+namespace zek::work {
 
 // The ten tables a work file may hold, in the order the work file reopens them.
 enum class WorkTable {
@@ -34,21 +34,22 @@ constexpr int HostNameSize = 255;
 // is at most 130.
 constexpr int DqValueSize = 130;
 
-TableDef filetypeDef();
-TableDef infoversionDef();
-TableDef drivedirlistDef();
-TableDef detailqueryDef();
-TableDef dsfieldsDef();
-TableDef summarysortDef();
-TableDef reporttitlesDef();
+db::TableDef filetypeDef();
+db::TableDef infoversionDef();
+db::TableDef drivedirlistDef();
+db::TableDef detailqueryDef();
+db::TableDef dsfieldsDef();
+db::TableDef summarysortDef();
+db::TableDef reporttitlesDef();
 
 // The Detail report's rows: one text field per detail column, then SEEKID.
-TableDef filedettypeDef(const ReportColumns& detailColumns);
+db::TableDef filedettypeDef(const ReportColumns& detailColumns);
 // The Summary report's figures per group, and its formatted rows.
-TableDef filesuminttypeDef(const ReportColumns& summaryColumns, const QString& groupingField, bool ascending);
-TableDef filesumtypeDef(const ReportColumns& summaryColumns, const QString& groupingField);
+db::TableDef filesuminttypeDef(const ReportColumns& summaryColumns, const QString& groupingField,
+                               bool ascending);
+db::TableDef filesumtypeDef(const ReportColumns& summaryColumns, const QString& groupingField);
 
 // Text size of a report-table column named after a file field.
 int detailTextSize(const QString& fieldName);
 
-} // namespace zek::db
+} // namespace zek::work

@@ -1,4 +1,4 @@
-#include "report/report_columns.h"
+#include "work/report_columns.h"
 
 namespace zek {
 

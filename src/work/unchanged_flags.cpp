@@ -1,6 +1,6 @@
-#include "db/work_file.h"
+#include "work/work_file.h"
 
-namespace zek::db {
+namespace zek::work {
 
 namespace {
 
@@ -80,4 +80,4 @@ void refreshUnchangedFlags(WorkState& ws) {
     snap.summaryTitles = now.summaryTitles;
 }
 
-} // namespace zek::db
+} // namespace zek::work

@@ -1,10 +1,10 @@
-#include "query/report_preconditions.h"
+#include "report/report_preconditions.h"
 
 #include "platform/prompt.h"
 
 #include <algorithm>
 
-namespace zek::query {
+namespace zek::report {
 
 namespace {
 
@@ -19,8 +19,9 @@ QString orientationText(int orientation) {
     return orientation == 2 ? QStringLiteral("Landscape") : QStringLiteral("Portrait");
 }
 
-bool checkReportPreconditions(const db::WorkState& ws, QueryState& qs) {
-    const DefaultPrinter printer = qs.hooks.defaultPrinter ? qs.hooks.defaultPrinter() : DefaultPrinter{};
+bool checkReportPreconditions(const work::WorkState& ws, query::QueryState& qs) {
+    const query::DefaultPrinter printer =
+        qs.hooks.defaultPrinter ? qs.hooks.defaultPrinter() : query::DefaultPrinter{};
     qs.printerName = printer.name;
     if (printer.name.trimmed().isEmpty()) {
         platform::msgBox(NoDefaultPrinterText, platform::MbOkOnly | platform::MbExclamation);
@@ -43,7 +44,7 @@ bool checkReportPreconditions(const db::WorkState& ws, QueryState& qs) {
     return true;
 }
 
-void confirmReportCreation(db::WorkState& ws, QueryState& qs) {
+void confirmReportCreation(work::WorkState& ws, query::QueryState& qs) {
     if (qs.hooks.enableHistoric)
         qs.hooks.enableHistoric();
     ws.reportsBuilt = true;
@@ -53,8 +54,8 @@ void confirmReportCreation(db::WorkState& ws, QueryState& qs) {
     if (answer != platform::IdYes || !checkReportPreconditions(ws, qs))
         return;
     ws.unchangedFlags.fill(false);
-    buildQueryAndReports(ws, qs);
-    ws.scanResult = db::NoCompletedScan;
+    query::buildQueryAndReports(ws, qs);
+    ws.scanResult = work::NoCompletedScan;
 }
 
-} // namespace zek::query
+} // namespace zek::report

@@ -1,4 +1,4 @@
-#include "platform/gui/qt_prompter.h"
+#include "app/gui/qt_prompter.h"
 
 #include <QDialog>
 
@@ -11,7 +11,9 @@
 #include <QPrintDialog>
 #include <QPushButton>
 
-namespace zek::platform {
+namespace zek {
+
+using namespace platform;
 
 namespace {
 
@@ -184,4 +186,4 @@ int QtPrompter::execDialog(QObject& dialog) {
     return window ? window->exec() : 0;
 }
 
-} // namespace zek::platform
+} // namespace zek
