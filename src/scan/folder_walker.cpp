@@ -27,14 +27,6 @@ using db::EngineError;
 using platform::DirectorySearch;
 using platform::EntryFacts;
 
-const QStringList& filetypeFieldOrder() {
-    static const QStringList order{
-        "PATH",     "LONGPATH", "PATHLEVEL", "PATHNUMBER",   "NAME",         "EXTENSION",  "LONGNAME",
-        "SIZE",     "DATE",     "TIME",      "CREATIONDATE", "CREATIONTIME", "ACCESSDATE", "ACCESSTIME",
-        "READONLY", "HIDDEN",   "SYSTEM",    "ARCHIVE",      "COMPRESSED",   "TEMPORARY",  "DIRECTORY"};
-    return order;
-}
-
 void readDriveCapacity(QString& drive, DriveCapacity& capacity) {
     const QString path = drive;
     const QString root = platform::rootOf(path);
@@ -402,7 +394,7 @@ QString fromUtf8(std::string_view text) {
 struct WalkContext {
     ScanState& scan;
     db::Database& database;
-    db::RecordAppender appender; // FILETYPE, its fields in filetypeFieldOrder()
+    db::RecordAppender appender; // FILETYPE, every field at its position
     ScanDisplay& display;
     ScanPacing pacing;
     BatchSource& source;
@@ -417,8 +409,9 @@ struct WalkContext {
     QString shortShown;              // the short form as the display shows it
 
     WalkContext(ScanState& s, db::Database& d, ScanDisplay& disp, ScanPacing p, BatchSource& src)
-        : scan(s), database(d), appender(d, work::tableName(work::WorkTable::Filetype), filetypeFieldOrder()),
-          display(disp), pacing(p), source(src), shortForms(showsShortForms(s)) {
+        : scan(s), database(d),
+          appender(d, work::tableName(work::WorkTable::Filetype), work::fileFieldNames()), display(disp),
+          pacing(p), source(src), shortForms(showsShortForms(s)) {
         clock.start();
     }
 
@@ -466,32 +459,34 @@ struct WalkContext {
                      const FolderQueueEntry& folder, int index, std::string_view longName,
                      std::string_view shortForm, const EntryFacts& e) {
         db::RecordAppender& a = appender;
+        using work::FileField;
+        constexpr auto at = work::position;
         const std::size_t dot = shortForm.find('.');
         const std::string_view name = shortForm.substr(0, dot);
         const std::string_view extension =
             dot == std::string_view::npos ? shortForm.substr(shortForm.size()) : shortForm.substr(dot + 1);
         try {
-            a.setText(0, folderShort);
-            a.setText(1, folderLong);
-            a.setInteger(2, folder.level);
-            a.setInteger(3, index);
-            a.setText(4, name);
-            a.setText(5, extension);
-            a.setText(6, longName);
-            a.setInteger(7, e.size);
-            a.setInteger(8, e.lastWrite.date);
-            a.setInteger(9, e.lastWrite.time);
-            a.setInteger(10, e.creation.date);
-            a.setInteger(11, e.creation.time);
-            a.setInteger(12, e.lastAccess.date);
-            a.setInteger(13, e.lastAccess.time);
-            a.setBoolean(14, e.readOnly);
-            a.setBoolean(15, e.hidden);
-            a.setBoolean(16, e.system);
-            a.setBoolean(17, e.archive);
-            a.setBoolean(18, e.compressed);
-            a.setBoolean(19, e.temporary);
-            a.setBoolean(20, e.directory);
+            a.setText(at(FileField::Path), folderShort);
+            a.setText(at(FileField::LongPath), folderLong);
+            a.setInteger(at(FileField::PathLevel), folder.level);
+            a.setInteger(at(FileField::PathNumber), index);
+            a.setText(at(FileField::Name), name);
+            a.setText(at(FileField::Extension), extension);
+            a.setText(at(FileField::LongName), longName);
+            a.setInteger(at(FileField::Size), e.size);
+            a.setInteger(at(FileField::Date), e.lastWrite.date);
+            a.setInteger(at(FileField::Time), e.lastWrite.time);
+            a.setInteger(at(FileField::CreationDate), e.creation.date);
+            a.setInteger(at(FileField::CreationTime), e.creation.time);
+            a.setInteger(at(FileField::AccessDate), e.lastAccess.date);
+            a.setInteger(at(FileField::AccessTime), e.lastAccess.time);
+            a.setBoolean(at(FileField::ReadOnly), e.readOnly);
+            a.setBoolean(at(FileField::Hidden), e.hidden);
+            a.setBoolean(at(FileField::System), e.system);
+            a.setBoolean(at(FileField::Archive), e.archive);
+            a.setBoolean(at(FileField::Compressed), e.compressed);
+            a.setBoolean(at(FileField::Temporary), e.temporary);
+            a.setBoolean(at(FileField::Directory), e.directory);
             a.append();
             ++uncommitted;
             return true;

@@ -91,7 +91,4 @@ inline bool entersFolder(const platform::EntryFacts& entry) {
     return entry.error == 0 && entry.directory && !entry.isMountPoint;
 }
 
-// The FILETYPE fields in the order the walker sets them.
-const QStringList& filetypeFieldOrder();
-
 } // namespace zek::scan

@@ -3,10 +3,12 @@
 namespace zek {
 
 const QStringList& conditionFieldList() {
-    static const QStringList list{
-        "",         "LONGPATH", "PATH",         "LONGNAME",     "NAME",       "EXTENSION",  "SIZE",
-        "DATE",     "TIME",     "CREATIONDATE", "CREATIONTIME", "ACCESSDATE", "ACCESSTIME", "ARCHIVE",
-        "READONLY", "HIDDEN",   "SYSTEM",       "DIRECTORY",    "COMPRESSED", "TEMPORARY"};
+    static const QStringList list = [] {
+        QStringList fields{""}; // the empty entry: no field
+        for (const work::FileField f : work::ListedFileFields)
+            fields << work::fileFieldName(f);
+        return fields;
+    }();
     return list;
 }
 
@@ -16,21 +18,8 @@ const QStringList& connectionList() {
 }
 
 FieldKind fieldKind(const QString& fieldName) {
-    const QString f = fieldName.trimmed();
-    if (f.isEmpty())
-        return FieldKind::None;
-    if (f == "LONGPATH" || f == "PATH" || f == "LONGNAME" || f == "NAME" || f == "EXTENSION")
-        return FieldKind::Text;
-    if (f == "SIZE")
-        return FieldKind::Size;
-    if (f == "DATE" || f == "CREATIONDATE" || f == "ACCESSDATE")
-        return FieldKind::Date;
-    if (f == "TIME" || f == "CREATIONTIME" || f == "ACCESSTIME")
-        return FieldKind::Time;
-    if (f == "ARCHIVE" || f == "READONLY" || f == "HIDDEN" || f == "SYSTEM" || f == "DIRECTORY" ||
-        f == "COMPRESSED" || f == "TEMPORARY")
-        return FieldKind::Attribute;
-    return FieldKind::None;
+    const work::FileFieldDef* field = work::findFileField(QStringView(fieldName).trimmed());
+    return field ? field->kind : FieldKind::None;
 }
 
 namespace {

@@ -1,6 +1,8 @@
 // One condition line of the Conditions & Sorting window, and the three sorters.
 #pragma once
 
+#include "work/file_fields.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -48,12 +50,13 @@ struct Sorter {
 
 using Sorters = std::array<Sorter, 3>;
 
-// The field list of every condition row and every sorter; the list position is `FieldIndex`.
+// The field list of every condition row and every sorter: no field, then the listed file fields.
+// The list position is `FieldIndex`.
 const QStringList& conditionFieldList();
 // The connection list of every condition row.
 const QStringList& connectionList();
 
-enum class FieldKind { None, Text, Size, Date, Time, Attribute };
+using work::FieldKind;
 FieldKind fieldKind(const QString& fieldName);
 
 // A line read back from the work file carries only texts; rebuild its list positions from them.

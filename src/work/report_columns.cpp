@@ -1,52 +1,61 @@
 #include "work/report_columns.h"
 
+#include "work/file_fields.h"
+
 namespace zek {
 
 QString columnFormat(bool detail, const QString& name) {
     if (!detail)
         return NumberFormat;
-    if (name == "FILENUMBER" || name == "SIZE")
+    if (name == "FILENUMBER" || name == work::fileField(work::FileField::Size).name)
         return NumberFormat;
     if (name.startsWith('%'))
         return PercentFormat;
     return TextFormat;
 }
 
+namespace {
+
+// Width in twips of a file field's Detail column when nothing else is stored.
+int defaultDetailWidth(work::FileField field) {
+    switch (field) {
+    case work::FileField::LongPath:
+    case work::FileField::Path:
+        return 3495;
+    case work::FileField::Extension:
+        return 450;
+    default:
+        break;
+    }
+    switch (work::fileField(field).kind) {
+    case work::FieldKind::Date:
+        return 885;
+    case work::FieldKind::Time:
+        return 585;
+    case work::FieldKind::Attribute:
+        return 180;
+    default:
+        return 990;
+    }
+}
+
+ReportColumn defaultDetailColumn(const QString& name, const QString& description, int width) {
+    return {name, description, width, QString(), columnFormat(true, name)};
+}
+
+} // namespace
+
+// The file number, every listed file field, then the three disk space shares.
 ReportColumns defaultDetailColumns() {
-    struct Default {
-        const char* name;
-        int width;
-    };
-    static const Default defaults[] = {
-        {"FILENUMBER", 480},
-        {"LONGPATH", 3495},
-        {"PATH", 3495},
-        {"LONGNAME", 990},
-        {"NAME", 990},
-        {"EXTENSION", 450},
-        {"SIZE", 990},
-        {"DATE", 885},
-        {"TIME", 585},
-        {"CREATIONDATE", 885},
-        {"CREATIONTIME", 585},
-        {"ACCESSDATE", 885},
-        {"ACCESSTIME", 585},
-        {"ARCHIVE", 180},
-        {"READONLY", 180},
-        {"HIDDEN", 180},
-        {"SYSTEM", 180},
-        {"DIRECTORY", 180},
-        {"COMPRESSED", 180},
-        {"TEMPORARY", 180},
-        {"%TOTAL DISKSPACE", 600},
-        {"%FREE DISKSPACE", 600},
-        {"%OCCUPIED DISKSPACE", 600},
-    };
     ReportColumns columns;
-    for (const Default& d : defaults) {
-        const QString name = QString::fromLatin1(d.name);
-        columns.push_back({name, name == "FILENUMBER" ? QStringLiteral("#") : name, d.width, QString(),
-                           columnFormat(true, name)});
+    columns.push_back(defaultDetailColumn(QStringLiteral("FILENUMBER"), QStringLiteral("#"), 480));
+    for (const work::FileField f : work::ListedFileFields) {
+        const QString name = work::fileFieldName(f);
+        columns.push_back(defaultDetailColumn(name, name, defaultDetailWidth(f)));
+    }
+    for (const char* share : {"%TOTAL DISKSPACE", "%FREE DISKSPACE", "%OCCUPIED DISKSPACE"}) {
+        const QString name = QString::fromLatin1(share);
+        columns.push_back(defaultDetailColumn(name, name, 600));
     }
     return columns;
 }

@@ -18,20 +18,12 @@ const QStringList& summaryFigureNames() {
     return names;
 }
 
+// A grouping field named after a text or figure of the file table keeps its type; any other is a mark.
 db::FieldDef groupingFieldDef(const QString& grouping) {
-    if (grouping == "LONGPATH")
-        return text(grouping, HostPathSize, false);
-    if (grouping == "LONGNAME")
-        return text(grouping, HostNameSize, false);
-    if (grouping == "PATH")
-        return text(grouping, HostPathSize, false);
-    if (grouping == "NAME")
-        return text(grouping, 8, false);
-    if (grouping == "EXTENSION")
-        return text(grouping, 3, false);
-    static const QStringList longs{"SIZE",         "DATE",       "TIME",      "CREATIONDATE",
-                                   "CREATIONTIME", "ACCESSDATE", "ACCESSTIME"};
-    if (longs.contains(grouping))
+    const FileFieldDef* field = findFileField(grouping);
+    if (field && field->type == db::FieldType::Text)
+        return text(grouping, field->size, false);
+    if (field && field->type == db::FieldType::Long)
         return typed(grouping, db::FieldType::Long);
     return typed(grouping, db::FieldType::Boolean);
 }
@@ -66,29 +58,10 @@ QString tableName(WorkTable table) {
 
 db::TableDef filetypeDef() {
     db::TableDef t{"FILETYPE", {}, {}, 0};
-    t.fields = {
-        text("PATH", HostPathSize),
-        text("LONGPATH", HostPathSize),
-        typed("PATHLEVEL", db::FieldType::Single),
-        typed("PATHNUMBER", db::FieldType::Single),
-        text("NAME", 8),
-        text("LONGNAME", HostNameSize),
-        text("EXTENSION", 3),
-        typed("SIZE", db::FieldType::Long),
-        typed("DATE", db::FieldType::Long),
-        typed("TIME", db::FieldType::Long),
-        typed("CREATIONDATE", db::FieldType::Long),
-        typed("CREATIONTIME", db::FieldType::Long),
-        typed("ACCESSDATE", db::FieldType::Long),
-        typed("ACCESSTIME", db::FieldType::Long),
-        typed("ARCHIVE", db::FieldType::Boolean),
-        typed("SYSTEM", db::FieldType::Boolean),
-        typed("HIDDEN", db::FieldType::Boolean),
-        typed("READONLY", db::FieldType::Boolean),
-        typed("DIRECTORY", db::FieldType::Boolean),
-        typed("COMPRESSED", db::FieldType::Boolean),
-        typed("TEMPORARY", db::FieldType::Boolean),
-    };
+    for (const FileFieldDef& f : FileFields) {
+        const QString name = f.name.toString();
+        t.fields.push_back(f.type == db::FieldType::Text ? text(name, f.size) : typed(name, f.type));
+    }
     return t;
 }
 
@@ -133,24 +106,25 @@ db::TableDef reporttitlesDef() {
 }
 
 int detailTextSize(const QString& f) {
-    if (f == "LONGPATH" || f == "PATH")
-        return HostPathSize;
-    if (f == "LONGNAME")
-        return HostNameSize;
-    if (f == "NAME")
-        return 8;
-    if (f == "EXTENSION")
-        return 3;
-    if (f == "SIZE")
-        return 14;
-    if (f == "DATE" || f == "TIME" || f == "CREATIONDATE" || f == "CREATIONTIME" || f == "ACCESSDATE" ||
-        f == "ACCESSTIME")
-        return 15;
+    if (const FileFieldDef* field = findFileField(f)) {
+        switch (field->kind) {
+        case FieldKind::Text:
+            return field->size;
+        case FieldKind::Size:
+            return 14;
+        case FieldKind::Date:
+        case FieldKind::Time:
+            return 15;
+        case FieldKind::Attribute: // a mark
+        case FieldKind::None:
+            return 1;
+        }
+    }
     if (f == "FILENUMBER")
         return 25;
     if (f.startsWith('%'))
         return 40;
-    return 1; // the seven attribute marks
+    return 1;
 }
 
 db::TableDef filedettypeDef(const ReportColumns& detailColumns) {

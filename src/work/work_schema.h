@@ -2,6 +2,7 @@
 #pragma once
 
 #include "db/engine.h"
+#include "work/file_fields.h"
 #include "work/report_columns.h"
 
 namespace zek::work {
@@ -26,10 +27,6 @@ QString tableName(WorkTable table);
 inline const QString InfoProgramVersionField = QStringLiteral("ZEK VERSION");
 inline const QString InfoFormatVersionField = QStringLiteral("ZEK DATABASE VERSION");
 
-// Host paths reach 4096 bytes and names 255: the path fields are sized for them so that no
-// record and no chosen folder is ever cut.
-constexpr int HostPathSize = 4096;
-constexpr int HostNameSize = 255;
 // A condition value holds up to 64 typed characters; quoted, with every apostrophe doubled, that
 // is at most 130.
 constexpr int DqValueSize = 130;
