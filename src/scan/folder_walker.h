@@ -14,6 +14,10 @@
 // buffer; the writer makes the shown names, the short names and the texts it binds, which keeps the
 // two threads about equally busy. With `ScanPacing::readAhead` false the same code reads each folder
 // on the calling thread when its turn comes.
+//
+// The parts, each in its own file: the folder reader (folder_reader.h), the channel between the two
+// threads (read_ahead_channel.h) and the record writer (record_writer.h); this file walks the folders
+// with them.
 #pragma once
 
 #include "platform/dir_search.h"

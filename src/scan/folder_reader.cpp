@@ -1,0 +1,131 @@
+#include "scan/folder_reader.h"
+
+#include "scan/folder_walker.h"
+#include "work/file_fields.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+
+#include <algorithm>
+
+namespace zek::scan {
+
+using platform::DirectorySearch;
+
+FolderReader::FolderReader(const FolderList& chosen) : m_chosen(chosen) {}
+
+FolderReader::~FolderReader() = default;
+
+bool FolderReader::produce(FolderBatch& b) {
+    reuse(b);
+    if (m_search) { // a large folder goes on
+        b.index = m_current;
+        b.folder = m_folder;
+        b.first = false;
+    } else {
+        if (!startNextFolder(b))
+            return false;
+        if (!m_search) // not read: its path is too long, or it could not be opened
+            return true;
+    }
+    readChunk(b);
+    return true;
+}
+
+bool FolderReader::startNextFolder(FolderBatch& b) {
+    if (!advance())
+        return false;
+    b.index = m_current;
+    b.folder = m_folder;
+    // A folder whose path the file table cannot hold is not read: its records could only be
+    // cut. (Beyond PATH_MAX it could not be opened either.) A shown path never has more
+    // characters than its raw form has bytes.
+    if (m_folder.rawLongPath.size() > work::HostPathSize || m_folder.shortPath.size() > work::HostPathSize ||
+        m_folder.longPath.size() > work::HostPathSize) {
+        b.pathTooLong = true;
+        return true;
+    }
+    // Mount points are never entered, so every folder below a chosen one shares its mount.
+    m_search = openFolder();
+    if (!m_search->ok() && m_search->count() == 0) {
+        b.openError = m_search->error();
+        m_search.reset();
+        return true;
+    }
+    if (!m_haveMount) {
+        m_mount = m_search->mountFacts();
+        m_haveMount = true;
+    }
+    b.readError = m_search->error();
+    b.names.assignRaw(m_search->names());
+    return true;
+}
+
+bool FolderReader::advance() {
+    if (m_nextIndex > m_queue.folderCount) {
+        if (m_nextChosen >= m_chosen.count())
+            return false;
+        FolderQueueEntry chosen;
+        chosen.shortPath = m_chosen.shortForms.value(m_nextChosen).toUpper();
+        chosen.longPath = m_chosen.longForms.at(m_nextChosen);
+        chosen.rawLongPath = QFile::encodeName(chosen.longPath);
+        ++m_nextChosen;
+        m_queue.append(std::move(chosen));
+        m_haveMount = false; // a chosen folder's mount is asked of the file system
+    }
+    m_current = m_nextIndex++;
+    m_queue.releaseBefore(m_current);
+    FolderQueueEntry& entry = m_queue.at(m_current);
+    if (entry.level == 0) {
+        addSeparator(entry.shortPath);
+        addSeparator(entry.longPath);
+    }
+    addSeparator(entry.rawLongPath);
+    m_folder = entry;
+    return true;
+}
+
+void FolderReader::readChunk(FolderBatch& b) {
+    b.records.reserve(std::min(ChunkSize, m_search->count()));
+    while (b.records.size() < ChunkSize) {
+        WalkRecord& r = b.records.emplace_back();
+        std::size_t i = 0;
+        if (!m_search->nextFacts(i, r.facts)) {
+            b.records.pop_back();
+            m_search.reset();
+            return;
+        }
+        r.name = quint32(i);
+        if (entersFolder(r.facts)) {
+            FolderQueueEntry sub;
+            const QByteArrayView raw = m_search->rawName(i);
+            sub.rawLongPath.reserve(m_folder.rawLongPath.size() + raw.size() + 1);
+            sub.rawLongPath.append(m_folder.rawLongPath).append(raw);
+            sub.level = m_folder.level + 1;
+            sub.parent = m_current;
+            m_queue.append(std::move(sub));
+        }
+    }
+    // A full chunk: the folder goes on in the next batch (which may hold no entries).
+    b.last = false;
+}
+
+std::unique_ptr<DirectorySearch> FolderReader::openFolder() {
+    const platform::MountFacts* mount = m_haveMount ? &m_mount : nullptr;
+    const QByteArray& path = m_folder.rawLongPath; // ends in "/"
+    const qsizetype slash = m_folder.level > 0 ? path.lastIndexOf('/', path.size() - 2) : -1;
+    if (slash >= 0) {
+        if (m_folder.parent != m_parentIndex) {
+            m_parent.reset(::open(path.left(slash + 1).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+            m_parentIndex = m_folder.parent;
+        }
+        if (m_parent) {
+            const QByteArray name = path.mid(slash + 1, path.size() - slash - 2);
+            return std::make_unique<DirectorySearch>(m_parent.get(), name, path, mount, false);
+        }
+    }
+    return std::make_unique<DirectorySearch>(-1, path, path, mount, false); // says why, when it fails
+}
+
+} // namespace zek::scan
