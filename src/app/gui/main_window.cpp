@@ -8,6 +8,7 @@
 #include "platform/host_paths.h"
 #include "platform/intl.h"
 #include "query/gui/conditions_window.h"
+#include "query/gui/desktop_hooks.h"
 #include "report/report_preconditions.h"
 #include "scan/gui/path_selection_window.h"
 #include "work/work_file.h"
@@ -21,27 +22,11 @@
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
 
 namespace zek {
-
-namespace {
-
-// The system's default printer, or the built-in PDF writer when the system has none.
-query::DefaultPrinter systemDefaultPrinter() {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull())
-        return query::DefaultPrinter{QStringLiteral("PDF"), 1};
-    const QPrinter printer(info);
-    return query::DefaultPrinter{info.printerName(),
-                                 printer.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1};
-}
-
-} // namespace
 
 MainWindow::MainWindow(AppState& app, QWidget* parent) : QMainWindow(parent), m_app(app) {
     setObjectName("MDIForm1");
@@ -161,13 +146,7 @@ void MainWindow::wireWorkFileHooks() {
 
     // A work file just opened offers to build the reports from its records.
     query::QueryState& queryState = m_app.query;
-    queryState.hooks.busy = [](bool on) {
-        if (on)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    };
-    queryState.hooks.defaultPrinter = systemDefaultPrinter;
+    query::installDesktopHooks(queryState.hooks);
     hooks.confirmReportCreation = [&work = m_app.work, &queryState, previous = hooks.confirmReportCreation] {
         if (previous)
             previous();

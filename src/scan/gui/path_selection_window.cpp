@@ -3,6 +3,7 @@
 #include "app/gui/child_window.h"
 #include "platform/drives.h"
 #include "platform/prompt.h"
+#include "query/gui/desktop_hooks.h"
 #include "report/report_preconditions.h"
 #include "scan/gui/processing_window.h"
 
@@ -23,8 +24,6 @@
 #include <QMdiSubWindow>
 #include <QMimeData>
 #include <QPointer>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -38,15 +37,6 @@ namespace {
 
 // What a drag that started in one of the lists carries.
 const QString ListDragFormat = QStringLiteral("application/x-qabstractitemmodeldatalist");
-
-query::DefaultPrinter systemDefaultPrinter() {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull())
-        return query::DefaultPrinter{QStringLiteral("PDF"), 1};
-    const QPrinter printer(info);
-    return query::DefaultPrinter{info.printerName(),
-                                 printer.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1};
-}
 
 QStringList mountedRoots() {
     QStringList roots;
@@ -87,13 +77,7 @@ PathSelectionWindow::PathSelectionWindow(AppState& app, scan::ScanState* scan, q
     if (!m_qs) {
         m_ownQs = std::make_unique<query::QueryState>();
         m_qs = m_ownQs.get();
-        m_qs->hooks.defaultPrinter = systemDefaultPrinter;
-        m_qs->hooks.busy = [](bool on) {
-            if (on)
-                QApplication::setOverrideCursor(Qt::WaitCursor);
-            else
-                QApplication::restoreOverrideCursor();
-        };
+        query::installDesktopHooks(m_qs->hooks);
     }
     const QPointer<PathSelectionWindow> guarded(this);
     m_qs->hooks.enableHistoric = [previous = m_qs->hooks.enableHistoric, guarded] {
