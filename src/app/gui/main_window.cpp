@@ -81,7 +81,6 @@ bool MainWindow::load(const QString& workFileArgument) {
     m_app.intl = platform::readIntlSettings(m_app.iniFileName);
     QCoreApplication::processEvents();
 
-    m_app.work.workDirectory = m_app.workDirectory;
     loadRecentFiles(m_app.recent, m_app.iniFileName, m_app.work.workingCopyName());
     rebuildRecentFileMenu();
     wireWorkFileHooks();
@@ -105,7 +104,7 @@ bool MainWindow::load(const QString& workFileArgument) {
     placeChildWindows();
     if (m_app.tipStart != "NO") {
         setStatus("Show Welcome");
-        TipWindow::showModal(m_app.workDirectory, m_app.iniFileName, this);
+        TipWindow::showModal(m_app.work.workDirectory, m_app.iniFileName, this);
     }
     setStatus("ZEK 32-bit version");
     return true;
@@ -172,11 +171,11 @@ void MainWindow::placeChildWindows() {
 }
 
 void MainWindow::showTipOfTheDay() {
-    TipWindow::showModal(m_app.workDirectory, m_app.iniFileName, this);
+    TipWindow::showModal(m_app.work.workDirectory, m_app.iniFileName, this);
 }
 
 void MainWindow::showAbout() {
-    AboutWindow::showAbout(m_app.workDirectory, m_app.intl, this);
+    AboutWindow::showAbout(m_app.work.workDirectory, m_app.intl, this);
 }
 
 void MainWindow::setStatus(const QString& text) {

@@ -92,8 +92,7 @@ PathSelectionWindow::PathSelectionWindow(AppState& app, scan::ScanState* scan, q
     buildControls();
 
     // The drive of the work directory, or the first drive when none holds it.
-    int initial = driveOf(m_driveRoots, m_app.work.workDirectory.isEmpty() ? m_app.workDirectory
-                                                                           : m_app.work.workDirectory);
+    int initial = driveOf(m_driveRoots, m_app.work.workDirectory);
     if (initial < 0)
         initial = m_driveRoots.isEmpty() ? -1 : 0;
     if (initial >= 0) {

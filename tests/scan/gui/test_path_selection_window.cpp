@@ -30,8 +30,7 @@ struct Fixture {
     QString root; // a fake drive, so the folders can be made
 
     Fixture() {
-        app.workDirectory = env.workDirectory();
-        app.work.workDirectory = app.workDirectory;
+        app.work.workDirectory = env.workDirectory();
         QString name;
         work::openWorkFile(app.work, "INIT", name);
         root = env.path("drive");
