@@ -1,6 +1,7 @@
 #include "app/gui/main_window.h"
 
 #include "app/gui/about_window.h"
+#include "app/gui/child_windows.h"
 #include "app/gui/help_window.h"
 #include "app/gui/tip_window.h"
 #include "app/gui/window_placement.h"
@@ -72,7 +73,7 @@ bool MainWindow::load(const QString& workFileArgument) {
 
     // The child windows are set up in this order; each reports its step in the status line.
     loadStatus("Start Path Selection Window");
-    openPathSelectionWindow(m_mdiArea, m_app, &m_app.scan, &m_app.query);
+    openPathSelectionWindow(m_mdiArea, m_app);
     loadStatus("Start Conditions & Sorting");
     openConditionsWindow(m_mdiArea, m_app, [this](bool visible) { setEntryItemsVisible(visible); });
     loadStatus("Initialize Conditions & Sorting");

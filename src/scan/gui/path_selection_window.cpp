@@ -1,6 +1,5 @@
 #include "scan/gui/path_selection_window.h"
 
-#include "app/gui/child_window.h"
 #include "platform/drives.h"
 #include "platform/prompt.h"
 #include "query/gui/desktop_hooks.h"
@@ -20,8 +19,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
@@ -65,9 +62,11 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 
 } // namespace
 
-PathSelectionWindow::PathSelectionWindow(AppState& app, scan::ScanState* scan, query::QueryState* qs,
-                                         QStringList driveRoots, QWidget* parent)
-    : QWidget(parent), m_app(app), m_scan(scan), m_qs(qs), m_driveRoots(std::move(driveRoots)) {
+PathSelectionWindow::PathSelectionWindow(work::WorkState& work, const platform::IntlSettings& intl,
+                                         scan::ScanState* scan, query::QueryState* qs, QStringList driveRoots,
+                                         QWidget* parent)
+    : QWidget(parent), m_work(work), m_intl(intl), m_scan(scan), m_qs(qs),
+      m_driveRoots(std::move(driveRoots)) {
     setObjectName(QStringLiteral("drivedirsel"));
     setWindowTitle(QStringLiteral("Path Selection"));
     if (!m_scan) {
@@ -92,7 +91,7 @@ PathSelectionWindow::PathSelectionWindow(AppState& app, scan::ScanState* scan, q
     buildControls();
 
     // The drive of the work directory, or the first drive when none holds it.
-    int initial = driveOf(m_driveRoots, m_app.work.workDirectory);
+    int initial = driveOf(m_driveRoots, m_work.workDirectory);
     if (initial < 0)
         initial = m_driveRoots.isEmpty() ? -1 : 0;
     if (initial >= 0) {
@@ -393,7 +392,7 @@ void PathSelectionWindow::addFolder() {
         return;
     const QString longForm = m_outline.longPath(position);
     const QString shortForm = m_outline.shortPath(position);
-    FolderList& folders = m_app.work.settings.folders;
+    FolderList& folders = m_work.settings.folders;
     const scan::FolderAddCheck check =
         scan::checkFolderAddition(folders, longForm, shortForm, scan::showsShortForms(*m_scan));
     if (!check.accepted()) {
@@ -416,7 +415,7 @@ void PathSelectionWindow::removeFolders() {
         platform::msgBox(scan::SelectDirectoriesText);
         return;
     }
-    scan::removeFolders(m_app.work.settings.folders, positions);
+    scan::removeFolders(m_work.settings.folders, positions);
     fillLists();
 }
 
@@ -425,29 +424,29 @@ void PathSelectionWindow::clearFolders() {
         platform::msgBox(scan::ClearQuestion, platform::MbYesNo | platform::MbQuestion, scan::ClearTitle);
     if (answer != platform::IdYes)
         return;
-    m_app.work.settings.folders.clear();
+    m_work.settings.folders.clear();
     fillLists();
 }
 
 scan::ScanOutcome PathSelectionWindow::runScan() {
     if (scanRunner)
         return scanRunner();
-    return ProcessingWindow::runScan(*m_scan, m_app.work, m_app.intl, window());
+    return ProcessingWindow::runScan(*m_scan, m_work, m_intl, window());
 }
 
 void PathSelectionWindow::start() {
     scan::StartHooks hooks;
     hooks.runScan = [this] { return runScan(); };
     hooks.disableHistoric = [this] { m_historic->setEnabled(false); };
-    scan::startInventory(m_app.work, *m_qs, *m_scan, hooks);
+    scan::startInventory(m_work, *m_qs, *m_scan, hooks);
 }
 
 void PathSelectionWindow::historic() {
-    report::confirmReportCreation(m_app.work, *m_qs);
+    report::confirmReportCreation(m_work, *m_qs);
 }
 
 void PathSelectionWindow::fillLists() {
-    const FolderList& folders = m_app.work.settings.folders;
+    const FolderList& folders = m_work.settings.folders;
     m_list->clear();
     m_list2->clear();
     m_list->addItems(folders.longForms);
@@ -456,7 +455,7 @@ void PathSelectionWindow::fillLists() {
 }
 
 void PathSelectionWindow::updateButtons() {
-    const bool any = !m_app.work.settings.folders.isEmpty();
+    const bool any = !m_work.settings.folders.isEmpty();
     m_clear->setEnabled(any);
     m_remove->setEnabled(any);
     m_start->setEnabled(any);
@@ -464,7 +463,7 @@ void PathSelectionWindow::updateButtons() {
 
 void PathSelectionWindow::showSettings() {
     fillLists();
-    m_activeDatabase->setText(m_app.work.activeFileName);
+    m_activeDatabase->setText(m_work.activeFileName);
 }
 
 void PathSelectionWindow::closeEvent(QCloseEvent* event) {
@@ -513,34 +512,6 @@ bool PathSelectionWindow::eventFilter(QObject* watched, QEvent* event) {
         break;
     }
     return QWidget::eventFilter(watched, event);
-}
-
-PathSelectionWindow* openPathSelectionWindow(QMdiArea* area, AppState& app, scan::ScanState* scan,
-                                             query::QueryState* qs) {
-    auto* window = new PathSelectionWindow(app, scan, qs);
-    addChildWindow(area, window);
-
-    work::WorkFileHooks& hooks = app.work.hooks;
-    const QPointer<PathSelectionWindow> guarded(window);
-    hooks.settingsReloaded = [previous = hooks.settingsReloaded, guarded] {
-        if (previous)
-            previous();
-        if (guarded) {
-            guarded->showSettings();
-            // The active file name is set after the settings are shown.
-            QTimer::singleShot(0, guarded.data(), [guarded] {
-                if (guarded)
-                    guarded->showSettings();
-            });
-        }
-    };
-    hooks.confirmReportCreation = [previous = hooks.confirmReportCreation, guarded] {
-        if (guarded)
-            guarded->queryState().hooks.enableHistoric();
-        if (previous)
-            previous();
-    };
-    return window;
 }
 
 } // namespace zek

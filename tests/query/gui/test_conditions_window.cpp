@@ -1,6 +1,9 @@
 // The Conditions & Sorting window driven offscreen: rows set up per field, typed values filtered
 // and checked, the line commands, the sorters, activation, and the work file carrying the lines.
 #include "query/gui/conditions_window.h"
+
+#include "app/app_state.h"
+#include "app/gui/child_windows.h"
 #include "query/gui/grid_edits.h"
 #include "support/scripted_prompter.h"
 #include "support/test_env.h"
@@ -84,7 +87,7 @@ class TestConditionsWindow : public QObject {
         app = std::make_unique<AppState>();
         app->intl.sDate = "/";
         app->intl.iTime = iTime;
-        window = std::make_unique<ConditionsWindow>(*app);
+        window = std::make_unique<ConditionsWindow>(app->work, app->intl);
         window->show();
         QApplication::setActiveWindow(window.get());
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
