@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPointer>
 #include <QTimer>
 
 namespace zek {
@@ -25,26 +24,14 @@ PathSelectionWindow* openPathSelectionWindow(QMdiArea* area, AppState& app) {
     auto* window = new PathSelectionWindow(app.work, app.intl, &app.scan, &app.query);
     addChildWindow(area, window);
 
-    work::WorkFileHooks& hooks = app.work.hooks;
-    const QPointer<PathSelectionWindow> guarded(window);
-    hooks.settingsReloaded = [previous = hooks.settingsReloaded, guarded] {
-        if (previous)
-            previous();
-        if (guarded) {
-            guarded->showSettings();
-            // The active file name is set after the settings are shown.
-            QTimer::singleShot(0, guarded.data(), [guarded] {
-                if (guarded)
-                    guarded->showSettings();
-            });
-        }
-    };
-    hooks.confirmReportCreation = [previous = hooks.confirmReportCreation, guarded] {
-        if (guarded)
-            guarded->queryState().hooks.enableHistoric();
-        if (previous)
-            previous();
-    };
+    const work::WorkEvents* events = &app.work.events;
+    QObject::connect(events, &work::WorkEvents::settingsReloaded, window, [window] {
+        window->showSettings();
+        // The active file name is set after the settings are shown.
+        QTimer::singleShot(0, window, &PathSelectionWindow::showSettings);
+    });
+    QObject::connect(events, &work::WorkEvents::storedFileOpened, window,
+                     &PathSelectionWindow::enableHistoric);
     return window;
 }
 
@@ -54,20 +41,10 @@ ConditionsWindow* openConditionsWindow(QMdiArea* area, AppState& app,
     window->entryItemsVisible = std::move(entryItemsVisible);
     addChildWindow(area, window);
 
-    work::WorkFileHooks& hooks = app.work.hooks;
-    const QPointer<ConditionsWindow> guarded(window);
-    hooks.storeGridRows = [previous = hooks.storeGridRows, guarded] {
-        if (previous)
-            previous();
-        if (guarded)
-            guarded->storeGridRows();
-    };
-    hooks.settingsReloaded = [previous = hooks.settingsReloaded, guarded] {
-        if (previous)
-            previous();
-        if (guarded)
-            guarded->showSettings();
-    };
+    const work::WorkEvents* events = &app.work.events;
+    QObject::connect(events, &work::WorkEvents::aboutToReadSettings, window,
+                     &ConditionsWindow::storeGridRows);
+    QObject::connect(events, &work::WorkEvents::settingsReloaded, window, &ConditionsWindow::showSettings);
     return window;
 }
 

@@ -50,11 +50,10 @@ MainWindow::MainWindow(AppState& app, QWidget* parent) : QMainWindow(parent), m_
 
 MainWindow::~MainWindow() {
     // The work file outlives the window in tests; its hooks must not call into a deleted window.
+    // (Its signals' connections to the window end with the window.)
     work::WorkFileHooks& hooks = m_app.work.hooks;
-    hooks.addRecentFile = nullptr;
     hooks.processEvents = nullptr;
     hooks.endProgram = nullptr;
-    hooks.closeReportViewers = nullptr;
 }
 
 void MainWindow::loadStatus(const QString& text) {
@@ -131,27 +130,25 @@ bool MainWindow::retryUntilOpen(const QString& failedOperation, const QString& r
 
 void MainWindow::wireWorkFileHooks() {
     work::WorkFileHooks& hooks = m_app.work.hooks;
-    hooks.addRecentFile = [this](const QString& name) {
-        addRecentFile(m_app.recent, name, m_app.work.workingCopyName());
-        rebuildRecentFileMenu();
-    };
     hooks.processEvents = [] { QCoreApplication::processEvents(); };
     hooks.endProgram = [this] {
         close();
         if (!m_ended)
             endProgram();
     };
-    // The report viewers do not exist yet; without them there is no report to print.
-    hooks.closeReportViewers = [this] { setPrintEnabled(false); };
 
-    // A work file just opened offers to build the reports from its records.
-    query::QueryState& queryState = m_app.query;
-    query::installDesktopHooks(queryState.hooks);
-    hooks.confirmReportCreation = [&work = m_app.work, &queryState, previous = hooks.confirmReportCreation] {
-        if (previous)
-            previous();
-        report::confirmReportCreation(work, queryState);
-    };
+    const work::WorkEvents* events = &m_app.work.events;
+    connect(events, &work::WorkEvents::fileOpenedOrSaved, this, [this](const QString& name) {
+        addRecentFile(m_app.recent, name, m_app.work.workingCopyName());
+        rebuildRecentFileMenu();
+    });
+    // The report viewers do not exist yet; without them there is no report to print.
+    connect(events, &work::WorkEvents::reportsDiscarded, this, [this] { setPrintEnabled(false); });
+
+    // A stored work file just opened offers to build the reports from its records.
+    query::installDesktopHooks(m_app.query.hooks);
+    connect(events, &work::WorkEvents::storedFileOpened, this,
+            [this] { report::confirmReportCreation(m_app.work, m_app.query); });
 }
 
 void MainWindow::placeChildWindows() {

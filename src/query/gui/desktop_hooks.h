@@ -12,7 +12,7 @@ DefaultPrinter defaultPrinter();
 // The hourglass pointer on (true) and back to normal (false).
 void setBusyPointer(bool on);
 
-// Fills the busy pointer and the default printer of `hooks`; other hooks stay as they are.
+// Fills both hooks of the statement builder: the busy pointer and the default printer.
 void installDesktopHooks(QueryHooks& hooks);
 
 } // namespace zek::query

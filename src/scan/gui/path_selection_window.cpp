@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -78,13 +77,8 @@ PathSelectionWindow::PathSelectionWindow(work::WorkState& work, const platform::
         m_qs = m_ownQs.get();
         query::installDesktopHooks(m_qs->hooks);
     }
-    const QPointer<PathSelectionWindow> guarded(this);
-    m_qs->hooks.enableHistoric = [previous = m_qs->hooks.enableHistoric, guarded] {
-        if (previous)
-            previous();
-        if (guarded)
-            guarded->m_historic->setEnabled(true);
-    };
+    connect(&m_work.events, &work::WorkEvents::reportsOfferedFromLoadedFile, this,
+            &PathSelectionWindow::enableHistoric);
     if (m_driveRoots.isEmpty())
         m_driveRoots = mountedRoots();
 
@@ -102,11 +96,7 @@ PathSelectionWindow::PathSelectionWindow(work::WorkState& work, const platform::
     showSettings();
 }
 
-PathSelectionWindow::~PathSelectionWindow() {
-    // The statement builder's state may outlive the window.
-    if (m_qs && !m_ownQs)
-        m_qs->hooks.enableHistoric = nullptr;
-}
+PathSelectionWindow::~PathSelectionWindow() = default;
 
 void PathSelectionWindow::buildControls() {
     QStyle* st = style();
@@ -439,6 +429,10 @@ void PathSelectionWindow::start() {
     hooks.runScan = [this] { return runScan(); };
     hooks.disableHistoric = [this] { m_historic->setEnabled(false); };
     scan::startInventory(m_work, *m_qs, *m_scan, hooks);
+}
+
+void PathSelectionWindow::enableHistoric() {
+    m_historic->setEnabled(true);
 }
 
 void PathSelectionWindow::historic() {

@@ -54,6 +54,8 @@ public:
     void clearFolders();
     void start();
     void historic();
+    // "&Historic" becomes enabled: the reports may be built from the loaded work file's records.
+    void enableHistoric();
     void showLongNames(bool longNames);
     void setActiveOutline(const QString& name);
 

@@ -289,7 +289,7 @@ private Q_SLOTS:
         PathSelectionWindow* w = openPathSelectionWindow(&area, f.app);
         auto* historic = child<QPushButton>(*w, "historic");
         QVERIFY(!historic->isEnabled());
-        f.app.work.hooks.confirmReportCreation();
+        Q_EMIT f.app.work.events.storedFileOpened();
         QVERIFY(historic->isEnabled());
         f.prompter.messageAnswers = {platform::IdNo};
         historic->click();
@@ -298,7 +298,7 @@ private Q_SLOTS:
 
         // A work file shown again: its folders come into both lists.
         f.app.work.settings.folders.append("/x", "/X");
-        f.app.work.hooks.settingsReloaded();
+        Q_EMIT f.app.work.events.settingsReloaded();
         QCOMPARE(items(child<QListWidget>(*w, "drivedirlist2")), QStringList({"/X"}));
         QVERIFY(child<QPushButton>(*w, "drivedirstart")->isEnabled());
     }
