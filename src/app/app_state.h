@@ -15,7 +15,6 @@ inline constexpr double FormatVersion = 3.0;
 inline const QString ProductName = QStringLiteral("ZEK");
 
 struct AppState {
-    QString workDirectory;
     QString iniFileName;
     QString helpFileName;
     int screenWidthSetting = 9600;

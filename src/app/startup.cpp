@@ -18,14 +18,14 @@ const QString Quote = QStringLiteral("\"");
 
 void readStartupSettings(AppState& app) {
     app.iniFileName = platform::settingsFileName();
-    app.workDirectory.clear();
+    app.work.workDirectory.clear();
     if (QFileInfo::exists(app.iniFileName)) {
         QString dir = platform::getPrivateProfileString("Global", "DefaultDirectory", "", app.iniFileName);
         while (dir.endsWith(' '))
             dir.chop(1);
-        app.workDirectory = dir;
+        app.work.workDirectory = dir;
         if (!dir.trimmed().isEmpty() && !QFileInfo(dir).isDir())
-            app.workDirectory.clear();
+            app.work.workDirectory.clear();
     }
     const QString width = platform::getPrivateProfileString("Global", "WscreenWidth", "", app.iniFileName);
     app.screenWidthSetting = width.trimmed().isEmpty() ? 9600 : width.trimmed().toInt();
@@ -53,7 +53,7 @@ std::optional<QString> askWorkDirectory(AppState& app, const QString& title, con
         }
         if (usable) {
             const QString absolute = QDir(dir).absolutePath();
-            app.workDirectory = absolute;
+            app.work.workDirectory = absolute;
             platform::writePrivateProfileString("Global", "DefaultDirectory", absolute, app.iniFileName);
             return absolute;
         }

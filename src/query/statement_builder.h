@@ -42,14 +42,13 @@ struct DefaultPrinter {
     int orientation = 1; // 1 portrait, 2 landscape; anything else counts as portrait
 };
 
-// What the statement builder asks of the windows. Each hook may stay empty.
+// What the statement builder asks of the desktop, set once by the owner of the state. Each hook may
+// stay empty.
 struct QueryHooks {
     // The hourglass pointer on (true) and back to normal (false).
     std::function<void(bool)> busy;
     // The default printer of the print system (the windows fill this; the core links no printing).
     std::function<DefaultPrinter()> defaultPrinter;
-    // The Path Selection window's "&Historic" button becomes enabled.
-    std::function<void()> enableHistoric;
 };
 
 // The state of the statement builder, kept from one run to the next.

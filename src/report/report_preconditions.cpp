@@ -45,8 +45,7 @@ bool checkReportPreconditions(const work::WorkState& ws, query::QueryState& qs) 
 }
 
 void confirmReportCreation(work::WorkState& ws, query::QueryState& qs) {
-    if (qs.hooks.enableHistoric)
-        qs.hooks.enableHistoric();
+    Q_EMIT ws.events.reportsOfferedFromLoadedFile();
     ws.reportsBuilt = true;
     ws.reportsCurrent = true;
     const int answer = platform::msgBox(ReportsCreationQuestion, platform::MbYesNo | platform::MbQuestion,

@@ -33,8 +33,7 @@ void processEvents(WorkState& ws) {
 }
 
 void settingsReloaded(WorkState& ws) {
-    if (ws.hooks.settingsReloaded)
-        ws.hooks.settingsReloaded();
+    Q_EMIT ws.events.settingsReloaded();
 }
 
 void closeTable(WorkState& ws, WorkTable t, bool clearFlag) {
@@ -223,11 +222,10 @@ void loadOpenWorkFile(WorkState& ws, const QString& fileName) {
 
         takeSnapshots(ws);
         ws.activeFileName = fileName.trimmed();
-        if (ws.hooks.addRecentFile)
-            ws.hooks.addRecentFile(fileName);
+        Q_EMIT ws.events.fileOpenedOrSaved(fileName);
         ws.scanResult = NoCompletedScan;
-        if (!sameFile(fileName, ws.workingCopyName()) && ws.hooks.confirmReportCreation)
-            ws.hooks.confirmReportCreation();
+        if (!sameFile(fileName, ws.workingCopyName()))
+            Q_EMIT ws.events.storedFileOpened();
     } catch (const db::EngineError& e) {
         msgBox("Error during open ZEK database: " + fileName + ". " +
                "Error number :" + QString::number(e.number()) + " / " + e.description());
@@ -401,8 +399,7 @@ void createEmptyWorkFile(WorkState& ws) {
 
     ws.activeFileName = workingCopy;
     ws.scanResult = NoCompletedScan;
-    if (ws.hooks.closeReportViewers)
-        ws.hooks.closeReportViewers();
+    Q_EMIT ws.events.reportsDiscarded();
     // The folder list, lines and columns return to their defaults; the sorters and titles stay as
     // they are and only become the new snapshot.
     const Sorters sorters = ws.settings.sorters;

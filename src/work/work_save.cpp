@@ -151,8 +151,7 @@ bool saveWorkFile(WorkState& ws, const QString& targetName) {
         msgBox("Database couldn't close.");
         return false;
     }
-    if (ws.hooks.storeGridRows)
-        ws.hooks.storeGridRows();
+    Q_EMIT ws.events.aboutToReadSettings();
 
     for (WorkTable t : {WorkTable::Filetype, WorkTable::Infoversion, WorkTable::Filedettype,
                         WorkTable::Filesumtype, WorkTable::Filesuminttype}) {
@@ -233,13 +232,11 @@ void saveOrSaveAs(WorkState& ws, const QString& modeText) {
     if (!saveWorkFile(ws, target))
         return;
     ws.activeFileName = target;
-    if (ws.hooks.addRecentFile)
-        ws.hooks.addRecentFile(target);
+    Q_EMIT ws.events.fileOpenedOrSaved(target);
 }
 
 bool workFileChanged(WorkState& ws) {
-    if (ws.hooks.storeGridRows)
-        ws.hooks.storeGridRows();
+    Q_EMIT ws.events.aboutToReadSettings();
     ws.unchangedFlags.fill(true);
     refreshUnchangedFlags(ws);
     const bool anyFlagFalse =

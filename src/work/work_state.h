@@ -7,6 +7,7 @@
 #include "work/folder_list.h"
 #include "work/query_line.h"
 #include "work/report_columns.h"
+#include "work/work_events.h"
 #include "work/work_schema.h"
 
 #include <array>
@@ -44,17 +45,9 @@ constexpr int SettingsGroupCount = 7;
 enum class SqlRecordset { Selection, SummarySelected, SummaryUnselected };
 constexpr int SqlRecordsetCount = 3;
 
-// What the work file asks of the rest of the program. Each hook may stay empty.
+// What the work file asks of the program, as opposed to what it tells (`WorkEvents`): requests with
+// one answerer, set by the main window. Each may stay empty.
 struct WorkFileHooks {
-    std::function<void(const QString&)> addRecentFile;
-    // The windows show the settings again (after Open, New and the template).
-    std::function<void()> settingsReloaded;
-    // The condition grid copies its visible rows into the lines before a save.
-    std::function<void()> storeGridRows;
-    // The report viewers close (a fresh work file has no reports).
-    std::function<void()> closeReportViewers;
-    // Offer to build the reports from a work file just opened.
-    std::function<void()> confirmReportCreation;
     // Let pending window messages run once.
     std::function<void()> processEvents;
     // Close the main window, which ends the program.
@@ -87,6 +80,7 @@ struct WorkState {
     // records of the last selection.
     long long scanResult = -999;
 
+    WorkEvents events;
     WorkFileHooks hooks;
 
     QString workingCopyName() const;

@@ -21,18 +21,18 @@ private Q_SLOTS:
         readStartupSettings(app);
         QVERIFY(app.iniFileName.endsWith("/zek/zek.ini"));
         QVERIFY(app.iniFileName.startsWith(env.root()));
-        QVERIFY(app.workDirectory.isEmpty());
+        QVERIFY(app.work.workDirectory.isEmpty());
         QCOMPARE(app.screenWidthSetting, 9600);
 
         platform::writePrivateProfileString("Global", "DefaultDirectory", env.path("gone"), app.iniFileName);
         readStartupSettings(app);
-        QVERIFY(app.workDirectory.isEmpty());
+        QVERIFY(app.work.workDirectory.isEmpty());
 
         platform::writePrivateProfileString("Global", "DefaultDirectory", env.workDirectory(),
                                             app.iniFileName);
         platform::writePrivateProfileString("Global", "WscreenWidth", "12000", app.iniFileName);
         readStartupSettings(app);
-        QCOMPARE(app.workDirectory, env.workDirectory());
+        QCOMPARE(app.work.workDirectory, env.workDirectory());
         QCOMPARE(app.screenWidthSetting, 12000);
     }
 

@@ -405,7 +405,8 @@ private Q_SLOTS:
         QDir().mkpath(other.workDirectory);
         QueryState otherQuery;
         otherQuery.hooks.defaultPrinter = [] { return printerNamed("PDF"); };
-        other.hooks.confirmReportCreation = [&] { confirmReportCreation(other, otherQuery); };
+        QObject::connect(&other.events, &work::WorkEvents::storedFileOpened,
+                         [&] { confirmReportCreation(other, otherQuery); });
         f->prompter.messageAnswers = {platform::IdYes};
         QString name = file;
         work::openWorkFile(other, "LOAD", name);
@@ -461,7 +462,9 @@ private Q_SLOTS:
 
     void confirmAnsweredNo() {
         int historic = 0;
-        qs.hooks.enableHistoric = [&] { ++historic; };
+        QObject context;
+        connect(&f->ws.events, &work::WorkEvents::reportsOfferedFromLoadedFile, &context,
+                [&] { ++historic; });
         f->ws.reportsBuilt = f->ws.reportsCurrent = false;
         f->ws.unchangedFlags.fill(true);
         f->ws.settings.queryLines = linesOf(exampleRows());

@@ -24,8 +24,9 @@ struct Session {
 
     Session() {
         ws.workDirectory = env.workDirectory();
-        ws.hooks.addRecentFile = [this](const QString& n) { recent.append(n); };
-        ws.hooks.confirmReportCreation = [this] { ++reportOffers; };
+        QObject::connect(&ws.events, &WorkEvents::fileOpenedOrSaved,
+                         [this](const QString& n) { recent.append(n); });
+        QObject::connect(&ws.events, &WorkEvents::storedFileOpened, [this] { ++reportOffers; });
         QString name;
         openWorkFile(ws, "INIT", name);
     }

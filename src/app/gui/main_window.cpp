@@ -1,6 +1,7 @@
 #include "app/gui/main_window.h"
 
 #include "app/gui/about_window.h"
+#include "app/gui/child_windows.h"
 #include "app/gui/help_window.h"
 #include "app/gui/tip_window.h"
 #include "app/gui/window_placement.h"
@@ -8,6 +9,7 @@
 #include "platform/host_paths.h"
 #include "platform/intl.h"
 #include "query/gui/conditions_window.h"
+#include "query/gui/desktop_hooks.h"
 #include "report/report_preconditions.h"
 #include "scan/gui/path_selection_window.h"
 #include "work/work_file.h"
@@ -21,27 +23,11 @@
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
 
 namespace zek {
-
-namespace {
-
-// The system's default printer, or the built-in PDF writer when the system has none.
-query::DefaultPrinter systemDefaultPrinter() {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull())
-        return query::DefaultPrinter{QStringLiteral("PDF"), 1};
-    const QPrinter printer(info);
-    return query::DefaultPrinter{info.printerName(),
-                                 printer.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1};
-}
-
-} // namespace
 
 MainWindow::MainWindow(AppState& app, QWidget* parent) : QMainWindow(parent), m_app(app) {
     setObjectName("MDIForm1");
@@ -64,11 +50,10 @@ MainWindow::MainWindow(AppState& app, QWidget* parent) : QMainWindow(parent), m_
 
 MainWindow::~MainWindow() {
     // The work file outlives the window in tests; its hooks must not call into a deleted window.
+    // (Its signals' connections to the window end with the window.)
     work::WorkFileHooks& hooks = m_app.work.hooks;
-    hooks.addRecentFile = nullptr;
     hooks.processEvents = nullptr;
     hooks.endProgram = nullptr;
-    hooks.closeReportViewers = nullptr;
 }
 
 void MainWindow::loadStatus(const QString& text) {
@@ -87,7 +72,7 @@ bool MainWindow::load(const QString& workFileArgument) {
 
     // The child windows are set up in this order; each reports its step in the status line.
     loadStatus("Start Path Selection Window");
-    openPathSelectionWindow(m_mdiArea, m_app, &m_app.scan, &m_app.query);
+    openPathSelectionWindow(m_mdiArea, m_app);
     loadStatus("Start Conditions & Sorting");
     openConditionsWindow(m_mdiArea, m_app, [this](bool visible) { setEntryItemsVisible(visible); });
     loadStatus("Initialize Conditions & Sorting");
@@ -96,7 +81,6 @@ bool MainWindow::load(const QString& workFileArgument) {
     m_app.intl = platform::readIntlSettings(m_app.iniFileName);
     QCoreApplication::processEvents();
 
-    m_app.work.workDirectory = m_app.workDirectory;
     loadRecentFiles(m_app.recent, m_app.iniFileName, m_app.work.workingCopyName());
     rebuildRecentFileMenu();
     wireWorkFileHooks();
@@ -120,7 +104,7 @@ bool MainWindow::load(const QString& workFileArgument) {
     placeChildWindows();
     if (m_app.tipStart != "NO") {
         setStatus("Show Welcome");
-        TipWindow::showModal(m_app.workDirectory, m_app.iniFileName, this);
+        TipWindow::showModal(m_app.work.workDirectory, m_app.iniFileName, this);
     }
     setStatus("ZEK 32-bit version");
     return true;
@@ -146,33 +130,25 @@ bool MainWindow::retryUntilOpen(const QString& failedOperation, const QString& r
 
 void MainWindow::wireWorkFileHooks() {
     work::WorkFileHooks& hooks = m_app.work.hooks;
-    hooks.addRecentFile = [this](const QString& name) {
-        addRecentFile(m_app.recent, name, m_app.work.workingCopyName());
-        rebuildRecentFileMenu();
-    };
     hooks.processEvents = [] { QCoreApplication::processEvents(); };
     hooks.endProgram = [this] {
         close();
         if (!m_ended)
             endProgram();
     };
-    // The report viewers do not exist yet; without them there is no report to print.
-    hooks.closeReportViewers = [this] { setPrintEnabled(false); };
 
-    // A work file just opened offers to build the reports from its records.
-    query::QueryState& queryState = m_app.query;
-    queryState.hooks.busy = [](bool on) {
-        if (on)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    };
-    queryState.hooks.defaultPrinter = systemDefaultPrinter;
-    hooks.confirmReportCreation = [&work = m_app.work, &queryState, previous = hooks.confirmReportCreation] {
-        if (previous)
-            previous();
-        report::confirmReportCreation(work, queryState);
-    };
+    const work::WorkEvents* events = &m_app.work.events;
+    connect(events, &work::WorkEvents::fileOpenedOrSaved, this, [this](const QString& name) {
+        addRecentFile(m_app.recent, name, m_app.work.workingCopyName());
+        rebuildRecentFileMenu();
+    });
+    // The report viewers do not exist yet; without them there is no report to print.
+    connect(events, &work::WorkEvents::reportsDiscarded, this, [this] { setPrintEnabled(false); });
+
+    // A stored work file just opened offers to build the reports from its records.
+    query::installDesktopHooks(m_app.query.hooks);
+    connect(events, &work::WorkEvents::storedFileOpened, this,
+            [this] { report::confirmReportCreation(m_app.work, m_app.query); });
 }
 
 void MainWindow::placeChildWindows() {
@@ -193,11 +169,11 @@ void MainWindow::placeChildWindows() {
 }
 
 void MainWindow::showTipOfTheDay() {
-    TipWindow::showModal(m_app.workDirectory, m_app.iniFileName, this);
+    TipWindow::showModal(m_app.work.workDirectory, m_app.iniFileName, this);
 }
 
 void MainWindow::showAbout() {
-    AboutWindow::showAbout(m_app.workDirectory, m_app.intl, this);
+    AboutWindow::showAbout(m_app.work.workDirectory, m_app.intl, this);
 }
 
 void MainWindow::setStatus(const QString& text) {

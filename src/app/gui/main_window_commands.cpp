@@ -24,7 +24,7 @@ void MainWindow::fileNew() {
 void MainWindow::fileOpen() {
     platform::FileDialogRequest request;
     request.title = "Open ZEK database";
-    request.initialFolder = m_app.workDirectory;
+    request.initialFolder = m_app.work.workDirectory;
     request.fileName = "*.ZEK";
     request.filter = "ZEK database (*.zek)";
     request.defaultExtension = "ZEK";

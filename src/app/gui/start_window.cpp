@@ -92,7 +92,7 @@ void StartWindow::runStartup() {
     }
 
     readStartupSettings(m_app);
-    if (m_app.workDirectory.trimmed().isEmpty()) {
+    if (m_app.work.workDirectory.trimmed().isEmpty()) {
         const std::optional<QString> chosen = askWorkDirectory(
             m_app, "Setup Workdirectory ZEK",
             "If you want to change the default Workdirectory of ZEK, type the name of the directory.",

@@ -1,6 +1,5 @@
 #include "query/gui/conditions_window.h"
 
-#include "app/gui/child_window.h"
 #include "platform/prompt.h"
 #include "query/gui/grid_edits.h"
 #include "query/row_encoding.h"
@@ -11,7 +10,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFocusEvent>
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QScopedValueRollback>
@@ -43,7 +41,7 @@ QStringList itemsOf(const QComboBox* box) {
 // ---- rows and model -------------------------------------------------------------------------
 
 RowEncoder ConditionsWindow::encoder() const {
-    const platform::IntlSettings* intl = &m_app.intl;
+    const platform::IntlSettings* intl = &m_intl;
     return [intl](const GridRowInput& row) { return encodeGridRow(row, *intl); };
 }
 
@@ -148,10 +146,10 @@ void ConditionsWindow::storeGridRows() {
 void ConditionsWindow::showSettings() {
     ensureInitialLines(lines());
     m_grid.currentRow = 1;
-    showLinesFrom(m_grid, lines(), 1, m_app.intl);
+    showLinesFrom(m_grid, lines(), 1, m_intl);
     applyGrid();
     for (int i = 0; i < 3; ++i) {
-        const Sorter& sorter = m_app.work.settings.sorters[static_cast<size_t>(i)];
+        const Sorter& sorter = m_work.settings.sorters[static_cast<size_t>(i)];
         QComboBox* box = m_sorters[static_cast<size_t>(i)];
         const QSignalBlocker block(box);
         box->setCurrentIndex(0);
@@ -204,7 +202,7 @@ void ConditionsWindow::fieldClicked(int r) {
     if (name.isEmpty() || name == m_rowSetupField[static_cast<size_t>(r)])
         return;
     GridRowState row = rowState(r);
-    setupRowForField(row, name, m_app.intl);
+    setupRowForField(row, name, m_intl);
     applyRow(r, row);
     if (c.value->isEnabled())
         c.value->setFocus(Qt::OtherFocusReason);
@@ -216,7 +214,7 @@ QString ConditionsWindow::filterValueText(int r, const QString& typed) const {
     const QString field = c.field->currentText();
     QString out;
     for (QChar ch : typed) {
-        const int key = filterValueKey(field, ch.unicode(), unit, m_app.intl);
+        const int key = filterValueKey(field, ch.unicode(), unit, m_intl);
         if (key != 0)
             out += QChar(key);
     }
@@ -231,7 +229,7 @@ void ConditionsWindow::validateValue(int r) {
     QString text = c.value->maskedText();
     const QString before = text;
     const EntryOutcome outcome =
-        validateValueEntry(c.field->currentText(), text, m_app.intl, [] { QApplication::beep(); });
+        validateValueEntry(c.field->currentText(), text, m_intl, [] { QApplication::beep(); });
     if (text != before)
         c.value->setMaskedText(text);
     {
@@ -247,14 +245,14 @@ void ConditionsWindow::validateValue(int r) {
         });
     } else if (outcome == EntryOutcome::Cancel) {
         GridRowState row = rowState(r);
-        setupRowForField(row, m_app.intl);
+        setupRowForField(row, m_intl);
         applyRow(r, row);
     }
 }
 
 void ConditionsWindow::scrolled(int value) {
     readGrid();
-    if (scrollGrid(m_grid, lines(), value, m_app.intl, encoder()))
+    if (scrollGrid(m_grid, lines(), value, m_intl, encoder()))
         applyGrid();
     syncScrollBar();
     updateChoiceStyles();
@@ -266,7 +264,7 @@ void ConditionsWindow::addLine() {
     const int proposed = m_scroll->value();
     const int p = platform::prompter().position(
         platform::PositionRequest{QStringLiteral("Add queryfield"), lines().count(), proposed});
-    const int row = zek::addLine(m_grid, lines(), p, m_app.intl, encoder());
+    const int row = zek::addLine(m_grid, lines(), p, m_intl, encoder());
     if (row < 0)
         return;
     applyGrid();
@@ -277,19 +275,19 @@ void ConditionsWindow::addLine() {
 
 void ConditionsWindow::demoteLine() {
     readGrid();
-    if (zek::demoteLine(m_grid, lines(), m_app.intl, encoder()))
+    if (zek::demoteLine(m_grid, lines(), m_intl, encoder()))
         applyGrid();
 }
 
 void ConditionsWindow::promoteLine() {
     readGrid();
-    if (zek::promoteLine(m_grid, lines(), m_app.intl, encoder()))
+    if (zek::promoteLine(m_grid, lines(), m_intl, encoder()))
         applyGrid();
 }
 
 void ConditionsWindow::deleteLine() {
     readGrid();
-    zek::deleteLine(m_grid, m_app.intl);
+    zek::deleteLine(m_grid, m_intl);
     applyRow(m_grid.currentRow - 1, m_grid.rows[static_cast<size_t>(m_grid.currentRow - 1)]);
 }
 
@@ -304,7 +302,7 @@ void ConditionsWindow::setSorterAscending(int i, bool ascending) {
 void ConditionsWindow::syncSorters() {
     for (int i = 0; i < 3; ++i) {
         const QComboBox* box = m_sorters[static_cast<size_t>(i)];
-        Sorter& sorter = m_app.work.settings.sorters[static_cast<size_t>(i)];
+        Sorter& sorter = m_work.settings.sorters[static_cast<size_t>(i)];
         sorter.text = box->currentIndex() > 0 ? box->currentText() : QString();
         sorter.ascending = m_sorterStatus[static_cast<size_t>(i)]->property(AscendingProperty).toBool();
     }
@@ -341,7 +339,7 @@ void ConditionsWindow::deactivate() {
 void ConditionsWindow::handOverMainSortField() {
     // The Summary report groups by the main sort field: it becomes the first summary column.
     const QString main = mainSortField();
-    ReportColumns& columns = m_app.work.settings.summaryColumns;
+    ReportColumns& columns = m_work.settings.summaryColumns;
     if (!columns.empty() && columns.front().name.trimmed() == main.trimmed())
         return;
     ReportColumn first;
@@ -390,29 +388,6 @@ bool ConditionsWindow::event(QEvent* event) {
 void ConditionsWindow::closeEvent(QCloseEvent* event) {
     // The window lives as long as the program; it cannot be closed.
     event->ignore();
-}
-
-ConditionsWindow* openConditionsWindow(QMdiArea* area, AppState& app,
-                                       std::function<void(bool)> entryItemsVisible) {
-    auto* window = new ConditionsWindow(app);
-    window->entryItemsVisible = std::move(entryItemsVisible);
-    addChildWindow(area, window);
-
-    work::WorkFileHooks& hooks = app.work.hooks;
-    const QPointer<ConditionsWindow> guarded(window);
-    hooks.storeGridRows = [previous = hooks.storeGridRows, guarded] {
-        if (previous)
-            previous();
-        if (guarded)
-            guarded->storeGridRows();
-    };
-    hooks.settingsReloaded = [previous = hooks.settingsReloaded, guarded] {
-        if (previous)
-            previous();
-        if (guarded)
-            guarded->showSettings();
-    };
-    return window;
 }
 
 } // namespace zek

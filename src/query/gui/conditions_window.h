@@ -3,8 +3,9 @@
 // condition lines; the line logic itself lives in query/row_model.h.
 #pragma once
 
-#include "app/app_state.h"
+#include "platform/intl.h"
 #include "query/row_model.h"
+#include "work/work_state.h"
 
 #include <QWidget>
 
@@ -13,7 +14,6 @@
 
 class QComboBox;
 class QLabel;
-class QMdiArea;
 class QMdiSubWindow;
 class QPushButton;
 class QScrollBar;
@@ -28,7 +28,9 @@ class MaskedValueEdit;
 class ConditionsWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit ConditionsWindow(AppState& app, QWidget* parent = nullptr);
+    // The rows and sorters show and edit the settings of `work`; values are read and shown as `intl`
+    // has numbers and dates.
+    ConditionsWindow(work::WorkState& work, const platform::IntlSettings& intl, QWidget* parent = nullptr);
 
     // StoreGridRows: the five rows, encoded, back into the lines they show.
     void storeGridRows();
@@ -92,7 +94,7 @@ private:
     QWidget* buildSorting();
     void attachToSubWindow();
 
-    QueryLines& lines() { return m_app.work.settings.queryLines; }
+    QueryLines& lines() { return m_work.settings.queryLines; }
     RowEncoder encoder() const;
     void readGrid();
     void applyGrid();
@@ -112,7 +114,8 @@ private:
     void showNotYetImplemented();
     void handOverMainSortField();
 
-    AppState& m_app;
+    work::WorkState& m_work;
+    const platform::IntlSettings& m_intl;
     ConditionGrid m_grid;
     std::array<RowControls, GridRowCount> m_rows;
     // The field each row was last set up for: choosing it again, or the empty field, changes nothing.
@@ -126,11 +129,5 @@ private:
     bool m_active = false;
     QMdiSubWindow* m_subWindow = nullptr; // the sub-window whose activation the window follows
 };
-
-// Creates the Conditions & Sorting window in the main window's MDI area, shows it, and wires it to
-// the work file: the rows are stored before a save and shown again after New and Open (after any
-// hook already there).
-ConditionsWindow* openConditionsWindow(QMdiArea* area, AppState& app,
-                                       std::function<void(bool)> entryItemsVisible);
 
 } // namespace zek

@@ -83,7 +83,8 @@ QPushButton* commandButton(const QString& name, const QString& text, QWidget* pa
 
 } // namespace
 
-ConditionsWindow::ConditionsWindow(AppState& app, QWidget* parent) : QWidget(parent), m_app(app) {
+ConditionsWindow::ConditionsWindow(work::WorkState& work, const platform::IntlSettings& intl, QWidget* parent)
+    : QWidget(parent), m_work(work), m_intl(intl) {
     setObjectName(QStringLiteral("Drivedirquery"));
     setWindowTitle(QStringLiteral("Conditions & Sorting"));
     buildWindow();

@@ -3,9 +3,11 @@
 // build the reports from a loaded work file.
 #pragma once
 
-#include "app/app_state.h"
+#include "platform/intl.h"
 #include "query/statement_builder.h"
 #include "scan/path_selection.h"
+#include "scan/scan_state.h"
+#include "work/work_state.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -17,7 +19,6 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QListWidget;
-class QMdiArea;
 class QPushButton;
 class QRadioButton;
 class QTreeWidget;
@@ -28,11 +29,13 @@ namespace zek {
 class PathSelectionWindow : public QWidget {
     Q_OBJECT
 public:
-    // `scan` and `qs` are the program's shared scan and statement-builder state; without them the
-    // window keeps its own. `driveRoots` are the drives offered (the mounted drives when empty).
-    explicit PathSelectionWindow(AppState& app, scan::ScanState* scan = nullptr,
-                                 query::QueryState* qs = nullptr, QStringList driveRoots = {},
-                                 QWidget* parent = nullptr);
+    // The window edits the folder list of `work` and starts on the drive of its work directory; the
+    // scan reads numbers and dates as `intl` has them. `scan` and `qs` are the program's shared scan
+    // and statement-builder state; without them the window keeps its own. `driveRoots` are the
+    // drives offered (the mounted drives when empty).
+    PathSelectionWindow(work::WorkState& work, const platform::IntlSettings& intl,
+                        scan::ScanState* scan = nullptr, query::QueryState* qs = nullptr,
+                        QStringList driveRoots = {}, QWidget* parent = nullptr);
     ~PathSelectionWindow() override;
 
     scan::ScanState& scanState() { return *m_scan; }
@@ -51,6 +54,8 @@ public:
     void clearFolders();
     void start();
     void historic();
+    // "&Historic" becomes enabled: the reports may be built from the loaded work file's records.
+    void enableHistoric();
     void showLongNames(bool longNames);
     void setActiveOutline(const QString& name);
 
@@ -72,7 +77,8 @@ private:
     int selectedPosition() const;
     scan::ScanOutcome runScan();
 
-    AppState& m_app;
+    work::WorkState& m_work;
+    const platform::IntlSettings& m_intl;
     std::unique_ptr<scan::ScanState> m_ownScan;
     std::unique_ptr<query::QueryState> m_ownQs;
     scan::ScanState* m_scan;
@@ -102,11 +108,5 @@ private:
     QLabel* m_label2 = nullptr;
     QLabel* m_activeDatabase = nullptr;
 };
-
-// Creates the window as a child of the main window's area, chains the work file's hooks to it (the
-// list is shown again after Open and New; "&Historic" is enabled when a loaded work file offers its
-// reports) and shows it.
-PathSelectionWindow* openPathSelectionWindow(QMdiArea* area, AppState& app, scan::ScanState* scan = nullptr,
-                                             query::QueryState* qs = nullptr);
 
 } // namespace zek

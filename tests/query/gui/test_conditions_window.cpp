@@ -1,6 +1,9 @@
 // The Conditions & Sorting window driven offscreen: rows set up per field, typed values filtered
 // and checked, the line commands, the sorters, activation, and the work file carrying the lines.
 #include "query/gui/conditions_window.h"
+
+#include "app/app_state.h"
+#include "app/gui/child_windows.h"
 #include "query/gui/grid_edits.h"
 #include "support/scripted_prompter.h"
 #include "support/test_env.h"
@@ -84,7 +87,7 @@ class TestConditionsWindow : public QObject {
         app = std::make_unique<AppState>();
         app->intl.sDate = "/";
         app->intl.iTime = iTime;
-        window = std::make_unique<ConditionsWindow>(*app);
+        window = std::make_unique<ConditionsWindow>(app->work, app->intl);
         window->show();
         QApplication::setActiveWindow(window.get());
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -478,7 +481,8 @@ private Q_SLOTS:
         int previousStores = 0;
         QMdiArea area;
         area.resize(1100, 700);
-        app->work.hooks.storeGridRows = [&previousStores] { ++previousStores; };
+        connect(&app->work.events, &work::WorkEvents::aboutToReadSettings, &area,
+                [&previousStores] { ++previousStores; });
         ConditionsWindow* w =
             openConditionsWindow(&area, *app, [&entryItems](bool v) { entryItems.append(v); });
         QMdiSubWindow* other = area.addSubWindow(new QLabel("other"));
@@ -507,8 +511,8 @@ private Q_SLOTS:
         area.setActiveSubWindow(other);
         QVERIFY(app->work.settings.summaryColumns == defaultSummaryColumns());
 
-        // The hooks chain: the one already there still runs.
-        app->work.hooks.storeGridRows();
+        // A connection made before the window's still runs.
+        Q_EMIT app->work.events.aboutToReadSettings();
         QVERIFY(previousStores > 0);
         // The window cannot be closed.
         QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
@@ -540,14 +544,16 @@ private Q_SLOTS:
         delete main;
         QVERIFY(gone);
         QVERIFY(!calledWhenGone);
-        app->work.hooks.storeGridRows(); // the hook outlives the window harmlessly
+        Q_EMIT app->work.events.aboutToReadSettings(); // the window's connection ended with it
     }
 
     void workFileCarriesLinesAndSorters() {
         test::TestEnvironment env;
         app->work.workDirectory = env.workDirectory();
-        app->work.hooks.storeGridRows = [this] { window->storeGridRows(); };
-        app->work.hooks.settingsReloaded = [this] { window->showSettings(); };
+        connect(&app->work.events, &work::WorkEvents::aboutToReadSettings, window.get(),
+                &ConditionsWindow::storeGridRows);
+        connect(&app->work.events, &work::WorkEvents::settingsReloaded, window.get(),
+                &ConditionsWindow::showSettings);
         QString name;
         work::openWorkFile(app->work, "INIT", name);
         QVERIFY(!app->work.activeFileName.isEmpty());

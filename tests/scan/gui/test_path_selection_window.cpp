@@ -2,6 +2,9 @@
 // long and short form, Remove (button and drop), Clear, the drive change, navigation, and Start.
 #include "scan/gui/path_selection_window.h"
 
+#include "app/app_state.h"
+#include "app/gui/child_windows.h"
+
 #include "support/scripted_prompter.h"
 #include "support/test_env.h"
 #include "work/work_file.h"
@@ -30,8 +33,7 @@ struct Fixture {
     QString root; // a fake drive, so the folders can be made
 
     Fixture() {
-        app.workDirectory = env.workDirectory();
-        app.work.workDirectory = app.workDirectory;
+        app.work.workDirectory = env.workDirectory();
         QString name;
         work::openWorkFile(app.work, "INIT", name);
         root = env.path("drive");
@@ -88,7 +90,7 @@ class TestPathSelectionWindow : public QObject {
 private Q_SLOTS:
     void controlsAndOpening() {
         Fixture f;
-        PathSelectionWindow w(f.app, nullptr, nullptr, f.drives());
+        PathSelectionWindow w(f.app.work, f.app.intl, nullptr, nullptr, f.drives());
         QCOMPARE(w.objectName(), QString("drivedirsel"));
         QCOMPARE(w.windowTitle(), QString("Path Selection"));
         for (const char* name :
@@ -120,7 +122,7 @@ private Q_SLOTS:
 
     void addCheckMessages() {
         Fixture f;
-        PathSelectionWindow w(f.app, nullptr, nullptr, f.drives());
+        PathSelectionWindow w(f.app.work, f.app.intl, nullptr, nullptr, f.drives());
         auto* add = child<QPushButton>(w, "drivediradd");
         const QString data = f.root + "/DATA";
         choose(w, data);
@@ -168,7 +170,7 @@ private Q_SLOTS:
 
     void removeAndClear() {
         Fixture f;
-        PathSelectionWindow w(f.app, nullptr, nullptr, f.drives());
+        PathSelectionWindow w(f.app.work, f.app.intl, nullptr, nullptr, f.drives());
         auto* add = child<QPushButton>(w, "drivediradd");
         auto* remove = child<QPushButton>(w, "Drivedirremove");
         auto* list = child<QListWidget>(w, "drivedirlist");
@@ -222,7 +224,7 @@ private Q_SLOTS:
 
     void unreadableDriveReturnsToLastGood() {
         Fixture f;
-        PathSelectionWindow w(f.app, nullptr, nullptr, f.drives());
+        PathSelectionWindow w(f.app.work, f.app.intl, nullptr, nullptr, f.drives());
         auto* drive = child<QComboBox>(w, "Drive1");
         QCOMPARE(drive->currentIndex(), 0);
         drive->setCurrentIndex(1);
@@ -235,7 +237,7 @@ private Q_SLOTS:
 
     void navigationShowsChainAndSubfolders() {
         Fixture f;
-        PathSelectionWindow w(f.app, nullptr, nullptr, f.drives());
+        PathSelectionWindow w(f.app.work, f.app.intl, nullptr, nullptr, f.drives());
         auto* outline1 = child<QTreeWidget>(w, "Outline1");
         auto* outline2 = child<QTreeWidget>(w, "Outline2");
         QCOMPARE(topLevelTexts(outline1), QStringList({f.root, "Data", "Database", "Program Files", "Zeta"}));
@@ -260,7 +262,7 @@ private Q_SLOTS:
 
     void twoStartsScanOnce() {
         Fixture f;
-        PathSelectionWindow w(f.app, nullptr, nullptr, f.drives());
+        PathSelectionWindow w(f.app.work, f.app.intl, nullptr, nullptr, f.drives());
         w.queryState().hooks.defaultPrinter = [] { return query::DefaultPrinter{"PDF", 1}; };
         int scans = 0;
         w.scanRunner = [&] {
@@ -287,7 +289,7 @@ private Q_SLOTS:
         PathSelectionWindow* w = openPathSelectionWindow(&area, f.app);
         auto* historic = child<QPushButton>(*w, "historic");
         QVERIFY(!historic->isEnabled());
-        f.app.work.hooks.confirmReportCreation();
+        Q_EMIT f.app.work.events.storedFileOpened();
         QVERIFY(historic->isEnabled());
         f.prompter.messageAnswers = {platform::IdNo};
         historic->click();
@@ -296,7 +298,7 @@ private Q_SLOTS:
 
         // A work file shown again: its folders come into both lists.
         f.app.work.settings.folders.append("/x", "/X");
-        f.app.work.hooks.settingsReloaded();
+        Q_EMIT f.app.work.events.settingsReloaded();
         QCOMPARE(items(child<QListWidget>(*w, "drivedirlist2")), QStringList({"/X"}));
         QVERIFY(child<QPushButton>(*w, "drivedirstart")->isEnabled());
     }
