@@ -242,7 +242,7 @@ void registerDialectFunctions(sqlite3* db) {
     const int rc =
         sqlite3_create_function_v2(db, "like", 2, flags, nullptr, likeFunction, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
-        throw EngineError(rc, QString::fromUtf8(sqlite3_errmsg(db)));
+        throw EngineError(rc, QString::fromUtf8(sqlite3_errmsg(db)), rc);
 }
 
 QString translateCriteria(const QString& criteria) {

@@ -19,9 +19,9 @@ namespace zek::db {
 
 using namespace detail;
 
-EngineError::EngineError(int number, const QString& description)
+EngineError::EngineError(int number, const QString& description, int sqliteCode)
     : std::runtime_error(QStringLiteral("%1: %2").arg(number).arg(description).toStdString()),
-      m_number(number), m_description(description) {}
+      m_number(number), m_description(description), m_sqliteCode(sqliteCode) {}
 
 Recordset::~Recordset() = default;
 
@@ -37,12 +37,14 @@ namespace {
 // Marks the file as a ZEK work file in SQLite's header ("ZEK" and a format number).
 constexpr int kApplicationId = 0x5A454B03;
 
-EngineError fileInUse(const QString& path) {
-    return EngineError(ErrFileInUse, QStringLiteral("Couldn't use '%1'; file already in use.").arg(path));
+EngineError fileInUse(const QString& path, int sqliteCode) {
+    return EngineError(ErrFileInUse, QStringLiteral("Couldn't use '%1'; file already in use.").arg(path),
+                       sqliteCode);
 }
 
-EngineError notADatabase(const QString& path) {
-    return EngineError(ErrNotADatabase, QStringLiteral("Unrecognized database format '%1'.").arg(path));
+EngineError notADatabase(const QString& path, int sqliteCode = 0) {
+    return EngineError(ErrNotADatabase, QStringLiteral("Unrecognized database format '%1'.").arg(path),
+                       sqliteCode);
 }
 
 // Failures while a file is being opened name the file, as a person needs to know which one.
@@ -50,15 +52,17 @@ EngineError openError(sqlite3* db, int rc, const QString& path) {
     switch (rc & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        return fileInUse(path);
+        return fileInUse(path, rc);
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
-        return notADatabase(path);
+        return notADatabase(path, rc);
     case SQLITE_CANTOPEN:
     case SQLITE_PERM:
     case SQLITE_READONLY:
-        return EngineError(ErrCannotOpen, QStringLiteral("The database engine cannot open the file '%1': %2.")
-                                              .arg(path, QString::fromUtf8(sqlite3_errmsg(db))));
+        return EngineError(ErrCannotOpen,
+                           QStringLiteral("The database engine cannot open the file '%1': %2.")
+                               .arg(path, QString::fromUtf8(sqlite3_errmsg(db))),
+                           rc);
     default:
         return sqliteError(db, rc);
     }

@@ -6,7 +6,8 @@
 // Single double, Text and Memo QString.
 //
 // Every failure throws EngineError with a number and a description. Numbers follow the classic
-// data-access error numbers where one fits (listed below), otherwise the SQLite result code.
+// data-access error numbers where one fits (listed below), otherwise the SQLite result code. A failure
+// SQLite reported also keeps SQLite's own result code, apart from the number.
 #pragma once
 
 #include <QString>
@@ -52,13 +53,21 @@ enum EngineErrorNumber : int {
 
 class EngineError : public std::runtime_error {
 public:
-    EngineError(int number, const QString& description);
+    // sqliteCode: SQLite's extended result code when SQLite reported the failure, 0 when the engine
+    // found it itself.
+    EngineError(int number, const QString& description, int sqliteCode = 0);
+    // The number shown to a person: one of EngineErrorNumber, or SQLite's code where none fits.
     int number() const { return m_number; }
     QString description() const { return m_description; }
+    // SQLite's primary result code (SQLITE_LOCKED, ...) and its extended code; 0 when the failure
+    // did not come from SQLite. Never derived from number(): 3078 & 0xff would read as SQLITE_LOCKED.
+    int sqliteCode() const { return m_sqliteCode & 0xff; }
+    int extendedCode() const { return m_sqliteCode; }
 
 private:
     int m_number;
     QString m_description;
+    int m_sqliteCode;
 };
 
 enum class FieldType { Boolean = 1, Long = 4, Currency = 5, Single = 6, Text = 10, Memo = 12 };
