@@ -19,7 +19,6 @@
 #include <vector>
 
 struct sqlite3;
-struct sqlite3_stmt;
 
 namespace zek::db {
 
@@ -126,6 +125,7 @@ public:
     void deleteTable(const QString& name);
 
     // Runs a statement in the original dialect ("Delete * from filetype"); returns rows affected.
+    // Statements and criteria take LIKE with "*", "?", "#" and "[...]", ignoring case.
     int execute(const QString& sql);
 
     // Table-type record set: all records of the table, in the current index's order (rowid order
@@ -139,8 +139,6 @@ public:
     void commit();
     void rollback();
     bool inTransaction() const;
-
-    sqlite3* handle() const { return m_db; }
 
 private:
     friend struct detail::DatabaseAccess;
@@ -172,12 +170,6 @@ private:
     Database& m_db;
     bool m_done = false;
 };
-
-// Translates the original dialect into SQLite's: "Delete * from" → "DELETE FROM". LIKE keeps its
-// form; the engine registers its own LIKE with "*", "?", "#" and "[...]" ignoring case.
-QString translateDialect(const QString& sql);
-// The pattern matcher behind LIKE, exposed for tests.
-bool likeMatches(const QString& pattern, const QString& value);
 
 class Recordset {
 public:

@@ -126,6 +126,8 @@ public:
 
 // Access to the Database's private bookkeeping for the record sets.
 struct DatabaseAccess {
+    // The connection, for the engine's own statements; kept out of the public interface.
+    static sqlite3* handle(const Database& db) { return db.m_db; }
     static quint64 generation(const Database& db) { return db.m_generation; }
     static quint64 bump(Database& db) { return ++db.m_generation; }
     static void attach(Database& db, Recordset* rs) { db.m_recordsets.push_back(rs); }

@@ -185,7 +185,7 @@ bool TableRecordset::firstRowid(const QString& where, bool reverse, const QVaria
     if (!where.isEmpty())
         sql += QStringLiteral(" WHERE ") + where;
     sql += QStringLiteral(" ORDER BY ") + orderBy(reverse) + QStringLiteral(" LIMIT 1");
-    Stmt s(m_db->handle(), sql);
+    Stmt s(DatabaseAccess::handle(*m_db), sql);
     for (int i = 0; i < binds.size(); ++i)
         s.bind(i + 1, binds[i]);
     if (!s.step())
@@ -198,7 +198,7 @@ void TableRecordset::ensureList() const {
     if (m_listValid && m_listGen == generation())
         return;
     m_list.clear();
-    Stmt s(m_db->handle(),
+    Stmt s(DatabaseAccess::handle(*m_db),
            QStringLiteral("SELECT rowid FROM %1 ORDER BY %2").arg(m_quotedTable, orderBy(false)));
     while (s.step())
         m_list.push_back(sqlite3_column_int64(s.get(), 0));
@@ -223,8 +223,9 @@ void TableRecordset::loadRow() const {
         QStringList cols;
         for (const Column& c : m_columns)
             cols << quoteIdentifier(c.name);
-        m_selectRow = Stmt(m_db->handle(), QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1")
-                                               .arg(cols.join(QStringLiteral(", ")), m_quotedTable));
+        m_selectRow =
+            Stmt(DatabaseAccess::handle(*m_db), QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1")
+                                                    .arg(cols.join(QStringLiteral(", ")), m_quotedTable));
     }
     m_selectRow.bindInt64(1, m_rowid);
     ResetGuard guard(m_selectRow);
@@ -313,7 +314,7 @@ long long TableRecordset::recordCount() {
         return qint64(m_list.size());
     if (m_count >= 0 && m_countGen == generation())
         return m_count;
-    Stmt s(m_db->handle(), QStringLiteral("SELECT count(*) FROM %1").arg(m_quotedTable));
+    Stmt s(DatabaseAccess::handle(*m_db), QStringLiteral("SELECT count(*) FROM %1").arg(m_quotedTable));
     s.step();
     m_count = sqlite3_column_int64(s.get(), 0);
     m_countGen = generation();
@@ -383,7 +384,7 @@ void TableRecordset::update() {
     requireOpen();
     if (m_mode == Mode::None)
         throw updateWithoutEdit();
-    sqlite3* db = m_db->handle();
+    sqlite3* db = DatabaseAccess::handle(*m_db);
     const quint64 before = generation();
     const bool listCurrent = m_listValid && m_listGen == before;
     const bool countCurrent = m_count >= 0 && m_countGen == before;
@@ -491,13 +492,14 @@ void TableRecordset::deleteCurrent() {
     const qint64 at = locate(m_rowid);
     const quint64 before = generation();
     if (!m_delete)
-        m_delete = Stmt(m_db->handle(), QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(m_quotedTable));
+        m_delete = Stmt(DatabaseAccess::handle(*m_db),
+                        QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(m_quotedTable));
     int changedRows = 0;
     {
         ResetGuard guard(m_delete);
         m_delete.bindInt64(1, m_rowid);
         m_delete.step();
-        changedRows = sqlite3_changes(m_db->handle());
+        changedRows = sqlite3_changes(DatabaseAccess::handle(*m_db));
     }
     const quint64 after = DatabaseAccess::bump(*m_db);
     if (changedRows == 0)
@@ -634,12 +636,12 @@ void TableRecordset::findFirst(const QString& criteria) {
 } // namespace
 
 std::unique_ptr<Recordset> openTableRecordset(Database& db, const QString& name) {
-    const QString table = canonicalTableName(db.handle(), name);
+    const QString table = canonicalTableName(DatabaseAccess::handle(db), name);
     if (table.isEmpty()) {
         throw tableNotFoundError(name);
     }
-    std::vector<Column> columns = readColumns(db.handle(), table);
-    std::vector<IndexInfo> indexes = readIndexes(db.handle(), table, columns);
+    std::vector<Column> columns = readColumns(DatabaseAccess::handle(db), table);
+    std::vector<IndexInfo> indexes = readIndexes(DatabaseAccess::handle(db), table, columns);
     return std::make_unique<TableRecordset>(db, table, std::move(columns), std::move(indexes));
 }
 

@@ -98,7 +98,7 @@ private Q_SLOTS:
         // A read left open mid-way locks the table against DROP: released, the second try succeeds.
         auto rs = m_db->openSql("SELECT NAME FROM ITEMS ORDER BY NAME");
         rs->moveNext();
-        detail::Stmt drop(m_db->handle(), QStringLiteral("DROP TABLE ITEMS"));
+        detail::Stmt drop(detail::DatabaseAccess::handle(*m_db), QStringLiteral("DROP TABLE ITEMS"));
         calls = 0;
         detail::retryReleasingReads(*m_db, [&] {
             ++calls;
