@@ -3,6 +3,7 @@
 
 #include "db/dialect.h"
 #include "db/recordset_impl.h"
+#include "platform/unique_fd.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -131,8 +132,8 @@ std::unique_ptr<Database> Database::openHandle(const QString& path, bool create,
 std::unique_ptr<Database> Database::create(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     // O_EXCL: of two callers creating the same file, exactly one succeeds.
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
+    platform::UniqueFd fd(::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!fd) {
         const int err = errno;
         if (err == EEXIST)
             throw EngineError(ErrDatabaseExists, QStringLiteral("Database already exists."));
@@ -140,7 +141,7 @@ std::unique_ptr<Database> Database::create(const QString& path) {
                           QStringLiteral("The database engine cannot create the file '%1': %2.")
                               .arg(path, QString::fromLocal8Bit(std::strerror(err))));
     }
-    ::close(fd);
+    fd.reset();
     try {
         auto db = openHandle(path, true, true);
         // Writes the first page, so the new file carries SQLite's header from the start.
