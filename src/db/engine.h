@@ -146,6 +146,7 @@ private:
     static std::unique_ptr<Database> openHandle(const QString& path, bool create, bool exclusive);
     void closeHandle(bool report);
     void run(const char* sql);
+    void runAllOrNothing(const QStringList& statements);
     void requireOpen() const;
 
     sqlite3* m_db = nullptr;
