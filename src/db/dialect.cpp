@@ -9,7 +9,7 @@
 
 #include <memory>
 
-namespace zek::db {
+namespace zek::db::detail {
 
 QString translateDialect(const QString& sql) {
     // "Delete * from X" (the star names all columns, which SQLite does not take) becomes "DELETE FROM X".
@@ -24,10 +24,8 @@ QString translateDialect(const QString& sql) {
 }
 
 bool likeMatches(const QString& pattern, const QString& value) {
-    return detail::LikePattern(pattern).matches(value);
+    return LikePattern(pattern).matches(value);
 }
-
-namespace detail {
 
 namespace {
 
@@ -242,7 +240,7 @@ void registerDialectFunctions(sqlite3* db) {
     const int rc =
         sqlite3_create_function_v2(db, "like", 2, flags, nullptr, likeFunction, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
-        throw EngineError(rc, QString::fromUtf8(sqlite3_errmsg(db)));
+        throw EngineError(rc, QString::fromUtf8(sqlite3_errmsg(db)), rc);
 }
 
 QString translateCriteria(const QString& criteria) {
@@ -295,5 +293,4 @@ QString translateCriteria(const QString& criteria) {
     return out;
 }
 
-} // namespace detail
-} // namespace zek::db
+} // namespace zek::db::detail

@@ -9,6 +9,12 @@ struct sqlite3;
 
 namespace zek::db::detail {
 
+// Translates the original dialect into SQLite's: "Delete * from" → "DELETE FROM". LIKE keeps its
+// form; registerDialectFunctions gives SQLite the LIKE below.
+QString translateDialect(const QString& sql);
+// The pattern matcher behind LIKE.
+bool likeMatches(const QString& pattern, const QString& value);
+
 // A compiled LIKE pattern: "*" any run, "?" one character, "#" one digit, "[abc]", "[a-z]" and
 // "[!abc]" character lists; everything else stands for itself. Comparison ignores case.
 class LikePattern {

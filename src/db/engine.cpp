@@ -3,6 +3,7 @@
 
 #include "db/dialect.h"
 #include "db/recordset_impl.h"
+#include "platform/unique_fd.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -19,9 +20,9 @@ namespace zek::db {
 
 using namespace detail;
 
-EngineError::EngineError(int number, const QString& description)
+EngineError::EngineError(int number, const QString& description, int sqliteCode)
     : std::runtime_error(QStringLiteral("%1: %2").arg(number).arg(description).toStdString()),
-      m_number(number), m_description(description) {}
+      m_number(number), m_description(description), m_sqliteCode(sqliteCode) {}
 
 Recordset::~Recordset() = default;
 
@@ -37,12 +38,14 @@ namespace {
 // Marks the file as a ZEK work file in SQLite's header ("ZEK" and a format number).
 constexpr int kApplicationId = 0x5A454B03;
 
-EngineError fileInUse(const QString& path) {
-    return EngineError(ErrFileInUse, QStringLiteral("Couldn't use '%1'; file already in use.").arg(path));
+EngineError fileInUse(const QString& path, int sqliteCode) {
+    return EngineError(ErrFileInUse, QStringLiteral("Couldn't use '%1'; file already in use.").arg(path),
+                       sqliteCode);
 }
 
-EngineError notADatabase(const QString& path) {
-    return EngineError(ErrNotADatabase, QStringLiteral("Unrecognized database format '%1'.").arg(path));
+EngineError notADatabase(const QString& path, int sqliteCode = 0) {
+    return EngineError(ErrNotADatabase, QStringLiteral("Unrecognized database format '%1'.").arg(path),
+                       sqliteCode);
 }
 
 // Failures while a file is being opened name the file, as a person needs to know which one.
@@ -50,15 +53,17 @@ EngineError openError(sqlite3* db, int rc, const QString& path) {
     switch (rc & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        return fileInUse(path);
+        return fileInUse(path, rc);
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
-        return notADatabase(path);
+        return notADatabase(path, rc);
     case SQLITE_CANTOPEN:
     case SQLITE_PERM:
     case SQLITE_READONLY:
-        return EngineError(ErrCannotOpen, QStringLiteral("The database engine cannot open the file '%1': %2.")
-                                              .arg(path, QString::fromUtf8(sqlite3_errmsg(db))));
+        return EngineError(ErrCannotOpen,
+                           QStringLiteral("The database engine cannot open the file '%1': %2.")
+                               .arg(path, QString::fromUtf8(sqlite3_errmsg(db))),
+                           rc);
     default:
         return sqliteError(db, rc);
     }
@@ -127,8 +132,8 @@ std::unique_ptr<Database> Database::openHandle(const QString& path, bool create,
 std::unique_ptr<Database> Database::create(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     // O_EXCL: of two callers creating the same file, exactly one succeeds.
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
+    platform::UniqueFd fd(::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!fd) {
         const int err = errno;
         if (err == EEXIST)
             throw EngineError(ErrDatabaseExists, QStringLiteral("Database already exists."));
@@ -136,7 +141,7 @@ std::unique_ptr<Database> Database::create(const QString& path) {
                           QStringLiteral("The database engine cannot create the file '%1': %2.")
                               .arg(path, QString::fromLocal8Bit(std::strerror(err))));
     }
-    ::close(fd);
+    fd.reset();
     try {
         auto db = openHandle(path, true, true);
         // Writes the first page, so the new file carries SQLite's header from the start.
@@ -201,156 +206,6 @@ void Database::run(const char* sql) {
     Stmt s(m_db, QByteArray(sql));
     while (s.step()) {
     }
-}
-
-std::vector<TableDef> Database::tableDefs() const {
-    requireOpen();
-    Stmt s(m_db, QByteArrayLiteral("SELECT name FROM main.sqlite_schema WHERE type = 'table' "
-                                   "AND lower(substr(name, 1, 7)) <> 'sqlite_' ORDER BY rowid"));
-    QStringList names;
-    {
-        ResetGuard guard(s);
-        while (s.step())
-            names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0)));
-    }
-    std::vector<TableDef> defs;
-    defs.reserve(size_t(names.size()));
-    for (const QString& name : names)
-        defs.push_back(tableDef(name));
-    return defs;
-}
-
-bool Database::hasTable(const QString& name) const {
-    requireOpen();
-    return !canonicalTableName(m_db, name).isEmpty();
-}
-
-TableDef Database::tableDef(const QString& name) const {
-    requireOpen();
-    const QString table = canonicalTableName(m_db, name);
-    if (table.isEmpty())
-        throw itemNotFound();
-    TableDef def;
-    def.name = table;
-    const std::vector<Column> columns = readColumns(m_db, table);
-    for (const Column& c : columns) {
-        FieldDef f;
-        f.name = c.name;
-        f.type = c.type;
-        f.size = c.type == FieldType::Text ? c.size : 0;
-        // The engine accepts "" in every text field, so that is what the definition reports.
-        f.allowZeroLength = c.type == FieldType::Text || c.type == FieldType::Memo;
-        def.fields.push_back(f);
-    }
-    for (const IndexInfo& info : readIndexes(m_db, table, columns)) {
-        IndexDef idx;
-        idx.name = info.name;
-        idx.primary = info.primary;
-        idx.unique = info.unique;
-        QStringList parts;
-        for (const IndexColumn& c : info.columns)
-            parts << (c.desc ? u'-' : u'+') + c.name;
-        idx.fields = parts.join(u';');
-        def.indexes.push_back(idx);
-    }
-    return def;
-}
-
-void Database::createTable(const TableDef& def) {
-    requireOpen();
-    const QString name = def.name.trimmed();
-    if (name.isEmpty())
-        throw EngineError(ErrInvalidOperation, QStringLiteral("A table needs a name."));
-    if (hasTable(name))
-        throw EngineError(ErrTableExists, QStringLiteral("Table '%1' already exists.").arg(name));
-    if (def.fields.empty())
-        throw EngineError(ErrNoFieldDefined,
-                          QStringLiteral("No field defined--cannot append TableDef or Index."));
-
-    QStringList columns;
-    for (const FieldDef& f : def.fields) {
-        FieldDef field = f;
-        switch (field.type) {
-        case FieldType::Boolean:
-        case FieldType::Long:
-        case FieldType::Currency:
-        case FieldType::Single:
-        case FieldType::Memo:
-            break;
-        case FieldType::Text:
-            if (field.size == 0)
-                field.size = 50; // the engine's default text size
-            if (field.size < 1 || field.size > 4096)
-                throw EngineError(
-                    ErrInvalidField,
-                    QStringLiteral("Invalid field size %1 for '%2'.").arg(field.size).arg(field.name));
-            break;
-        default:
-            throw EngineError(ErrInvalidField, QStringLiteral("Invalid field data type."));
-        }
-        if (field.name.isEmpty())
-            throw EngineError(ErrInvalidField, QStringLiteral("A field needs a name."));
-        QString column = quoteIdentifier(field.name) + u' ' + declaredType(field);
-        if (field.type == FieldType::Text) {
-            // Holds SQL statements to the size as well, not only values set through a record set.
-            column +=
-                QStringLiteral(" CHECK (length(%1) <= %2)").arg(quoteIdentifier(field.name)).arg(field.size);
-        }
-        columns << column;
-    }
-    QStringList statements;
-    statements << QStringLiteral("CREATE TABLE %1 (%2)")
-                      .arg(quoteIdentifier(name), columns.join(QStringLiteral(", ")));
-    for (const IndexDef& idx : def.indexes) {
-        QStringList keys;
-        for (const QString& part : idx.fields.split(u';', Qt::SkipEmptyParts)) {
-            QString field = part.trimmed();
-            bool desc = false;
-            if (field.startsWith(u'+') || field.startsWith(u'-')) {
-                desc = field.startsWith(u'-');
-                field = field.mid(1).trimmed();
-            }
-            if (field.isEmpty())
-                continue;
-            const bool known = std::any_of(def.fields.begin(), def.fields.end(), [&](const FieldDef& f) {
-                return f.name.compare(field, Qt::CaseInsensitive) == 0;
-            });
-            if (!known)
-                throw itemNotFound();
-            keys << quoteIdentifier(field) + (desc ? QStringLiteral(" DESC") : QString());
-        }
-        if (keys.isEmpty())
-            throw EngineError(ErrNoFieldDefined,
-                              QStringLiteral("No field defined--cannot append TableDef or Index."));
-        statements << QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
-                          .arg(idx.unique || idx.primary ? QStringLiteral("UNIQUE ") : QString(),
-                               quoteIdentifier(storedIndexName(name, idx.name)), quoteIdentifier(name),
-                               keys.join(QStringLiteral(", ")));
-    }
-    // All or nothing: a failing index leaves no half-made table behind.
-    run("SAVEPOINT zek_create_table");
-    try {
-        for (const QString& sql : statements) {
-            Stmt s(m_db, sql);
-            s.step();
-        }
-        run("RELEASE zek_create_table");
-    } catch (...) {
-        sqlite3_exec(m_db, "ROLLBACK TO zek_create_table; RELEASE zek_create_table", nullptr, nullptr,
-                     nullptr);
-        throw;
-    }
-    DatabaseAccess::bump(*this);
-}
-
-void Database::deleteTable(const QString& name) {
-    requireOpen();
-    const QString table = canonicalTableName(m_db, name);
-    if (table.isEmpty())
-        throw itemNotFound();
-    Stmt s(m_db, QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(table)));
-    retryReleasingReads(*this, [&] { return s.step(); });
-    DatabaseAccess::bump(*this);
 }
 
 int Database::execute(const QString& sql) {

@@ -6,7 +6,8 @@
 // Single double, Text and Memo QString.
 //
 // Every failure throws EngineError with a number and a description. Numbers follow the classic
-// data-access error numbers where one fits (listed below), otherwise the SQLite result code.
+// data-access error numbers where one fits (listed below), otherwise the SQLite result code. A failure
+// SQLite reported also keeps SQLite's own result code, apart from the number.
 #pragma once
 
 #include <QString>
@@ -18,7 +19,6 @@
 #include <vector>
 
 struct sqlite3;
-struct sqlite3_stmt;
 
 namespace zek::db {
 
@@ -52,13 +52,21 @@ enum EngineErrorNumber : int {
 
 class EngineError : public std::runtime_error {
 public:
-    EngineError(int number, const QString& description);
+    // sqliteCode: SQLite's extended result code when SQLite reported the failure, 0 when the engine
+    // found it itself.
+    EngineError(int number, const QString& description, int sqliteCode = 0);
+    // The number shown to a person: one of EngineErrorNumber, or SQLite's code where none fits.
     int number() const { return m_number; }
     QString description() const { return m_description; }
+    // SQLite's primary result code (SQLITE_LOCKED, ...) and its extended code; 0 when the failure
+    // did not come from SQLite. Never derived from number(): 3078 & 0xff would read as SQLITE_LOCKED.
+    int sqliteCode() const { return m_sqliteCode & 0xff; }
+    int extendedCode() const { return m_sqliteCode; }
 
 private:
     int m_number;
     QString m_description;
+    int m_sqliteCode;
 };
 
 enum class FieldType { Boolean = 1, Long = 4, Currency = 5, Single = 6, Text = 10, Memo = 12 };
@@ -117,6 +125,7 @@ public:
     void deleteTable(const QString& name);
 
     // Runs a statement in the original dialect ("Delete * from filetype"); returns rows affected.
+    // Statements and criteria take LIKE with "*", "?", "#" and "[...]", ignoring case.
     int execute(const QString& sql);
 
     // Table-type record set: all records of the table, in the current index's order (rowid order
@@ -131,14 +140,13 @@ public:
     void rollback();
     bool inTransaction() const;
 
-    sqlite3* handle() const { return m_db; }
-
 private:
     friend struct detail::DatabaseAccess;
     explicit Database(sqlite3* db, QString path);
     static std::unique_ptr<Database> openHandle(const QString& path, bool create, bool exclusive);
     void closeHandle(bool report);
     void run(const char* sql);
+    void runAllOrNothing(const QStringList& statements);
     void requireOpen() const;
 
     sqlite3* m_db = nullptr;
@@ -163,12 +171,6 @@ private:
     Database& m_db;
     bool m_done = false;
 };
-
-// Translates the original dialect into SQLite's: "Delete * from" → "DELETE FROM". LIKE keeps its
-// form; the engine registers its own LIKE with "*", "?", "#" and "[...]" ignoring case.
-QString translateDialect(const QString& sql);
-// The pattern matcher behind LIKE, exposed for tests.
-bool likeMatches(const QString& pattern, const QString& value);
 
 class Recordset {
 public:

@@ -1,7 +1,11 @@
-// Reading table and index definitions back from the file.
+// Table definitions: tables and indexes made from a TableDef, read back from the file, dropped.
 #include "db/recordset_impl.h"
 
-namespace zek::db::detail {
+#include <algorithm>
+
+namespace zek::db {
+
+namespace detail {
 
 QString storedIndexName(const QString& table, const QString& index) {
     return table + u':' + index;
@@ -85,4 +89,182 @@ std::vector<IndexInfo> readIndexes(sqlite3* db, const QString& table, const std:
     return indexes;
 }
 
-} // namespace zek::db::detail
+} // namespace detail
+
+using namespace detail;
+
+// ---- Database: table definitions ----------------------------------------------------------------
+
+std::vector<TableDef> Database::tableDefs() const {
+    requireOpen();
+    Stmt s(m_db, QByteArrayLiteral("SELECT name FROM main.sqlite_schema WHERE type = 'table' "
+                                   "AND lower(substr(name, 1, 7)) <> 'sqlite_' ORDER BY rowid"));
+    QStringList names;
+    {
+        ResetGuard guard(s);
+        while (s.step())
+            names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0)));
+    }
+    std::vector<TableDef> defs;
+    defs.reserve(size_t(names.size()));
+    for (const QString& name : names)
+        defs.push_back(tableDef(name));
+    return defs;
+}
+
+bool Database::hasTable(const QString& name) const {
+    requireOpen();
+    return !canonicalTableName(m_db, name).isEmpty();
+}
+
+TableDef Database::tableDef(const QString& name) const {
+    requireOpen();
+    const QString table = canonicalTableName(m_db, name);
+    if (table.isEmpty())
+        throw itemNotFound();
+    TableDef def;
+    def.name = table;
+    const std::vector<Column> columns = readColumns(m_db, table);
+    for (const Column& c : columns) {
+        FieldDef f;
+        f.name = c.name;
+        f.type = c.type;
+        f.size = c.type == FieldType::Text ? c.size : 0;
+        // The engine accepts "" in every text field, so that is what the definition reports.
+        f.allowZeroLength = c.type == FieldType::Text || c.type == FieldType::Memo;
+        def.fields.push_back(f);
+    }
+    for (const IndexInfo& info : readIndexes(m_db, table, columns)) {
+        IndexDef idx;
+        idx.name = info.name;
+        idx.primary = info.primary;
+        idx.unique = info.unique;
+        QStringList parts;
+        for (const IndexColumn& c : info.columns)
+            parts << (c.desc ? u'-' : u'+') + c.name;
+        idx.fields = parts.join(u';');
+        def.indexes.push_back(idx);
+    }
+    return def;
+}
+
+namespace {
+
+EngineError noFieldDefined() {
+    return EngineError(ErrNoFieldDefined,
+                       QStringLiteral("No field defined--cannot append TableDef or Index."));
+}
+
+// One column of CREATE TABLE: the field's declared type, and for text a check of its size.
+QString columnDefinition(FieldDef field) {
+    switch (field.type) {
+    case FieldType::Boolean:
+    case FieldType::Long:
+    case FieldType::Currency:
+    case FieldType::Single:
+    case FieldType::Memo:
+        break;
+    case FieldType::Text:
+        if (field.size == 0)
+            field.size = 50; // the engine's default text size
+        if (field.size < 1 || field.size > 4096)
+            throw EngineError(
+                ErrInvalidField,
+                QStringLiteral("Invalid field size %1 for '%2'.").arg(field.size).arg(field.name));
+        break;
+    default:
+        throw EngineError(ErrInvalidField, QStringLiteral("Invalid field data type."));
+    }
+    if (field.name.isEmpty())
+        throw EngineError(ErrInvalidField, QStringLiteral("A field needs a name."));
+    QString column = quoteIdentifier(field.name) + u' ' + declaredType(field);
+    if (field.type == FieldType::Text) {
+        // Holds SQL statements to the size as well, not only values set through a record set.
+        column +=
+            QStringLiteral(" CHECK (length(%1) <= %2)").arg(quoteIdentifier(field.name)).arg(field.size);
+    }
+    return column;
+}
+
+// CREATE INDEX for one index of the new table; every field it names must be one of the table's.
+QString indexStatement(const QString& table, const std::vector<FieldDef>& fields, const IndexDef& idx) {
+    QStringList keys;
+    for (const QString& part : idx.fields.split(u';', Qt::SkipEmptyParts)) {
+        QString field = part.trimmed();
+        bool desc = false;
+        if (field.startsWith(u'+') || field.startsWith(u'-')) {
+            desc = field.startsWith(u'-');
+            field = field.mid(1).trimmed();
+        }
+        if (field.isEmpty())
+            continue;
+        const bool known = std::any_of(fields.begin(), fields.end(), [&](const FieldDef& f) {
+            return f.name.compare(field, Qt::CaseInsensitive) == 0;
+        });
+        if (!known)
+            throw itemNotFound();
+        keys << quoteIdentifier(field) + (desc ? QStringLiteral(" DESC") : QString());
+    }
+    if (keys.isEmpty())
+        throw noFieldDefined();
+    return QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+        .arg(idx.unique || idx.primary ? QStringLiteral("UNIQUE ") : QString(),
+             quoteIdentifier(storedIndexName(table, idx.name)), quoteIdentifier(table),
+             keys.join(QStringLiteral(", ")));
+}
+
+// The statements that make the table and its indexes; checks the whole definition first.
+QStringList creationStatements(const QString& name, const TableDef& def) {
+    QStringList columns;
+    for (const FieldDef& f : def.fields)
+        columns << columnDefinition(f);
+    QStringList statements;
+    statements << QStringLiteral("CREATE TABLE %1 (%2)")
+                      .arg(quoteIdentifier(name), columns.join(QStringLiteral(", ")));
+    for (const IndexDef& idx : def.indexes)
+        statements << indexStatement(name, def.fields, idx);
+    return statements;
+}
+
+} // namespace
+
+void Database::createTable(const TableDef& def) {
+    requireOpen();
+    const QString name = def.name.trimmed();
+    if (name.isEmpty())
+        throw EngineError(ErrInvalidOperation, QStringLiteral("A table needs a name."));
+    if (hasTable(name))
+        throw EngineError(ErrTableExists, QStringLiteral("Table '%1' already exists.").arg(name));
+    if (def.fields.empty())
+        throw noFieldDefined();
+    runAllOrNothing(creationStatements(name, def));
+    DatabaseAccess::bump(*this);
+}
+
+// All or nothing: a failing index leaves no half-made table behind.
+void Database::runAllOrNothing(const QStringList& statements) {
+    run("SAVEPOINT zek_create_table");
+    try {
+        for (const QString& sql : statements) {
+            Stmt s(m_db, sql);
+            s.step();
+        }
+        run("RELEASE zek_create_table");
+    } catch (...) {
+        sqlite3_exec(m_db, "ROLLBACK TO zek_create_table; RELEASE zek_create_table", nullptr, nullptr,
+                     nullptr);
+        throw;
+    }
+}
+
+void Database::deleteTable(const QString& name) {
+    requireOpen();
+    const QString table = canonicalTableName(m_db, name);
+    if (table.isEmpty())
+        throw itemNotFound();
+    Stmt s(m_db, QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(table)));
+    retryReleasingReads(*this, [&] { return s.step(); });
+    DatabaseAccess::bump(*this);
+}
+
+} // namespace zek::db

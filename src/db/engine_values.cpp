@@ -24,16 +24,17 @@ QString unquoteName(QString name) {
 
 } // namespace
 
-EngineError fieldTooSmallError() {
-    return EngineError(ErrFieldTooSmall, QString::fromLatin1(kFieldTooSmall));
+EngineError fieldTooSmallError(int sqliteCode) {
+    return EngineError(ErrFieldTooSmall, QString::fromLatin1(kFieldTooSmall), sqliteCode);
 }
 
-EngineError tableNotFoundError(const QString& name) {
+EngineError tableNotFoundError(const QString& name, int sqliteCode) {
     return EngineError(ErrTableNotFound,
                        QStringLiteral("The database engine can't find the input table or query "
                                       "'%1'. Make sure it exists and that its name is spelled "
                                       "correctly.")
-                           .arg(name));
+                           .arg(name),
+                       sqliteCode);
 }
 
 EngineError conversionError() {
@@ -44,24 +45,24 @@ EngineError sqliteError(sqlite3* db, int rc) {
     const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     const int primary = rc & 0xff;
     if (rc == SQLITE_CONSTRAINT_CHECK && msg.contains(QLatin1String("length(")))
-        return fieldTooSmallError();
+        return fieldTooSmallError(rc);
     if (primary == SQLITE_ERROR) {
         static const QLatin1String noTable("no such table: ");
         if (msg.startsWith(noTable)) {
             const QString name = unquoteName(msg.mid(noTable.size()));
-            return tableNotFoundError(name);
+            return tableNotFoundError(name, rc);
         }
         static const QRegularExpression exists(QStringLiteral("^table (.*) already exists$"));
         const auto m = exists.match(msg);
         if (m.hasMatch())
             return EngineError(ErrTableExists,
-                               QStringLiteral("Table '%1' already exists.").arg(m.captured(1)));
+                               QStringLiteral("Table '%1' already exists.").arg(m.captured(1)), rc);
         if (msg.contains(QLatin1String("syntax error")) ||
             msg.startsWith(QLatin1String("incomplete input")) ||
             msg.startsWith(QLatin1String("unrecognized token")))
-            return EngineError(ErrSyntax, msg);
+            return EngineError(ErrSyntax, msg, rc);
     }
-    return EngineError(rc, msg);
+    return EngineError(rc, msg, rc);
 }
 
 void throwSqlite(sqlite3* db, int rc) {

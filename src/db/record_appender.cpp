@@ -27,11 +27,11 @@ RecordAppender::RecordAppender(Database& db, const QString& table, const QString
     : m(std::make_unique<Impl>(db)) {
     if (!db.isOpen())
         throw EngineError(ErrObjectClosed, QStringLiteral("Object invalid or no longer set."));
-    const QString name = detail::canonicalTableName(db.handle(), table);
+    const QString name = detail::canonicalTableName(detail::DatabaseAccess::handle(db), table);
     if (name.isEmpty()) {
         throw detail::tableNotFoundError(table);
     }
-    const std::vector<Column> all = detail::readColumns(db.handle(), name);
+    const std::vector<Column> all = detail::readColumns(detail::DatabaseAccess::handle(db), name);
     QStringList quoted, params;
     for (const QString& field : fields) {
         const auto it = std::find_if(all.begin(), all.end(), [&](const Column& c) {
@@ -45,7 +45,7 @@ RecordAppender::RecordAppender(Database& db, const QString& table, const QString
         quoted << detail::quoteIdentifier(it->name);
         params << QStringLiteral("?%1").arg(params.size() + 1);
     }
-    m->insert = detail::Stmt(db.handle(),
+    m->insert = detail::Stmt(detail::DatabaseAccess::handle(db),
                              QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                  .arg(detail::quoteIdentifier(name), quoted.join(u", "), params.join(u", ")));
 }

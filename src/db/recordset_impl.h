@@ -53,10 +53,10 @@ private:
     Stmt& m_stmt;
 };
 
-// "The field is too small ..." (ErrFieldTooSmall).
-EngineError fieldTooSmallError();
+// "The field is too small ..." (ErrFieldTooSmall); sqliteCode when SQLite refused the value.
+EngineError fieldTooSmallError(int sqliteCode = 0);
 // "The database engine can't find the input table or query 'name'. ..." (ErrTableNotFound).
-EngineError tableNotFoundError(const QString& name);
+EngineError tableNotFoundError(const QString& name, int sqliteCode = 0);
 // "Data type conversion error." (ErrTypeConversion).
 EngineError conversionError();
 
@@ -126,6 +126,8 @@ public:
 
 // Access to the Database's private bookkeeping for the record sets.
 struct DatabaseAccess {
+    // The connection, for the engine's own statements; kept out of the public interface.
+    static sqlite3* handle(const Database& db) { return db.m_db; }
     static quint64 generation(const Database& db) { return db.m_generation; }
     static quint64 bump(Database& db) { return ++db.m_generation; }
     static void attach(Database& db, Recordset* rs) { db.m_recordsets.push_back(rs); }
@@ -143,12 +145,12 @@ std::unique_ptr<Recordset> openTableRecordset(Database& db, const QString& table
 std::unique_ptr<Recordset> openSqlRecordset(Database& db, const QString& sql);
 
 // Runs f; if SQLite reports a table locked by an open read of this connection, releases the
-// record sets' open reads and runs f once more.
+// record sets' open reads and runs f once more. Any other failure, whatever its number, goes on.
 template <typename F> auto retryReleasingReads(Database& db, F&& f) -> decltype(f()) {
     try {
         return f();
     } catch (const EngineError& e) {
-        if ((e.number() & 0xff) != SQLITE_LOCKED)
+        if (e.sqliteCode() != SQLITE_LOCKED)
             throw;
     }
     DatabaseAccess::releaseReads(db);

@@ -100,7 +100,7 @@ SqlRecordset::SqlRecordset(Database& db, const QString& sql) : m_db(&db) {
     m_sql = text.trimmed();
     const QByteArray utf8 = m_sql.toUtf8();
     qsizetype consumed = 0;
-    m_stmt = Stmt(db.handle(), utf8, &consumed);
+    m_stmt = Stmt(DatabaseAccess::handle(db), utf8, &consumed);
     if (!utf8.mid(consumed).trimmed().isEmpty())
         throw EngineError(ErrTextAfterEnd, QStringLiteral("Characters found after end of SQL statement."));
     sqlite3_stmt* s = m_stmt.get();
@@ -124,7 +124,8 @@ void SqlRecordset::close() {
     if (m_snapshot) {
         const QByteArray drop = "DROP TABLE temp." + quoteIdentifier(m_temp).toUtf8();
         char* err = nullptr;
-        if (sqlite3_exec(m_db->handle(), drop.constData(), nullptr, nullptr, &err) != SQLITE_OK) {
+        if (sqlite3_exec(DatabaseAccess::handle(*m_db), drop.constData(), nullptr, nullptr, &err) !=
+            SQLITE_OK) {
             // The copy goes with the connection at the latest; a failure here loses nothing.
             qWarning("Dropping the record set copy %s: %s", qPrintable(m_temp), err ? err : "");
         }
@@ -280,12 +281,12 @@ long long SqlRecordset::recordCount() {
     const QString head = m_sql.left(6).toUpper();
     if (head.startsWith(QLatin1String("SELECT")) || head.startsWith(QLatin1String("WITH")) ||
         head.startsWith(QLatin1String("VALUES"))) {
-        Stmt s(m_db->handle(), QStringLiteral("SELECT count(*) FROM (%1)").arg(m_sql));
+        Stmt s(DatabaseAccess::handle(*m_db), QStringLiteral("SELECT count(*) FROM (%1)").arg(m_sql));
         s.step();
         m_knownCount = sqlite3_column_int64(s.get(), 0);
     } else {
         // Not a query that nests (a PRAGMA with rows, say): count by running a copy of it.
-        Stmt s(m_db->handle(), m_sql);
+        Stmt s(DatabaseAccess::handle(*m_db), m_sql);
         m_knownCount = 0;
         while (s.step())
             ++m_knownCount;
@@ -321,7 +322,7 @@ QVariant SqlRecordset::value(const QString& name) const {
 void SqlRecordset::materialize() {
     if (m_snapshot)
         return;
-    sqlite3* db = m_db->handle();
+    sqlite3* db = DatabaseAccess::handle(*m_db);
     const bool onRow = m_state != State::Eof;
     const qint64 keep = m_rowNumber;
     sqlite3_reset(m_stmt.get());
@@ -374,9 +375,10 @@ void SqlRecordset::indexFor(const QString& criteria) {
             continue;
         if (m_indexed.contains(i))
             return;
-        Stmt s(m_db->handle(), QStringLiteral("CREATE INDEX temp.%1 ON %2 (%3)")
-                                   .arg(quoteIdentifier(QStringLiteral("%1_%2").arg(m_temp).arg(i)),
-                                        quoteIdentifier(m_temp), quoteIdentifier(col)));
+        Stmt s(DatabaseAccess::handle(*m_db),
+               QStringLiteral("CREATE INDEX temp.%1 ON %2 (%3)")
+                   .arg(quoteIdentifier(QStringLiteral("%1_%2").arg(m_temp).arg(i)), quoteIdentifier(m_temp),
+                        quoteIdentifier(col)));
         s.step();
         m_indexed.insert(i);
         return;
@@ -388,8 +390,9 @@ void SqlRecordset::findFirst(const QString& criteria) {
     materialize();
     const QString where = translateCriteria(criteria);
     indexFor(where);
-    Stmt s(m_db->handle(), QStringLiteral("SELECT rowid FROM temp.%1 WHERE (%2) ORDER BY rowid LIMIT 1")
-                               .arg(quoteIdentifier(m_temp), where));
+    Stmt s(DatabaseAccess::handle(*m_db),
+           QStringLiteral("SELECT rowid FROM temp.%1 WHERE (%2) ORDER BY rowid LIMIT 1")
+               .arg(quoteIdentifier(m_temp), where));
     if (s.step()) {
         m_noMatch = false;
         m_rowNumber = sqlite3_column_int64(s.get(), 0) - 1;

@@ -5,15 +5,13 @@
 // that is cheap (an append in rowid order, a delete) and otherwise mark it stale. The current record
 // is known by its rowid and read with one prepared statement. Seek and FindFirst ask SQLite for the
 // first matching rowid in index order, so they use the index and need no list.
+#include "db/recordset_table.h"
+
 #include "db/dialect.h"
-#include "db/recordset_impl.h"
 
 #include <algorithm>
-#include <map>
 
 namespace zek::db::detail {
-
-namespace {
 
 EngineError recordDeleted() {
     return EngineError(ErrRecordDeleted, QStringLiteral("Record is deleted."));
@@ -23,93 +21,6 @@ EngineError updateWithoutEdit() {
     return EngineError(ErrUpdateWithoutEdit,
                        QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
 }
-
-class TableRecordset final : public RecordsetBase {
-public:
-    TableRecordset(Database& db, QString table, std::vector<Column> columns, std::vector<IndexInfo> indexes);
-    ~TableRecordset() override { close(); }
-
-    void close() override;
-    bool isOpen() const override { return m_db != nullptr; }
-
-    void moveFirst() override;
-    void moveNext() override;
-    void moveLast() override;
-    void moveToEnd(bool last);
-    bool eof() const override;
-    long long recordCount() override;
-
-    int fieldCount() const override { return int(m_columns.size()); }
-    QString fieldName(int index) const override;
-    QVariant value(int index) const override;
-    QVariant value(const QString& name) const override;
-    void setValue(const QString& name, const QVariant& value) override;
-    void setValue(int index, const QVariant& value) override;
-
-    void addNew() override;
-    void edit() override;
-    void update() override;
-    void cancelUpdate() override;
-    void deleteCurrent() override;
-
-    void setIndex(const QString& indexName) override;
-    QString index() const override;
-    void seek(const QString& comparison, const QVariantList& keys) override;
-    bool noMatch() const override { return m_noMatch; }
-    void findFirst(const QString& criteria) override;
-    void release() override {} // every statement is reset right after its use
-
-private:
-    enum class Pos { Record, Deleted, Eof };
-    enum class Mode { None, AddNew, Edit };
-
-    void requireOpen() const;
-    void checkPosition(int index) const;
-    quint64 generation() const { return DatabaseAccess::generation(*m_db); }
-    QString orderBy(bool reverse) const;
-    void setRecord(qint64 rowid, qint64 listPos);
-    void setEof();
-    // The first rowid of "SELECT rowid ... WHERE where ORDER BY ... LIMIT 1"; false when none.
-    bool firstRowid(const QString& where, bool reverse, const QVariantList& binds, qint64* rowid) const;
-    void ensureList() const;
-    qint64 locate(qint64 rowid) const;
-    void loadRow() const;
-    void abandonPending();
-
-    Database* m_db;
-    QString m_table;
-    QString m_quotedTable;
-    std::vector<Column> m_columns;
-    FieldNames m_names;
-    std::vector<IndexInfo> m_indexes;
-    int m_currentIndex = -1;
-
-    Pos m_pos = Pos::Eof;
-    qint64 m_rowid = -1; // Record: the current record; Deleted: the record that followed, -1 for none
-
-    mutable std::vector<qint64> m_list;
-    mutable bool m_listValid = false;
-    mutable quint64 m_listGen = 0;
-    mutable qint64 m_listPos = -1; // where m_rowid stands in the list, -1 when not known
-
-    mutable std::vector<QVariant> m_row;
-    mutable qint64 m_rowRowid = -1;
-    mutable quint64 m_rowGen = 0;
-    mutable bool m_rowValid = false;
-
-    long long m_count = -1;
-    quint64 m_countGen = 0;
-
-    Mode m_mode = Mode::None;
-    std::vector<QVariant> m_pending;
-    std::vector<char> m_changed;
-    bool m_noMatch = false;
-
-    mutable Stmt m_selectRow;
-    Stmt m_insert;
-    Stmt m_delete;
-    std::map<std::vector<char>, Stmt> m_updates; // one statement per set of changed fields
-};
 
 TableRecordset::TableRecordset(Database& db, QString table, std::vector<Column> columns,
                                std::vector<IndexInfo> indexes)
@@ -185,7 +96,7 @@ bool TableRecordset::firstRowid(const QString& where, bool reverse, const QVaria
     if (!where.isEmpty())
         sql += QStringLiteral(" WHERE ") + where;
     sql += QStringLiteral(" ORDER BY ") + orderBy(reverse) + QStringLiteral(" LIMIT 1");
-    Stmt s(m_db->handle(), sql);
+    Stmt s(DatabaseAccess::handle(*m_db), sql);
     for (int i = 0; i < binds.size(); ++i)
         s.bind(i + 1, binds[i]);
     if (!s.step())
@@ -198,7 +109,7 @@ void TableRecordset::ensureList() const {
     if (m_listValid && m_listGen == generation())
         return;
     m_list.clear();
-    Stmt s(m_db->handle(),
+    Stmt s(DatabaseAccess::handle(*m_db),
            QStringLiteral("SELECT rowid FROM %1 ORDER BY %2").arg(m_quotedTable, orderBy(false)));
     while (s.step())
         m_list.push_back(sqlite3_column_int64(s.get(), 0));
@@ -223,8 +134,9 @@ void TableRecordset::loadRow() const {
         QStringList cols;
         for (const Column& c : m_columns)
             cols << quoteIdentifier(c.name);
-        m_selectRow = Stmt(m_db->handle(), QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1")
-                                               .arg(cols.join(QStringLiteral(", ")), m_quotedTable));
+        m_selectRow =
+            Stmt(DatabaseAccess::handle(*m_db), QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1")
+                                                    .arg(cols.join(QStringLiteral(", ")), m_quotedTable));
     }
     m_selectRow.bindInt64(1, m_rowid);
     ResetGuard guard(m_selectRow);
@@ -313,7 +225,7 @@ long long TableRecordset::recordCount() {
         return qint64(m_list.size());
     if (m_count >= 0 && m_countGen == generation())
         return m_count;
-    Stmt s(m_db->handle(), QStringLiteral("SELECT count(*) FROM %1").arg(m_quotedTable));
+    Stmt s(DatabaseAccess::handle(*m_db), QStringLiteral("SELECT count(*) FROM %1").arg(m_quotedTable));
     s.step();
     m_count = sqlite3_column_int64(s.get(), 0);
     m_countGen = generation();
@@ -356,167 +268,6 @@ void TableRecordset::setValue(int index, const QVariant& value) {
         throw updateWithoutEdit();
     m_pending[size_t(index)] = convertForField(m_columns[size_t(index)], value);
     m_changed[size_t(index)] = 1;
-}
-
-// ---- writing ------------------------------------------------------------------------------------
-
-void TableRecordset::addNew() {
-    requireOpen();
-    for (QVariant& v : m_pending)
-        v = QVariant();
-    std::fill(m_changed.begin(), m_changed.end(), 0);
-    m_mode = Mode::AddNew;
-}
-
-void TableRecordset::edit() {
-    requireOpen();
-    abandonPending();
-    if (m_pos != Pos::Record)
-        throw noCurrentRecord();
-    loadRow();
-    m_pending = m_row;
-    std::fill(m_changed.begin(), m_changed.end(), 0);
-    m_mode = Mode::Edit;
-}
-
-void TableRecordset::update() {
-    requireOpen();
-    if (m_mode == Mode::None)
-        throw updateWithoutEdit();
-    sqlite3* db = m_db->handle();
-    const quint64 before = generation();
-    const bool listCurrent = m_listValid && m_listGen == before;
-    const bool countCurrent = m_count >= 0 && m_countGen == before;
-
-    if (m_mode == Mode::AddNew) {
-        if (!m_insert) {
-            QStringList cols, params;
-            for (size_t i = 0; i < m_columns.size(); ++i) {
-                cols << quoteIdentifier(m_columns[i].name);
-                params << QStringLiteral("?%1").arg(i + 1);
-            }
-            m_insert = Stmt(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                    .arg(m_quotedTable, cols.join(QStringLiteral(", ")),
-                                         params.join(QStringLiteral(", "))));
-        }
-        {
-            ResetGuard guard(m_insert);
-            for (size_t i = 0; i < m_pending.size(); ++i)
-                m_insert.bind(int(i) + 1, m_pending[i]);
-            m_insert.step();
-        }
-        m_mode = Mode::None;
-        const qint64 rowid = sqlite3_last_insert_rowid(db);
-        const quint64 after = DatabaseAccess::bump(*m_db);
-        // Without an index the new record goes last: the list can simply grow.
-        if (listCurrent && m_currentIndex < 0 && (m_list.empty() || rowid > m_list.back())) {
-            m_list.push_back(rowid);
-            m_listGen = after;
-        } else {
-            m_listValid = false;
-        }
-        if (countCurrent) {
-            ++m_count;
-            m_countGen = after;
-        }
-        if (m_rowValid && m_rowGen == before)
-            m_rowGen = after;
-        return;
-    }
-
-    // Edit: write only the fields that were set.
-    if (std::find(m_changed.begin(), m_changed.end(), 1) == m_changed.end()) {
-        m_mode = Mode::None;
-        return;
-    }
-    auto it = m_updates.find(m_changed);
-    if (it == m_updates.end()) {
-        QStringList sets;
-        int n = 0;
-        for (size_t i = 0; i < m_columns.size(); ++i) {
-            if (m_changed[i])
-                sets << QStringLiteral("%1 = ?%2").arg(quoteIdentifier(m_columns[i].name)).arg(++n);
-        }
-        Stmt s(db, QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
-                       .arg(m_quotedTable, sets.join(QStringLiteral(", ")))
-                       .arg(n + 1));
-        it = m_updates.emplace(m_changed, std::move(s)).first;
-    }
-    Stmt& s = it->second;
-    int changedRows = 0;
-    {
-        ResetGuard guard(s);
-        int n = 0;
-        for (size_t i = 0; i < m_columns.size(); ++i) {
-            if (m_changed[i])
-                s.bind(++n, m_pending[i]);
-        }
-        s.bindInt64(n + 1, m_rowid);
-        s.step();
-        changedRows = sqlite3_changes(db);
-    }
-    m_mode = Mode::None;
-    const quint64 after = DatabaseAccess::bump(*m_db);
-    if (changedRows == 0)
-        throw recordDeleted();
-    bool keyChanged = false;
-    if (m_currentIndex >= 0) {
-        for (const IndexColumn& c : m_indexes[size_t(m_currentIndex)].columns)
-            keyChanged = keyChanged || c.column < 0 || m_changed[size_t(c.column)];
-    }
-    if (listCurrent && !keyChanged)
-        m_listGen = after;
-    else
-        m_listValid = false;
-    if (countCurrent)
-        m_countGen = after;
-    m_row = m_pending;
-    m_rowRowid = m_rowid;
-    m_rowGen = after;
-    m_rowValid = true;
-}
-
-void TableRecordset::cancelUpdate() {
-    requireOpen();
-    if (m_mode == Mode::None)
-        throw updateWithoutEdit();
-    m_mode = Mode::None;
-}
-
-void TableRecordset::deleteCurrent() {
-    requireOpen();
-    abandonPending();
-    if (m_pos != Pos::Record)
-        throw noCurrentRecord();
-    const qint64 at = locate(m_rowid);
-    const quint64 before = generation();
-    if (!m_delete)
-        m_delete = Stmt(m_db->handle(), QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(m_quotedTable));
-    int changedRows = 0;
-    {
-        ResetGuard guard(m_delete);
-        m_delete.bindInt64(1, m_rowid);
-        m_delete.step();
-        changedRows = sqlite3_changes(m_db->handle());
-    }
-    const quint64 after = DatabaseAccess::bump(*m_db);
-    if (changedRows == 0)
-        throw recordDeleted();
-    if (m_count >= 0 && m_countGen == before) {
-        --m_count;
-        m_countGen = after;
-    }
-    m_pos = Pos::Deleted;
-    m_rowValid = false;
-    if (at < 0) {
-        m_rowid = -1;
-        m_listPos = -1;
-        return;
-    }
-    m_list.erase(m_list.begin() + at);
-    m_listGen = after;
-    m_rowid = at < qint64(m_list.size()) ? m_list[size_t(at)] : -1;
-    m_listPos = m_rowid < 0 ? -1 : at;
 }
 
 // ---- index, seek, find --------------------------------------------------------------------------
@@ -631,15 +382,13 @@ void TableRecordset::findFirst(const QString& criteria) {
     }
 }
 
-} // namespace
-
 std::unique_ptr<Recordset> openTableRecordset(Database& db, const QString& name) {
-    const QString table = canonicalTableName(db.handle(), name);
+    const QString table = canonicalTableName(DatabaseAccess::handle(db), name);
     if (table.isEmpty()) {
         throw tableNotFoundError(name);
     }
-    std::vector<Column> columns = readColumns(db.handle(), table);
-    std::vector<IndexInfo> indexes = readIndexes(db.handle(), table, columns);
+    std::vector<Column> columns = readColumns(DatabaseAccess::handle(db), table);
+    std::vector<IndexInfo> indexes = readIndexes(DatabaseAccess::handle(db), table, columns);
     return std::make_unique<TableRecordset>(db, table, std::move(columns), std::move(indexes));
 }
 

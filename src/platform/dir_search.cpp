@@ -60,10 +60,7 @@ DirectorySearch::DirectorySearch(int parentFd, const QByteArray& name, const QBy
     open(parentFd, name, mount, withAlternates);
 }
 
-DirectorySearch::~DirectorySearch() {
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
+DirectorySearch::~DirectorySearch() = default;
 
 void DirectorySearch::open(int parentFd, const QByteArray& name, const MountFacts* mount,
                            bool withAlternates) {
@@ -78,7 +75,7 @@ void DirectorySearch::open(int parentFd, const QByteArray& name, const MountFact
         m_error = errno;
         return;
     }
-    m_fd = fd;
+    m_fd.reset(fd);
 
     if (mount) {
         m_mount = *mount;
@@ -233,7 +230,7 @@ void DirectorySearch::examine(std::size_t index, EntryFacts& entry) {
 
     struct statx st {};
     // Links are never followed, and an automount point is not woken: it is recorded, not entered.
-    if (statx(m_fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+    if (statx(m_fd.get(), name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
               STATX_BASIC_STATS | STATX_BTIME | STATX_MNT_ID, &st) != 0) {
         entry.error = errno;
         return;

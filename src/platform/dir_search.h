@@ -8,6 +8,7 @@
 #pragma once
 
 #include "platform/short_names.h"
+#include "platform/unique_fd.h"
 
 #include <QByteArray>
 #include <QString>
@@ -180,7 +181,7 @@ private:
     bool mountIsTemporary(quint64 mountId);
 
     QByteArray m_folder;
-    int m_fd = -1;
+    UniqueFd m_fd;
     int m_error = 0;
     int m_skippedFolderError = 0;
     MountFacts m_mount;

@@ -1,5 +1,7 @@
 #include "platform/host_paths.h"
 
+#include "platform/unique_fd.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -87,34 +89,34 @@ bool replaceFileContents(const QString& fileName, const QByteArray& data, HostEr
     // shares it, and the rename stays within one file system.
     static std::atomic<int> counter{0};
     QByteArray tempName;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+    UniqueFd fd;
+    for (int attempt = 0; !fd && attempt < 100; ++attempt) {
         tempName =
             QFile::encodeName(QStringLiteral("%1_new.%2.%3").arg(target).arg(::getpid()).arg(++counter));
-        fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
+        fd.reset(::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (!fd && errno != EEXIST)
             break;
     }
-    if (fd < 0) {
+    if (!fd) {
         const int number = errno;
         return fail(error, number, QStringLiteral("Cannot create"), QFile::decodeName(tempName));
     }
 
     auto abandon = [&](int number, const QString& what) {
-        ::close(fd);
+        fd.reset();
         ::unlink(tempName.constData());
         return fail(error, number, what, QFile::decodeName(tempName));
     };
 
     const QByteArray targetName = QFile::encodeName(target);
     struct stat old {};
-    if (::stat(targetName.constData(), &old) == 0 && ::fchmod(fd, old.st_mode & 07777) != 0)
+    if (::stat(targetName.constData(), &old) == 0 && ::fchmod(fd.get(), old.st_mode & 07777) != 0)
         return abandon(errno, QStringLiteral("Cannot set the permissions of"));
 
     const char* p = data.constData();
     qsizetype left = data.size();
     while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
+        const ssize_t n = ::write(fd.get(), p, size_t(left));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -123,9 +125,9 @@ bool replaceFileContents(const QString& fileName, const QByteArray& data, HostEr
         p += n;
         left -= n;
     }
-    if (::fsync(fd) != 0)
+    if (::fsync(fd.get()) != 0)
         return abandon(errno, QStringLiteral("Cannot flush"));
-    if (::close(fd) != 0) {
+    if (fd.close() != 0) {
         const int number = errno;
         ::unlink(tempName.constData());
         return fail(error, number, QStringLiteral("Cannot close"), QFile::decodeName(tempName));
@@ -137,12 +139,10 @@ bool replaceFileContents(const QString& fileName, const QByteArray& data, HostEr
     }
     // Make the rename itself durable. The new contents are complete either way, so a folder that
     // cannot be synced (some file systems refuse) does not make the write a failure.
-    const int dirFd = ::open(QFile::encodeName(QFileInfo(target).absolutePath()).constData(),
-                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
+    const UniqueFd folderFd(::open(QFile::encodeName(QFileInfo(target).absolutePath()).constData(),
+                                   O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folderFd)
+        ::fsync(folderFd.get());
     return true;
 }
 

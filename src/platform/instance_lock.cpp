@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+#include <utility>
 
 namespace zek::platform {
 
@@ -16,7 +17,7 @@ InstanceLock::~InstanceLock() {
 }
 
 bool InstanceLock::acquire(const QString& name) {
-    if (m_fd >= 0)
+    if (m_fd)
         return true;
     m_heldElsewhere = false;
     m_errorNumber = 0;
@@ -36,38 +37,36 @@ bool InstanceLock::acquire(const QString& name) {
         m_errorText = folderError.text;
         return false;
     }
-    const int fd = ::open(QFile::encodeName(m_fileName).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) {
+    UniqueFd fd(::open(QFile::encodeName(m_fileName).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!fd) {
         const int number = errno;
         return failed(number, QStringLiteral("Cannot open"));
     }
     int rc;
     do {
-        rc = ::flock(fd, LOCK_EX | LOCK_NB);
+        rc = ::flock(fd.get(), LOCK_EX | LOCK_NB);
     } while (rc != 0 && errno == EINTR);
     if (rc != 0) {
         const int number = errno;
-        ::close(fd);
         m_heldElsewhere = number == EWOULDBLOCK;
         return failed(number, m_heldElsewhere ? QStringLiteral("Another process holds")
                                               : QStringLiteral("Cannot lock"));
     }
-    m_fd = fd;
+    m_fd = std::move(fd);
 
     // The holder's process id, for a person looking at the file; the lock does not depend on it.
     const QByteArray pid = QByteArray::number(qint64(::getpid())) + '\n';
-    if (::ftruncate(fd, 0) == 0) {
-        [[maybe_unused]] const ssize_t written = ::write(fd, pid.constData(), size_t(pid.size()));
+    if (::ftruncate(m_fd.get(), 0) == 0) {
+        [[maybe_unused]] const ssize_t written = ::write(m_fd.get(), pid.constData(), size_t(pid.size()));
     }
     return true;
 }
 
 void InstanceLock::release() {
-    if (m_fd < 0)
+    if (!m_fd)
         return;
-    ::flock(m_fd, LOCK_UN);
-    ::close(m_fd);
-    m_fd = -1;
+    ::flock(m_fd.get(), LOCK_UN);
+    m_fd.reset();
 }
 
 } // namespace zek::platform

@@ -5,6 +5,8 @@
 // file itself stays in place (removing it would let two processes lock two different files).
 #pragma once
 
+#include "platform/unique_fd.h"
+
 #include <QString>
 
 namespace zek::platform {
@@ -22,14 +24,14 @@ public:
     bool acquire(const QString& name = QStringLiteral("zek"));
     void release();
 
-    bool isHeld() const { return m_fd >= 0; }
+    bool isHeld() const { return m_fd.valid(); }
     bool heldElsewhere() const { return m_heldElsewhere; }
     int errorNumber() const { return m_errorNumber; }
     QString errorText() const { return m_errorText; }
     QString fileName() const { return m_fileName; }
 
 private:
-    int m_fd = -1;
+    UniqueFd m_fd;
     bool m_heldElsewhere = false;
     int m_errorNumber = 0;
     QString m_errorText;

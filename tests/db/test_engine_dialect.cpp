@@ -1,4 +1,5 @@
 // The original SQL dialect on the engine: statement translation, LIKE, literals, grouping, errors.
+#include "db/dialect.h"
 #include "db/engine.h"
 #include "support/engine_errors.h"
 
@@ -83,7 +84,7 @@ private Q_SLOTS:
     void translateDialect() {
         QFETCH(QString, in);
         QFETCH(QString, out);
-        QCOMPARE(zek::db::translateDialect(in), out);
+        QCOMPARE(detail::translateDialect(in), out);
     }
 
     void likePatterns_data() {
@@ -147,7 +148,7 @@ private Q_SLOTS:
         QFETCH(QString, pattern);
         QFETCH(QString, value);
         QFETCH(bool, match);
-        QCOMPARE(likeMatches(pattern, value), match);
+        QCOMPARE(detail::likeMatches(pattern, value), match);
     }
 
     void likeInStatements() {
