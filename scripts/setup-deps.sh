@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages ZEK needs to build, test and run, when they are missing.
 set -euo pipefail
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libsqlite3-dev
-          sqlite3 xvfb xauth)
+# qt6-base-dev brings moc and rcc, the OpenGL headers Qt's CMake package looks for, and the Qt
+# libraries with their platform plugins (xcb for the program, offscreen for the tests).
+packages=(g++ cmake ninja-build qt6-base-dev libsqlite3-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

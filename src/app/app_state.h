@@ -7,10 +7,11 @@
 #include "query/statement_builder.h"
 #include "scan/scan_state.h"
 #include "work/work_state.h"
+#include "zek_version.h"
 
 namespace zek {
 
-inline constexpr double ProgramVersion = 2.95;
+inline constexpr double ProgramVersion = ZEK_VERSION_NUMBER;
 inline constexpr double FormatVersion = 3.0;
 inline const QString ProductName = QStringLiteral("ZEK");
 

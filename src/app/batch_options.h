@@ -36,6 +36,6 @@ ParsedOptions parseBatchOptions(const QStringList& arguments);
 
 QString batchUsage();
 QString batchHelp();
-QString batchVersion(); // "zek-batch 2.95"
+QString batchVersion(); // "zek-batch " and the version text
 
 } // namespace zek::batch

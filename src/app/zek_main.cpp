@@ -2,6 +2,7 @@
 #include "app/app_state.h"
 #include "app/gui/qt_prompter.h"
 #include "app/gui/start_window.h"
+#include "zek_version.h"
 
 #include <QApplication>
 
@@ -10,7 +11,7 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName("ZEK");
     QApplication::setApplicationName("zek");
     QApplication::setApplicationDisplayName("ZEK");
-    QApplication::setApplicationVersion("2.95");
+    QApplication::setApplicationVersion(ZEK_VERSION_TEXT);
     QApplication::setDesktopFileName("zek");
     // The start window is hidden once the main window shows; the program ends when the start-up
     // or the main window says so, not when the last window happens to close.

@@ -110,10 +110,10 @@ void DirectorySearch::open(int parentFd, const QByteArray& name, const MountFact
         for (long at = 0; at < got;) {
             const auto* d = reinterpret_cast<const struct dirent64*>(buffer + at);
             at += d->d_reclen;
-            const char* name = d->d_name;
-            if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            const char* entry = d->d_name;
+            if (entry[0] == '.' && (entry[1] == '\0' || (entry[1] == '.' && entry[2] == '\0')))
                 continue;
-            m_names.add(name, std::strlen(name), d->d_type);
+            m_names.add(entry, std::strlen(entry), d->d_type);
         }
     }
     if (withAlternates)

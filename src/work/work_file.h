@@ -7,10 +7,11 @@
 #pragma once
 
 #include "work/work_state.h"
+#include "zek_version.h"
 
 namespace zek::work {
 
-inline const QString ProgramVersionText = QStringLiteral("2.95");
+inline const QString ProgramVersionText = QStringLiteral(ZEK_VERSION_TEXT);
 inline const QString FormatVersionText = QStringLiteral("3.0");
 inline const QString TemplateFileName = QStringLiteral("default.zek");
 inline const QString WorkingCopyFileName = QStringLiteral("work.zek");

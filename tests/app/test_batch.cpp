@@ -1,8 +1,8 @@
 // zek-batch: its command line, and whole runs on trees the test makes (add, refused add, scan, save,
 // reopen), in-process and as the real program.
-#include "app/batch_run.h"
 #include "db/engine.h"
 #include "scan/walker_fixture.h"
+#include "support/batch_runner.h"
 
 #include <QDir>
 #include <QProcess>
@@ -14,20 +14,6 @@ using namespace zek::batch;
 using namespace zek::test;
 
 namespace {
-
-struct Run {
-    int status = -1;
-    QString out, err;
-};
-
-Run runIt(const QStringList& arguments, const volatile std::sig_atomic_t* interrupted = nullptr) {
-    Run r;
-    QTextStream out(&r.out), err(&r.err);
-    r.status = runBatch(arguments, out, err, interrupted);
-    out.flush();
-    err.flush();
-    return r;
-}
 
 long long countRows(const QString& file, const QString& table) {
     auto db = db::Database::open(file);
@@ -74,15 +60,15 @@ private Q_SLOTS:
     }
 
     void helpAndVersion() {
-        const Run version = runIt({"--version"});
+        const BatchRun version = runBatchCaught({"--version"});
         QCOMPARE(version.status, ExitOk);
         QCOMPARE(version.out, QString("zek-batch 2.95\n"));
-        const Run help = runIt({"--help"});
+        const BatchRun help = runBatchCaught({"--help"});
         QCOMPARE(help.status, ExitOk);
         for (const char* text :
              {"--work-dir DIR", "--add FOLDER", "--save-as", "Exit status:", "  0 ", "  1 ", "  2 "})
             QVERIFY2(help.out.contains(text), text);
-        const Run bad = runIt({"--bogus"});
+        const BatchRun bad = runBatchCaught({"--bogus"});
         QCOMPARE(bad.status, ExitRefused);
         QVERIFY(bad.err.contains("unknown option --bogus"));
         QVERIFY(bad.out.isEmpty());
@@ -96,7 +82,7 @@ private Q_SLOTS:
         const QString work = m_env.path("work");
         const QStringList before = batchTempFolders();
 
-        Run r = runIt({"--work-dir", work, file, "--add", a, "--add", b, "--scan"});
+        BatchRun r = runBatchCaught({"--work-dir", work, file, "--add", a, "--add", b, "--scan"});
         QCOMPARE(r.status, ExitOk);
         QVERIFY2(r.err.contains("entries/s"), qPrintable(r.err));
         QVERIFY(r.err.contains("Total capacity drive "));
@@ -105,18 +91,18 @@ private Q_SLOTS:
         QCOMPARE(countRows(file, "DRIVEDIRLIST"), 2);
 
         // A folder inside a listed one is refused with the add check's message; nothing is saved.
-        r = runIt({"--work-dir", work, file, "--add", a + "/sub", "--scan", "--quiet"});
+        r = runBatchCaught({"--work-dir", work, file, "--add", a + "/sub", "--scan", "--quiet"});
         QCOMPARE(r.status, ExitRefused);
         QCOMPARE(r.err, "zek-batch: The directory " + a + "/sub is a subdirectory of " + a +
                             ", which is already included.\n");
         QCOMPARE(countRows(file, "DRIVEDIRLIST"), 2);
-        r = runIt({"--work-dir", work, file, "--add", b});
+        r = runBatchCaught({"--work-dir", work, file, "--add", b});
         QCOMPARE(r.status, ExitRefused);
         QCOMPARE(r.err, "zek-batch: You have already added " + b + ".\n");
 
         // Cleared and rescanned into another file; the first file stays as it was.
         const QString copy = m_env.path("copy.zek");
-        r = runIt({file, "--clear", "--add", a + "/sub", "--scan", "--quiet", "--save-as", copy});
+        r = runBatchCaught({file, "--clear", "--add", a + "/sub", "--scan", "--quiet", "--save-as", copy});
         QCOMPARE(r.status, ExitOk);
         QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
         QCOMPARE(countRows(copy, "FILETYPE"), 4);
@@ -128,17 +114,17 @@ private Q_SLOTS:
 
     void refusedInput() {
         const QString file = m_env.path("refused.zek");
-        Run r = runIt({file, "--add", m_env.path("tree/not there")});
+        BatchRun r = runBatchCaught({file, "--add", m_env.path("tree/not there")});
         QCOMPARE(r.status, ExitRefused);
         QVERIFY(r.err.contains("No such file or directory"));
         QVERIFY(!QFile::exists(file));
 
         makeFile(raw(m_env.path("plain.txt")));
-        r = runIt({file, "--add", m_env.path("plain.txt")});
+        r = runBatchCaught({file, "--add", m_env.path("plain.txt")});
         QCOMPARE(r.status, ExitRefused);
         QVERIFY(r.err.contains("not a folder"));
 
-        r = runIt({file, "--scan"});
+        r = runBatchCaught({file, "--scan"});
         QCOMPARE(r.status, ExitRefused);
         QCOMPARE(r.err, QString("zek-batch: You have to add drives and directories first.\n"));
         QVERIFY(!QFile::exists(file));
@@ -150,15 +136,15 @@ private Q_SLOTS:
         QVERIFY(text.open(QIODevice::WriteOnly));
         text.write("this is not a work file, only text that is long enough to be read as a header\n");
         text.close();
-        const Run r = runIt({file, "--add", folder("C", 1), "--scan"});
+        const BatchRun r = runBatchCaught({file, "--add", folder("C", 1), "--scan"});
         QCOMPARE(r.status, ExitEngineError);
         QVERIFY2(r.err.contains("Error number :"), qPrintable(r.err));
         QVERIFY(r.err.startsWith("zek-batch: "));
     }
 
     void saveFailureIsAnEngineError() {
-        const Run r = runIt({"--add", folder("D", 1), "--scan", "--quiet", "--save-as",
-                             m_env.path("no such folder/out.zek")});
+        const BatchRun r = runBatchCaught({"--add", folder("D", 1), "--scan", "--quiet", "--save-as",
+                                           m_env.path("no such folder/out.zek")});
         QCOMPARE(r.status, ExitEngineError);
         QVERIFY2(r.err.contains("couldn't be saved"), qPrintable(r.err));
     }
@@ -166,7 +152,8 @@ private Q_SLOTS:
     void interruptedScanSavesNothing() {
         const QString file = m_env.path("interrupted.zek");
         volatile std::sig_atomic_t interrupted = 1;
-        const Run r = runIt({file, "--add", folder("E", 30), "--scan", "--quiet"}, &interrupted);
+        const BatchRun r =
+            runBatchCaught({file, "--add", folder("E", 30), "--scan", "--quiet"}, &interrupted);
         QCOMPARE(r.status, ExitInterrupted);
         QVERIFY(r.err.contains("nothing saved"));
         QVERIFY(!QFile::exists(file));
@@ -179,7 +166,7 @@ private Q_SLOTS:
         const auto cleanup = qScopeGuard([&] { removeTree(raw(top)); });
         QVERIFY(makeTooDeepChain(raw(top)) > 20);
         const QString file = m_env.path("skipped.zek");
-        const Run r = runIt({file, "--add", top, "--scan", "--quiet"});
+        const BatchRun r = runBatchCaught({file, "--add", top, "--scan", "--quiet"});
         QCOMPARE(r.status, ExitOk);
         QVERIFY2(r.err.startsWith("zek-batch: Folder " + top + "/ddd"), qPrintable(r.err));
         QVERIFY(r.err.contains(

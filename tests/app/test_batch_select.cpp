@@ -1,9 +1,9 @@
 // zek-batch --select: the statement of a work file's stored condition lines and sorters, the number
 // of records it selects, the rejected statement, and the selection from a fresh scan.
-#include "app/batch_run.h"
-#include "query/row_encoding.h"
 #include "query/statement_builder.h"
 #include "scan/walker_fixture.h"
+#include "support/batch_runner.h"
+#include "support/condition_lines.h"
 #include "work/work_file.h"
 
 #include <QDir>
@@ -13,42 +13,6 @@
 using namespace zek;
 using namespace zek::batch;
 using namespace zek::test;
-
-namespace {
-
-struct Run {
-    int status = -1;
-    QString out, err;
-};
-
-Run runIt(const QStringList& arguments) {
-    Run r;
-    QTextStream out(&r.out), err(&r.err);
-    r.status = runBatch(arguments, out, err);
-    out.flush();
-    err.flush();
-    return r;
-}
-
-QueryLine line(const QString& field, const QString& evaluation, const QString& value,
-               const QString& connection = {}, const QString& bracketL = {}) {
-    GridRowInput g;
-    g.field = field;
-    g.fieldIndex = static_cast<int>(conditionFieldList().indexOf(field));
-    g.evaluationText = evaluation;
-    g.valueText = value;
-    g.connection = connection;
-    g.connectionIndex = static_cast<int>(connectionList().indexOf(connection));
-    g.bracketL = bracketL;
-    if (field == "SIZE") {
-        g.valueChoiceVisible = true;
-        g.valueChoiceText = "  ";
-        g.valueChoiceIndex = 0;
-    }
-    return encodeGridRow(g, platform::IntlSettings{});
-}
-
-} // namespace
 
 class TestBatchSelect : public QObject {
     Q_OBJECT
@@ -96,7 +60,8 @@ private Q_SLOTS:
                                                                           {"sub/Acorn.txt", 4096}})
             QVERIFY(makeFile(raw(root + "/" + name), size));
         file = env->path("inventory.zek");
-        const Run scan = runIt({"--work-dir", env->path("w1"), file, "--add", root, "--scan", "--quiet"});
+        const BatchRun scan =
+            runBatchCaught({"--work-dir", env->path("w1"), file, "--add", root, "--scan", "--quiet"});
         QCOMPARE(scan.status, ExitOk);
     }
     void cleanup() {
@@ -105,13 +70,14 @@ private Q_SLOTS:
     }
 
     void printsStatementAndCount() {
-        const QList<QueryLine> lines{line("NAME", "=", "A*______"), line("SIZE", ">=", "1,000", "OR"),
-                                     line("EXTENSION", "NOT =", "TXT"), line("", "", "")};
+        const QList<QueryLine> lines{
+            conditionLine({"NAME", "=", "A*______"}), conditionLine({"SIZE", ">=", "1,000", "  ", "OR"}),
+            conditionLine({"EXTENSION", "NOT =", "TXT"}), conditionLine({"", "", ""})};
         const Sorters sorters{Sorter{"SIZE", false}, Sorter{"NAME", true}, Sorter{}};
         storeConditions(lines, sorters);
         const QDateTime saved = QFileInfo(file).lastModified();
 
-        const Run r = runIt({"--work-dir", env->path("w2"), file, "--select"});
+        const BatchRun r = runBatchCaught({"--work-dir", env->path("w2"), file, "--select"});
         QCOMPARE(r.status, ExitOk);
         const QString statement = "SELECT * FROM FILETYPE WHERE NAME LIKE 'A*' AND SIZE >= 1000 OR "
                                   "NOT (EXTENSION LIKE 'TXT') ORDER BY SIZE DESC,NAME";
@@ -124,8 +90,8 @@ private Q_SLOTS:
     }
 
     void apostropheAndDefaultOrder() {
-        storeConditions({line("NAME", "=", "O'BRIEN_")}, Sorters{});
-        const Run r = runIt({"--work-dir", env->path("w2"), file, "--select"});
+        storeConditions({conditionLine({"NAME", "=", "O'BRIEN_"})}, Sorters{});
+        const BatchRun r = runBatchCaught({"--work-dir", env->path("w2"), file, "--select"});
         QCOMPARE(r.status, ExitOk);
         QCOMPARE(
             r.out,
@@ -133,8 +99,8 @@ private Q_SLOTS:
     }
 
     void zeroRecords() {
-        storeConditions({line("NAME", "=", "ZZZ*")}, Sorters{});
-        const Run r = runIt({"--work-dir", env->path("w2"), file, "--select", "--quiet"});
+        storeConditions({conditionLine({"NAME", "=", "ZZZ*"})}, Sorters{});
+        const BatchRun r = runBatchCaught({"--work-dir", env->path("w2"), file, "--select", "--quiet"});
         QCOMPARE(r.status, ExitOk);
         QCOMPARE(r.out,
                  QString("SELECT * FROM FILETYPE WHERE NAME LIKE 'ZZZ*' ORDER BY PATH,NAME,EXTENSION\n0\n"));
@@ -142,7 +108,7 @@ private Q_SLOTS:
     }
 
     void rejectedStatement() {
-        storeConditions({line("NAME", "=", "A*", "OR", "(")}, Sorters{});
+        storeConditions({conditionLine({"NAME", "=", "A*", "", "OR", "("})}, Sorters{});
         const QString statement =
             "SELECT * FROM FILETYPE WHERE (NAME LIKE 'A*' OR  ORDER BY PATH,NAME,EXTENSION";
         // The engine's own words for it, as the window's message quotes them.
@@ -156,7 +122,7 @@ private Q_SLOTS:
                 expected = query::selectionErrorText(e.number(), e.description(), statement);
             }
         }
-        const Run r = runIt({"--work-dir", env->path("w2"), file, "--select"});
+        const BatchRun r = runBatchCaught({"--work-dir", env->path("w2"), file, "--select"});
         QCOMPARE(r.status, ExitSelectionRejected);
         QVERIFY(r.out.isEmpty());
         QCOMPARE(r.err, "zek-batch: " + streamText(expected) + "\n");
@@ -164,21 +130,23 @@ private Q_SLOTS:
     }
 
     void selectsFromTheFreshScan() {
-        storeConditions({line("EXTENSION", "=", "TXT")}, Sorters{Sorter{"NAME", true}, Sorter{}, Sorter{}});
+        storeConditions({conditionLine({"EXTENSION", "=", "TXT"})},
+                        Sorters{Sorter{"NAME", true}, Sorter{}, Sorter{}});
         QVERIFY(makeFile(raw(root + "/sub/Cherry.txt"), 1));
-        const Run before = runIt({"--work-dir", env->path("w2"), file, "--select"});
+        const BatchRun before = runBatchCaught({"--work-dir", env->path("w2"), file, "--select"});
         QCOMPARE(before.out.section('\n', 1, 1), QString("3"));
 
-        const Run r = runIt({"--work-dir", env->path("w3"), file, "--scan", "--select", "--quiet"});
+        const BatchRun r =
+            runBatchCaught({"--work-dir", env->path("w3"), file, "--scan", "--select", "--quiet"});
         QCOMPARE(r.status, ExitOk);
         QCOMPARE(r.out, QString("SELECT * FROM FILETYPE WHERE EXTENSION LIKE 'TXT' ORDER BY NAME\n4\n"));
         // The scan was saved; the next run sees it without scanning.
-        QCOMPARE(runIt({"--work-dir", env->path("w4"), file, "--select"}).out.section('\n', 1, 1),
+        QCOMPARE(runBatchCaught({"--work-dir", env->path("w4"), file, "--select"}).out.section('\n', 1, 1),
                  QString("4"));
     }
 
     void helpNamesTheOption() {
-        const Run r = runIt({"--help"});
+        const BatchRun r = runBatchCaught({"--help"});
         QVERIFY(r.out.contains("--select"));
         QVERIFY(r.out.contains(QString("  %1 ").arg(ExitSelectionRejected)));
         QVERIFY(parseBatchOptions({"--select"}).options.select);

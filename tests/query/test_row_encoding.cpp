@@ -1,6 +1,7 @@
 // The encoding of a condition row into its stored line: every field kind, the units of a size, the
 // date order and the 12-hour clock, and the values that cannot be read.
 #include "query/row_encoding.h"
+#include "support/condition_lines.h"
 
 #include <QTest>
 
@@ -9,30 +10,16 @@ using namespace zek;
 namespace {
 
 GridRowInput row(const QString& field, const QString& evaluation, const QString& value) {
-    GridRowInput r;
-    r.field = field;
-    r.fieldIndex = static_cast<int>(conditionFieldList().indexOf(field));
-    r.evaluationText = evaluation;
-    r.valueText = value;
-    return r;
+    return test::gridRowOf({field, evaluation, value});
 }
 
 GridRowInput sizeRow(const QString& evaluation, const QString& value, const QString& unit) {
-    GridRowInput r = row("SIZE", evaluation, value);
-    r.valueChoiceVisible = true;
-    r.valueChoiceText = unit;
-    r.valueChoiceIndex = unit == "KB" ? 1 : unit == "MB" ? 2 : 0;
-    return r;
+    return test::gridRowOf({"SIZE", evaluation, value, unit});
 }
 
+// amPm: -1 with the AM/PM box hidden, 0 for AM, 1 for PM.
 GridRowInput timeRow(const QString& value, int amPm = -1) {
-    GridRowInput r = row("TIME", "=", value);
-    if (amPm >= 0) {
-        r.valueChoiceVisible = true;
-        r.valueChoiceIndex = amPm;
-        r.valueChoiceText = amPm == 1 ? "PM" : "AM";
-    }
-    return r;
+    return test::gridRowOf({"TIME", "=", value, amPm < 0 ? "" : amPm == 1 ? "PM" : "AM"});
 }
 
 platform::IntlSettings classic() {

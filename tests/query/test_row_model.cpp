@@ -2,11 +2,15 @@
 // line commands over the lines.
 #include "query/row_encoding.h"
 #include "query/row_model.h"
+#include "support/condition_lines.h"
 
 #include <QtTest>
 
 using namespace zek;
 using platform::IntlSettings;
+using test::fieldIndex;
+using test::numberedLines;
+using test::storedTextLine;
 
 namespace {
 
@@ -21,28 +25,6 @@ IntlSettings clock24() {
     IntlSettings s = clock12();
     s.iTime = 1;
     return s;
-}
-
-int fieldIndex(const QString& name) {
-    return static_cast<int>(conditionFieldList().indexOf(name));
-}
-
-QueryLine textLine(const QString& field, const QString& entry) {
-    QueryLine l;
-    l.field = field;
-    l.fieldIndex = fieldIndex(field);
-    l.evaluation = "LIKE";
-    l.value = "'" + entry + "'";
-    return l;
-}
-
-// Lines 1..count, line n holding NAME = "L<n>".
-QueryLines numberedLines(int count) {
-    QueryLines lines;
-    lines.reset(0);
-    for (int n = 1; n <= count; ++n)
-        lines.append(textLine("NAME", QString("L%1").arg(n)));
-    return lines;
 }
 
 // The NAME entry a row shows, without the unfilled places.
@@ -202,7 +184,7 @@ private Q_SLOTS:
         attr.value = "TRUE";
         QCOMPARE(showLineInRow(attr, 1, clock24()).evaluationIndex, 0);
 
-        QueryLine text = textLine("NAME", "A*");
+        QueryLine text = storedTextLine("NAME", "A*");
         text.choice = 1;
         text.bracketL = "((";
         text.bracketR = ")";

@@ -3,10 +3,11 @@
 // condition selects and their order, the rejected statement, the empty selection, the work file
 // that reopens the selection and a loaded file that gives the same statement; the report
 // preconditions and the offer to build reports from a loaded file.
-#include "query/row_encoding.h"
 #include "query/statement_builder.h"
 #include "report/report_preconditions.h"
 #include "scan/walker_fixture.h"
+#include "support/condition_lines.h"
+#include "support/local_time.h"
 
 #include <QTest>
 
@@ -20,43 +21,7 @@ using namespace zek::test;
 
 namespace {
 
-struct Row {
-    QString field = {};
-    QString evaluation = {};
-    QString value = {};
-    QString unit = {};
-    QString connection = {};
-    QString bracketL = {};
-    QString bracketR = {};
-};
-
-QueryLine encode(const Row& r, const platform::IntlSettings& intl = {}) {
-    GridRowInput g;
-    g.field = r.field;
-    g.fieldIndex = static_cast<int>(conditionFieldList().indexOf(r.field));
-    g.evaluationText = r.evaluation;
-    g.valueText = r.value;
-    g.bracketL = r.bracketL;
-    g.bracketR = r.bracketR;
-    g.connection = r.connection;
-    g.connectionIndex = static_cast<int>(connectionList().indexOf(r.connection));
-    if (!r.unit.isEmpty()) {
-        g.valueChoiceVisible = true;
-        g.valueChoiceText = r.unit;
-        static const QStringList units{"  ", "KB", "MB"};
-        static const QStringList amPm{"AM", "PM"};
-        g.valueChoiceIndex = static_cast<int>(fieldKind(r.field) == FieldKind::Time ? amPm.indexOf(r.unit)
-                                                                                    : units.indexOf(r.unit));
-    }
-    return encodeGridRow(g, intl);
-}
-
-QueryLines linesOf(const QList<Row>& rows, const platform::IntlSettings& intl = {}) {
-    QueryLines lines;
-    for (const Row& r : rows)
-        lines.append(encode(r, intl));
-    return lines;
-}
+using Row = ConditionRow;
 
 Sorters sorters(const QString& a = {}, bool aUp = true, const QString& b = {}, bool bUp = true,
                 const QString& c = {}, bool cUp = true) {
@@ -69,7 +34,7 @@ QString statementOf(const QueryLines& lines, const Sorters& s = {}) {
 }
 
 QString whereOf(const QList<Row>& rows) {
-    return buildWhereClause(linesOf(rows));
+    return buildWhereClause(conditionLines(rows));
 }
 
 // The worked example: NAME = A*; SIZE >= 1 KB, connection OR; EXTENSION NOT = TXT; two empty lines.
@@ -83,17 +48,6 @@ QList<Row> exampleRows() {
 
 const QString ExampleStatement = "SELECT * FROM FILETYPE WHERE NAME LIKE 'A*' AND SIZE >= 1024 OR "
                                  "NOT (EXTENSION LIKE 'TXT') ORDER BY SIZE DESC,NAME";
-
-time_t localSeconds(int year, int month, int day, int hour, int minute) {
-    struct tm t {};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_isdst = -1;
-    return mktime(&t);
-}
 
 bool setWriteTime(const QString& path, time_t write) {
     const struct timespec times[2] = {{write, 0}, {write, 0}};
@@ -157,7 +111,7 @@ class TestStatementBuilder : public QObject {
 
     SelectionOutcome select(const QList<Row>& rows, const Sorters& s = {},
                             const platform::IntlSettings& intl = {}) {
-        f->ws.settings.queryLines = linesOf(rows, intl);
+        f->ws.settings.queryLines = conditionLines(rows, intl);
         f->ws.settings.sorters = s;
         return buildQueryAndReports(f->ws, qs);
     }
@@ -191,8 +145,8 @@ private Q_SLOTS:
             {sub + "/Morning.dat", 11},  {sub + "/Afternoon.dat", 12}, {sub + "/Big.bin", 3 * 1048576LL}};
         for (const File& file : files)
             QVERIFY(makeFile(raw(file.path), file.size));
-        QVERIFY(setWriteTime(sub + "/Morning.dat", localSeconds(1996, 12, 7, 9, 30)));
-        QVERIFY(setWriteTime(sub + "/Afternoon.dat", localSeconds(1996, 12, 7, 14, 30)));
+        QVERIFY(setWriteTime(sub + "/Morning.dat", localSeconds(1996, 12, 7, 9, 30, 0)));
+        QVERIFY(setWriteTime(sub + "/Afternoon.dat", localSeconds(1996, 12, 7, 14, 30, 0)));
         f->choose({root});
         RecordingDisplay display;
         QCOMPARE(f->run(display), scan::ScanOutcome::Completed);
@@ -204,7 +158,7 @@ private Q_SLOTS:
 
     void workedExample() {
         const QString statement =
-            statementOf(linesOf(exampleRows()), sorters("SIZE", false, "NAME", true, "", true));
+            statementOf(conditionLines(exampleRows()), sorters("SIZE", false, "NAME", true, "", true));
         QCOMPARE(statement, ExampleStatement);
     }
 
@@ -229,10 +183,10 @@ private Q_SLOTS:
 
     void whereClause() {
         // No field and no bracket: no " WHERE " at all.
-        QCOMPARE(statementOf(linesOf({{"", "", ""}, {"", "", ""}})),
+        QCOMPARE(statementOf(conditionLines({{"", "", ""}, {"", "", ""}})),
                  QString("SELECT * FROM FILETYPE ORDER BY PATH,NAME,EXTENSION"));
         // A bracket on a line without a field goes in alone; its right bracket and connection do not.
-        QCOMPARE(statementOf(linesOf({{"", "", "", "", "OR", " ( ", ")"}})),
+        QCOMPARE(statementOf(conditionLines({{"", "", "", "", "OR", " ( ", ")"}})),
                  QString("SELECT * FROM FILETYPE WHERE ( ORDER BY PATH,NAME,EXTENSION"));
         // One line: the default connection's " AND " goes; a chosen "OR" stays.
         QCOMPARE(whereOf({{"NAME", "=", "A*"}}), QString("NAME LIKE 'A*'"));
@@ -393,7 +347,7 @@ private Q_SLOTS:
         QList<Row> rows = exampleRows();
         rows[3] = {"NAME", "NOT =", "O'BRIEN", "", "AND NOT"};
         rows[4] = {"DATE", "<", "12-07-96", "", "", "(", ")"};
-        f->ws.settings.queryLines = linesOf(rows);
+        f->ws.settings.queryLines = conditionLines(rows);
         f->ws.settings.sorters = sorters("SIZE", false, "NAME");
         QCOMPARE(buildQueryAndReports(f->ws, qs), SelectionOutcome::Selected);
         const QString statement = qs.selectStatement;
@@ -469,7 +423,7 @@ private Q_SLOTS:
                 [&] { ++historic; });
         f->ws.reportsBuilt = f->ws.reportsCurrent = false;
         f->ws.unchangedFlags.fill(true);
-        f->ws.settings.queryLines = linesOf(exampleRows());
+        f->ws.settings.queryLines = conditionLines(exampleRows());
         f->prompter.messageAnswers = {platform::IdNo};
         confirmReportCreation(f->ws, qs);
         QCOMPARE(historic, 1);
@@ -487,7 +441,7 @@ private Q_SLOTS:
     void confirmAnsweredYes() {
         f->ws.unchangedFlags.fill(true);
         f->ws.scanResult = 0;
-        f->ws.settings.queryLines = linesOf(exampleRows());
+        f->ws.settings.queryLines = conditionLines(exampleRows());
         f->ws.settings.sorters = sorters("SIZE", false, "NAME");
         f->prompter.messageAnswers = {platform::IdYes};
         confirmReportCreation(f->ws, qs);

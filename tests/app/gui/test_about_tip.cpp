@@ -9,6 +9,7 @@
 #include "platform/host_paths.h"
 #include "platform/profile.h"
 #include "platform/twips.h"
+#include "support/controls.h"
 #include "support/scripted_prompter.h"
 #include "support/test_env.h"
 
@@ -24,6 +25,9 @@
 #include <QtTest>
 
 using namespace zek;
+using zek::test::child;
+using zek::test::Control;
+using zek::test::controlMismatches;
 using zek::test::ScriptedPrompter;
 using zek::test::TestEnvironment;
 
@@ -31,12 +35,6 @@ namespace {
 
 QString firstLine(const QString& text) {
     return text.section('\n', 0, 0);
-}
-
-QPushButton* button(QWidget& w, const char* name) {
-    auto* b = w.findChild<QPushButton*>(name);
-    Q_ASSERT(b);
-    return b;
 }
 
 QString tw(int px, platform::Axis axis) {
@@ -55,8 +53,13 @@ private Q_SLOTS:
         QCOMPARE(about.objectName(), QString("frmAbout"));
         QCOMPARE(about.windowTitle(), QString("About ZEK"));
         QVERIFY(!about.isModal());
-        QCOMPARE(about.findChild<QLabel*>("lblTitle")->text(), QString("ZEK"));
-        QCOMPARE(about.findChild<QLabel*>("lblVersion")->text(), QString("Version 2.95"));
+        const QList<Control> controls = {
+            {"picIcon", "QLabel"},
+            {"lblTitle", "QLabel", "ZEK"},
+            {"lblVersion", "QLabel", "Version 2.95"},
+            {"cmdOK", "QPushButton", "&OK"},
+        };
+        QCOMPARE(controlMismatches(about, controls).join("; "), QString());
         QCOMPARE(about.valueOf("Database Path:"), env.workDirectory());
         QCOMPARE(about.valueOf("Windows Directory:"), platform::configFolder());
         QVERIFY(about.valueOf("Windows Directory:").startsWith(env.root()));
@@ -89,8 +92,7 @@ private Q_SLOTS:
 
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
-        QCOMPARE(button(about, "cmdOK")->text(), QString("&OK"));
-        button(about, "cmdOK")->click();
+        child<QPushButton>(about, "cmdOK")->click();
         QVERIFY(!about.isVisible());
     }
 
@@ -109,7 +111,7 @@ private Q_SLOTS:
         QCOMPARE(AboutWindow::showAbout(env.workDirectory(), intl), first);
         QVERIFY(first->isVisible());
         QPointer<AboutWindow> watch(first);
-        button(*first, "cmdOK")->click();
+        child<QPushButton>(*first, "cmdOK")->click();
         QTRY_VERIFY(watch.isNull());
     }
 
@@ -123,11 +125,15 @@ private Q_SLOTS:
             QCOMPARE(tip.objectName(), QString("frmTip"));
             QCOMPARE(tip.windowTitle(), QString("Welcome"));
             QVERIFY(tip.isModal());
-            QCOMPARE(tip.findChild<QLabel*>("lblHeading")->text(), QString("Welcome to ZEK 2.95"));
-            QCOMPARE(button(tip, "cmdNextTip")->text(), QString("Next &Tip"));
-            QCOMPARE(button(tip, "cmdClose")->text(), QString("&Close"));
-            auto* check = tip.findChild<QCheckBox*>("chkShowWelcome");
-            QCOMPARE(check->text(), QString("&Show this Welcome Screen next time you start ZEK"));
+            const QList<Control> controls = {
+                {"lblHeading", "QLabel", "Welcome to ZEK 2.95"},
+                {"txtTip", "QTextEdit"},
+                {"cmdNextTip", "QPushButton", "Next &Tip"},
+                {"cmdClose", "QPushButton", "&Close"},
+                {"chkShowWelcome", "QCheckBox", "&Show this Welcome Screen next time you start ZEK"},
+            };
+            QCOMPARE(controlMismatches(tip, controls).join("; "), QString());
+            auto* check = child<QCheckBox>(tip, "chkShowWelcome");
             QVERIFY(check->isChecked());
 
             // The first-run tip, and "TipNew" written.
@@ -146,7 +152,7 @@ private Q_SLOTS:
             QStringList shown;
             auto* text = tip.findChild<QTextEdit*>("txtTip");
             for (int i = 0; i < 4; ++i) {
-                button(tip, "cmdNextTip")->click();
+                child<QPushButton>(tip, "cmdNextTip")->click();
                 shown << firstLine(tip.tipText());
                 // Every tip fits on the panel.
                 QCOMPARE(text->verticalScrollBar()->maximum(), 0);
@@ -155,7 +161,7 @@ private Q_SLOTS:
                                          "Create DEFAULT.ZEK."}));
 
             check->setChecked(false);
-            button(tip, "cmdClose")->click();
+            child<QPushButton>(tip, "cmdClose")->click();
             QVERIFY(!tip.isVisible());
         }
         QCOMPARE(platform::getPrivateProfileString("Tip", "Tipstart", "", app.iniFileName), QString("No"));
@@ -189,7 +195,7 @@ private Q_SLOTS:
         QCOMPARE(prompter.messages[0].title, QString("Welcome"));
         QCOMPARE(prompter.messages[0].style, platform::MbCritical);
         QVERIFY(tip.tipText().isEmpty());
-        button(tip, "cmdNextTip")->click();
+        child<QPushButton>(tip, "cmdNextTip")->click();
         QCOMPARE(prompter.messages.size(), 2);
     }
 
@@ -304,7 +310,7 @@ private Q_SLOTS:
         QVERIFY(tip.grab().save(folder + "/screenshot-welcome.png"));
         if (qEnvironmentVariableIsSet("ZEK_SCREENSHOT_ALL_TIPS")) {
             for (int i = 1; i <= 3; ++i) {
-                button(tip, "cmdNextTip")->click();
+                child<QPushButton>(tip, "cmdNextTip")->click();
                 QVERIFY(tip.grab().save(folder + QString("/welcome-tip%1.png").arg(i)));
             }
         }

@@ -5,6 +5,8 @@
 #include "app/app_state.h"
 #include "app/gui/child_windows.h"
 #include "query/gui/grid_edits.h"
+#include "support/condition_lines.h"
+#include "support/controls.h"
 #include "support/scripted_prompter.h"
 #include "support/test_env.h"
 #include "work/work_file.h"
@@ -27,35 +29,53 @@
 using namespace zek;
 using platform::IdCancel;
 using platform::IdRetry;
+using test::fieldIndex;
+using test::numberedLines;
+using test::storedTextLine;
 
 namespace {
-
-int fieldIndex(const QString& name) {
-    return static_cast<int>(conditionFieldList().indexOf(name));
-}
-
-QueryLine nameLine(const QString& entry) {
-    QueryLine l;
-    l.field = "NAME";
-    l.fieldIndex = fieldIndex("NAME");
-    l.evaluation = "LIKE";
-    l.value = "'" + entry + "'";
-    return l;
-}
-
-QueryLines numberedLines(int count) {
-    QueryLines lines;
-    lines.reset(0);
-    for (int n = 1; n <= count; ++n)
-        lines.append(nameLine(QString("L%1").arg(n)));
-    return lines;
-}
 
 QStringList itemsOf(const QComboBox* box) {
     QStringList items;
     for (int i = 0; i < box->count(); ++i)
         items.append(box->itemText(i));
     return items;
+}
+
+// Every control of the window: the five condition rows, the sorters, the commands and the headings.
+QList<test::Control> conditionsWindowControls() {
+    QList<test::Control> controls;
+    for (int r = 0; r < 5; ++r) {
+        const QString n = QString::number(r);
+        controls += {{"queryrow_" + n, "QWidget"},
+                     {"DQCHOICE_" + n, "zek::ChoiceButton", QString::number(r + 1)},
+                     {"DQBRACKETL_" + n, "zek::BracketEdit"},
+                     {"DQFIELD_" + n, "QComboBox"},
+                     {"DQEVALUATION_" + n, "QComboBox"},
+                     {"DQVALUE_" + n, "zek::MaskedValueEdit"},
+                     {"DQVALUECHOICE_" + n, "QComboBox"},
+                     {"DQBRACKETR_" + n, "zek::BracketEdit"},
+                     {"DQCONNECTION_" + n, "QComboBox"}};
+    }
+    for (int i = 0; i < 3; ++i)
+        controls += {{"sorter_" + QString::number(i), "QComboBox"},
+                     {"Sorterstatus_" + QString::number(i), "QToolButton"}};
+    controls += {{"stijgend", "QLabel"},
+                 {"dalend", "QLabel"},
+                 {"Command3D1", "QPushButton", "&Add"},
+                 {"Command3D2", "QPushButton", "D&emote"},
+                 {"Command3D3", "QPushButton", "&Promote"},
+                 {"Command3D4", "QPushButton", "&Delete"},
+                 {"activatequery", "QPushButton", "&Activate Query"},
+                 {"queryscroll", "QScrollBar"},
+                 {"querylabel_0", "QLabel", "Select"},
+                 {"querylabel_1", "QLabel", "Bracket"},
+                 {"querylabel_2", "QLabel", "Evaluation"},
+                 {"querylabel_3", "QLabel", "Bracket"},
+                 {"querylabel_4", "QLabel", "Connection"},
+                 {"querylabel_5", "QLabel", "Conditions"},
+                 {"querylabel_6", "QLabel", "Sorting"}};
+    return controls;
 }
 
 } // namespace
@@ -67,12 +87,7 @@ class TestConditionsWindow : public QObject {
     std::unique_ptr<ConditionsWindow> window;
     std::unique_ptr<test::ScriptedPrompter> prompter;
 
-    template <typename T> T* find(const QString& name) const {
-        T* w = window->findChild<T*>(name);
-        if (!w)
-            qWarning() << "no control" << name;
-        return w;
-    }
+    template <typename T> T* find(const QString& name) const { return test::child<T>(*window, name); }
     QComboBox* field(int r) const { return find<QComboBox>(QString("DQFIELD_%1").arg(r)); }
     QComboBox* evaluation(int r) const { return find<QComboBox>(QString("DQEVALUATION_%1").arg(r)); }
     MaskedValueEdit* value(int r) const { return find<MaskedValueEdit>(QString("DQVALUE_%1").arg(r)); }
@@ -136,12 +151,8 @@ private Q_SLOTS:
     }
 
     void everyControlByName() {
+        QCOMPARE(test::controlMismatches(*window, conditionsWindowControls()).join("; "), QString());
         for (int r = 0; r < 5; ++r) {
-            for (const char* name : {"DQCHOICE", "DQBRACKETL", "DQFIELD", "DQEVALUATION", "DQVALUE",
-                                     "DQVALUECHOICE", "DQBRACKETR", "DQCONNECTION"})
-                QVERIFY2(window->findChild<QWidget*>(QString("%1_%2").arg(name).arg(r)), name);
-            QVERIFY(window->findChild<QWidget*>(QString("queryrow_%1").arg(r)));
-            QCOMPARE(choice(r)->text(), QString::number(r + 1));
             QCOMPARE(choice(r)->property("tag").toString(), QString::number(r + 1));
             QCOMPARE(itemsOf(field(r)), conditionFieldList());
             QCOMPARE(itemsOf(connection(r)), QStringList({"", "AND", "OR", "AND NOT", "OR NOT"}));
@@ -157,16 +168,6 @@ private Q_SLOTS:
         }
         QCOMPARE(find<QLabel>("stijgend")->pixmap().deviceIndependentSize(), QSizeF(14, 14));
         QCOMPARE(find<QLabel>("dalend")->pixmap().deviceIndependentSize(), QSizeF(14, 14));
-        QCOMPARE(button("Command3D1")->text(), QString("&Add"));
-        QCOMPARE(button("Command3D2")->text(), QString("D&emote"));
-        QCOMPARE(button("Command3D3")->text(), QString("&Promote"));
-        QCOMPARE(button("Command3D4")->text(), QString("&Delete"));
-        QCOMPARE(button("activatequery")->text(), QString("&Activate Query"));
-        QStringList headings;
-        for (int i = 0; i < 7; ++i)
-            headings.append(find<QLabel>(QString("querylabel_%1").arg(i))->text());
-        QCOMPARE(headings, QStringList({"Select", "Bracket", "Evaluation", "Bracket", "Connection",
-                                        "Conditions", "Sorting"}));
         QCOMPARE(window->windowTitle(), QString("Conditions & Sorting"));
         QCOMPARE(app->work.settings.queryLines.count(), 5);
         QCOMPARE(scroll()->minimum(), 1);
@@ -591,12 +592,12 @@ private Q_SLOTS:
         makeWindow(0);
         QueryLines lines;
         lines.reset(0);
-        QueryLine name = nameLine("REPORT*");
+        QueryLine name = storedTextLine("NAME", "REPORT*");
         name.bracketL = "(";
         name.connection = "OR";
         name.connectionIndex = 2;
         lines.append(name);
-        QueryLine ext = nameLine("DOC");
+        QueryLine ext = storedTextLine("NAME", "DOC");
         ext.field = "EXTENSION";
         ext.fieldIndex = fieldIndex("EXTENSION");
         ext.bracketR = ")";

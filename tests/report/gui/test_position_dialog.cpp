@@ -2,6 +2,7 @@
 // and the program's prompter showing it.
 #include "app/gui/qt_prompter.h"
 #include "report/gui/position_dialog.h"
+#include "support/controls.h"
 #include "support/scripted_prompter.h"
 
 #include <QApplication>
@@ -21,7 +22,7 @@ class TestPositionDialog : public QObject {
     std::unique_ptr<test::ScriptedPrompter> prompter;
     std::unique_ptr<PositionDialog> dialog;
 
-    template <typename T> T* find(const QString& name) const { return dialog->findChild<T*>(name); }
+    template <typename T> T* find(const QString& name) const { return test::child<T>(*dialog, name); }
     QLineEdit* box(const QString& name) const { return find<QLineEdit>(name); }
 
     void open(int count, int current) {
@@ -51,17 +52,20 @@ private Q_SLOTS:
     void controlsAndStart() {
         open(4, 3);
         QCOMPARE(dialog->windowTitle(), QString("Add queryfield"));
-        const QList<std::pair<const char*, const char*>> options{{"Numberfirst", "As First"},
-                                                                 {"Numberlast", "As Last"},
-                                                                 {"beforenumber", "Before current number"},
-                                                                 {"afternumber", "After current number"},
-                                                                 {"asnumber", "As Number"}};
-        for (const auto& [name, text] : options)
-            QCOMPARE(find<QRadioButton>(name)->text(), QString(text));
-        for (const char* name : {"beforenumbert", "afternumbert", "asnumbert"})
-            QCOMPARE(box(name)->text(), QString("3"));
-        QCOMPARE(find<QPushButton>("ok")->text(), QString("&Ok"));
-        QCOMPARE(find<QPushButton>("cancel")->text(), QString("Can&cel"));
+        // The number boxes start at the current position.
+        const QList<test::Control> controls = {
+            {"Numberfirst", "QRadioButton", "As First"},
+            {"Numberlast", "QRadioButton", "As Last"},
+            {"beforenumber", "QRadioButton", "Before current number"},
+            {"afternumber", "QRadioButton", "After current number"},
+            {"asnumber", "QRadioButton", "As Number"},
+            {"beforenumbert", "QLineEdit", "3"},
+            {"afternumbert", "QLineEdit", "3"},
+            {"asnumbert", "QLineEdit", "3"},
+            {"ok", "QPushButton", "&Ok"},
+            {"cancel", "QPushButton", "Can&cel"},
+        };
+        QCOMPARE(test::controlMismatches(*dialog, controls).join("; "), QString());
     }
 
     void positionsOfTheOptions_data() {

@@ -4,7 +4,7 @@
 
 #include "app/app_state.h"
 #include "app/gui/child_windows.h"
-
+#include "support/controls.h"
 #include "support/scripted_prompter.h"
 #include "support/test_env.h"
 #include "work/work_file.h"
@@ -43,13 +43,6 @@ struct Fixture {
     ~Fixture() { work::closeWorkFile(app.work); }
     QStringList drives() const { return {root, env.path("missing")}; }
 };
-
-template <typename T> T* child(QWidget& w, const char* name) {
-    T* c = w.findChild<T*>(QLatin1String(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
 
 QStringList items(QListWidget* list) {
     QStringList out;
@@ -93,16 +86,29 @@ private Q_SLOTS:
         PathSelectionWindow w(f.app.work, f.app.intl, nullptr, nullptr, f.drives());
         QCOMPARE(w.objectName(), QString("drivedirsel"));
         QCOMPARE(w.windowTitle(), QString("Path Selection"));
-        for (const char* name :
-             {"SLSFPanel", "Drive1", "Dir1", "Outline1", "Outline2", "seldir", "seldir2", "drivedirlist",
-              "drivedirlist2", "historic", "Drivedirclear", "drivedirstart", "Drivedirremove", "drivediradd",
-              "Label2", "activedatabase"})
-            QVERIFY2(w.findChild<QWidget*>(QLatin1String(name)), name);
+        const QList<Control> controls = {
+            {"SLSFPanel", "QFrame"},
+            {"Drive1", "QComboBox"},
+            {"Dir1", "QListWidget"},
+            {"Outline1", "QTreeWidget"},
+            {"Outline2", "QTreeWidget"},
+            {"seldir", "QPushButton"},
+            {"seldir2", "QPushButton"},
+            {"drivedirlist", "QListWidget"},
+            {"drivedirlist2", "QListWidget"},
+            {"historic", "QPushButton", "&Historic"},
+            {"Drivedirclear", "QPushButton", "&Clear"},
+            {"drivedirstart", "QPushButton", "&Start"},
+            {"Drivedirremove", "QPushButton", "&Remove"},
+            {"drivediradd", "QPushButton", "&Add"},
+            {"Label2", "QLabel", "  Active Database"},
+            {"activedatabase", "QLabel"},
+        };
+        QCOMPARE(controlMismatches(w, controls).join("; "), QString());
         const auto slsf = w.findChildren<QRadioButton*>("slsf");
         QCOMPARE(slsf.size(), 2);
         QCOMPARE(slsf[0]->text(), QString("Show Long foldernames"));
         QVERIFY(slsf[0]->isChecked());
-        QCOMPARE(child<QPushButton>(w, "drivedirstart")->text(), QString("&Start"));
         QCOMPARE(child<QListWidget>(w, "drivedirlist")->selectionMode(),
                  QAbstractItemView::ExtendedSelection);
         QCOMPARE(child<QLabel>(w, "activedatabase")->text(), f.app.work.activeFileName);

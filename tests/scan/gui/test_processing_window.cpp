@@ -2,6 +2,7 @@
 // refused while the scan runs.
 #include "scan/gui/processing_window.h"
 #include "scan/walker_fixture.h"
+#include "support/controls.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -36,16 +37,16 @@ private Q_SLOTS:
         QCOMPARE(form.objectName(), QString("drivedirprocform"));
         QCOMPARE(form.windowTitle(), QString("Processing drive and directory selection"));
         QVERIFY(form.isModal());
-        QVERIFY(form.findChild<QTimer*>("Timer1"));
-        QVERIFY(form.findChild<QTimer*>("Timer1")->isSingleShot());
-        auto* cancel = form.findChild<QPushButton*>("Command1");
-        QVERIFY(cancel);
-        QCOMPARE(cancel->text(), QString("&Cancel"));
-        QCOMPARE(labelText(&form, "Label3"), QString("Path:"));
-        QCOMPARE(labelText(&form, "Label1"), QString("File:"));
-        for (const char* name : {"drivedirpath", "freecapacitycp", "freecapacityc", "freecapacity",
-                                 "totalcapacityc", "totalcapacity", "drivedirfile"})
-            QVERIFY2(form.findChild<QLabel*>(name), name);
+        const QList<Control> controls = {
+            {"Timer1", "QTimer"},          {"Command1", "QPushButton", "&Cancel"},
+            {"Label3", "QLabel", "Path:"}, {"Label1", "QLabel", "File:"},
+            {"drivedirpath", "QLabel"},    {"freecapacitycp", "QLabel"},
+            {"freecapacityc", "QLabel"},   {"freecapacity", "QLabel"},
+            {"totalcapacityc", "QLabel"},  {"totalcapacity", "QLabel"},
+            {"drivedirfile", "QLabel"},
+        };
+        QCOMPARE(controlMismatches(form, controls).join("; "), QString());
+        QVERIFY(child<QTimer>(form, "Timer1")->isSingleShot());
         // Loading shows the busy pointer and clears Cancel.
         QVERIFY(QApplication::overrideCursor());
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
