@@ -20,10 +20,11 @@ struct Run {
     QString out, err;
 };
 
-Run runIt(const QStringList& arguments, const volatile std::sig_atomic_t* interrupted = nullptr) {
+Run runIt(const QStringList& arguments, const volatile std::sig_atomic_t* interrupted = nullptr,
+          bool errIsTerminal = false) {
     Run r;
     QTextStream out(&r.out), err(&r.err);
-    r.status = runBatch(arguments, out, err, interrupted);
+    r.status = runBatch(arguments, out, err, interrupted, errIsTerminal);
     out.flush();
     err.flush();
     return r;
@@ -86,6 +87,30 @@ private Q_SLOTS:
         QCOMPARE(bad.status, ExitRefused);
         QVERIFY(bad.err.contains("unknown option --bogus"));
         QVERIFY(bad.out.isEmpty());
+        // Nothing to do is not success: the usage, and the status of refused input.
+        const Run nothing = runIt({});
+        QCOMPARE(nothing.status, ExitRefused);
+        QVERIFY(nothing.err.startsWith(batchUsage()));
+        QVERIFY(nothing.out.isEmpty());
+    }
+
+    // The progress line is rewritten in place, so only a terminal gets it; a redirected stream
+    // gets the summary alone, in plain lines. One entry in one folder is counted in the singular.
+    void progressOnlyOnATerminal_data() {
+        QTest::addColumn<bool>("terminal");
+        QTest::newRow("terminal") << true;
+        QTest::newRow("redirected") << false;
+    }
+    void progressOnlyOnATerminal() {
+        QFETCH(bool, terminal);
+        const QString one = folder(terminal ? "one/t" : "one/r", 1);
+        const Run r = runIt({"--add", one, "--scan"}, nullptr, terminal);
+        QCOMPARE(r.status, ExitOk);
+        QCOMPARE(r.err.contains('\r'), terminal);
+        QCOMPARE(r.err.contains("entries/s"), terminal);
+        if (terminal)
+            QVERIFY2(r.err.contains("\r1 entry, 1 folder, "), qPrintable(r.err));
+        QVERIFY2(r.err.contains("zek-batch: 1 entry in 1 folder, "), qPrintable(r.err));
     }
 
     void addScanSaveReopen() {
@@ -98,7 +123,7 @@ private Q_SLOTS:
 
         Run r = runIt({"--work-dir", work, file, "--add", a, "--add", b, "--scan"});
         QCOMPARE(r.status, ExitOk);
-        QVERIFY2(r.err.contains("entries/s"), qPrintable(r.err));
+        QVERIFY2(r.err.contains("10 entries in 3 folders, "), qPrintable(r.err));
         QVERIFY(r.err.contains("Total capacity drive "));
         QVERIFY(r.err.contains("saved " + file));
         QCOMPARE(countRows(file, "FILETYPE"), 3 + 1 + 4 + 2);
@@ -203,6 +228,17 @@ private Q_SLOTS:
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitCode(), 0);
         QCOMPARE(countRows(file, "FILETYPE"), 5);
+        // Its error stream is a pipe here: no progress line, no carriage return.
+        p.start(program, {m_env.path("real2.zek"), "--add", a, "--scan"});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        const QString scanned = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(!scanned.contains('\r') && scanned.contains("zek-batch: 5 entries in 1 folder, "),
+                 qPrintable(scanned));
+        p.start(program, {});
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY(QString::fromUtf8(p.readAllStandardError()).startsWith("Usage: zek-batch"));
         p.start(program, {file, "--add", a});
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitCode(), 2);
