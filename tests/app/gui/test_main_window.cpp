@@ -502,11 +502,13 @@ private Q_SLOTS:
 
         prompter->clear();
         entry->trigger();
-        const QString retryText =
-            "The \"OPEN\" operation failed." + CrLf + "Try \"NEW\" or press Cancel to end ZEK.";
-        QVERIFY2(prompter->texts().contains(retryText), qPrintable(prompter->texts().join("\n")));
-        // OK ran New: the working copy is open again.
+        // The file is gone but the working copy is not: the error names the file, and the working
+        // copy simply stays open, with no New-or-end box.
+        QCOMPARE(prompter->messages.size(), 1);
+        QVERIFY2(prompter->messages[0].text.startsWith("Error during open ZEK database: " + gone + ". "),
+                 qPrintable(prompter->messages[0].text));
         QCOMPARE(app.work.activeFileName, env->workDirectory() + "/work.zek");
+        QVERIFY(app.work.databaseOpen);
 
         // A file saved under a new name joins the list at the top.
         const QString saved = env->path("second.zek");
@@ -540,6 +542,37 @@ private Q_SLOTS:
         start.mainWindow()->findChild<QAction*>("Menu_File_PrintSetup")->trigger();
         QCOMPARE(prompter->printSetupCount, 1);
         start.mainWindow()->close();
+    }
+
+    // Opening a file that is not a work file costs nothing: one message naming the chosen file,
+    // and the current work file stays open with its unsaved settings; the program goes on.
+    void openOfANonWorkFileKeepsTheCurrentOne() {
+        useWorkDirectory();
+        AppState app;
+        StartWindow start(app);
+        runStart(start);
+        MainWindow* main = start.mainWindow();
+        app.work.settings.detailTitles.firstTitle = "not saved yet";
+        const work::WorkSettings before = app.work.settings;
+        const QString notes = env->path("notes.zek");
+        {
+            QFile f(notes);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("these are my notes, not a database\n");
+        }
+        prompter->clear();
+        prompter->openAnswers = {notes};
+        main->findChild<QAction*>("open")->trigger();
+        QCOMPARE(prompter->messages.size(), 1);
+        const QString text = prompter->messages[0].text;
+        QVERIFY2(text.startsWith("Error during open ZEK database: " + notes + ". ") &&
+                     !text.contains(".load"),
+                 qPrintable(text));
+        QCOMPARE(app.work.activeFileName, env->workDirectory() + "/work.zek");
+        QVERIFY(app.work.databaseOpen);
+        QVERIFY(app.work.settings == before);
+        QVERIFY(main->isVisible());
+        main->close();
     }
 
     void copyFromActiveGridAndInsertKey() {
