@@ -1,6 +1,7 @@
 #include "app/batch_run.h"
 
 #include "platform/dir_search.h"
+#include "platform/directory_lock.h"
 #include "platform/intl.h"
 #include "platform/prompt.h"
 #include "query/statement_builder.h"
@@ -265,6 +266,20 @@ int run(const BatchOptions& o, QTextStream& out, QTextStream& err,
             err << Prefix << "cannot make the work folder " << workDirectory << '\n';
             return ExitEngineError;
         }
+    }
+
+    // The working copy belongs to one program at a time: held until the work file is closed.
+    platform::DirectoryLock lock;
+    if (!lock.acquire(workDirectory)) {
+        if (lock.heldElsewhere()) {
+            err << Prefix << "the work folder " << workDirectory
+                << " is in use by another program (ZEK or zek-batch); only one program at a time can use a "
+                   "work folder\n";
+            return ExitWorkDirectoryInUse;
+        }
+        err << Prefix << "cannot lock the work folder: Error # " << lock.errorNumber() << " : "
+            << lock.errorText() << '\n';
+        return ExitEngineError;
     }
 
     work::WorkState ws;

@@ -2,6 +2,7 @@
 // reopen), in-process and as the real program.
 #include "app/batch_run.h"
 #include "db/engine.h"
+#include "platform/directory_lock.h"
 #include "scan/walker_fixture.h"
 
 #include <QDir>
@@ -211,6 +212,45 @@ private Q_SLOTS:
         QVERIFY(r.err.contains(
             "zek-batch: skipped 1 folder and 0 entries that could not be read (listed above)\n"));
         QVERIFY(countRows(file, "FILETYPE") > 20);
+    }
+
+    // A work folder another program holds is refused before anything is done in it, by this run and
+    // by the real program; a run on a temporary folder of its own goes on meanwhile.
+    void aWorkFolderInUseIsRefused() {
+        const QString a = folder("busy tree", 2);
+        const QString work = m_env.path("busy work");
+        QVERIFY(QDir().mkpath(work));
+        const QString file = m_env.path("busy.zek");
+        platform::DirectoryLock other;
+        QVERIFY(other.acquire(work));
+
+        Run r = runIt({"--work-dir", work, file, "--add", a, "--scan"});
+        QCOMPARE(r.status, ExitWorkDirectoryInUse);
+        QCOMPARE(r.err, "zek-batch: the work folder " + work +
+                            " is in use by another program (ZEK or zek-batch); only one program at a time "
+                            "can use a work folder\n");
+        QVERIFY(!QFile::exists(file));
+        QVERIFY(!QFile::exists(work + "/work.zek"));
+        QVERIFY(runIt({"--help"}).out.contains("  4    the work folder is in use"));
+
+        const QString program = QCoreApplication::applicationDirPath() + "/../zek-batch";
+        if (QFile::exists(program)) {
+            QProcess p;
+            p.start(program, {"--work-dir", work, file, "--add", a, "--scan"});
+            QVERIFY(p.waitForFinished(30000));
+            QCOMPARE(p.exitCode(), ExitWorkDirectoryInUse);
+            QVERIFY(!QFile::exists(file));
+        }
+
+        r = runIt({file, "--add", a, "--scan", "--quiet"});
+        QCOMPARE(r.status, ExitOk);
+        QCOMPARE(countRows(file, "FILETYPE"), 2);
+
+        // Free again once the holder lets go; the run's own lock ends with the run.
+        other.release();
+        r = runIt({"--work-dir", work, file, "--quiet"});
+        QCOMPARE(r.status, ExitOk);
+        QVERIFY(other.acquire(work));
     }
 
     void realProgram() {

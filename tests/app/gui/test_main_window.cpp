@@ -1,8 +1,10 @@
 // The start window and the main window, driven through a scripted prompter in a private home.
+#include "app/batch_run.h"
 #include "app/gui/help_window.h"
 #include "app/gui/main_window.h"
 #include "app/gui/start_window.h"
 #include "app/startup.h"
+#include "platform/directory_lock.h"
 #include "platform/host_paths.h"
 #include "platform/instance_lock.h"
 #include "platform/profile.h"
@@ -25,6 +27,7 @@
 #include <QToolBar>
 
 #include <memory>
+#include <sys/stat.h>
 
 using namespace zek;
 using platform::IdCancel;
@@ -291,6 +294,55 @@ private Q_SLOTS:
         QCOMPARE(prompter->messages[0].style, platform::MbExclamation);
         QCOMPARE(prompter->messages[0].title, "ZEK");
         QVERIFY(prompter->workDirectoryRequests.isEmpty());
+    }
+
+    // The working copy belongs to one program at a time: a work directory another program holds
+    // ends the start, and while the window program runs, zek-batch is refused on its directory.
+    void workDirectoryInUseIsRefused() {
+        useWorkDirectory();
+        {
+            platform::DirectoryLock batch;
+            QVERIFY(batch.acquire(env->workDirectory()));
+            AppState app;
+            StartWindow start(app);
+            QSignalSpy finished(&start, &StartWindow::finished);
+            runStart(start);
+            QCOMPARE(finished.size(), 1);
+            QCOMPARE(finished.first().first().toInt(), ExitWorkDirectoryInUse);
+            QVERIFY(!start.mainWindow());
+            QCOMPARE(prompter->texts(),
+                     QStringList{"The work directory " + env->workDirectory() +
+                                 " is in use by another program (zek-batch); only one program at a time can "
+                                 "use a work directory."});
+            QCOMPARE(prompter->messages[0].style, platform::MbExclamation);
+        }
+
+        prompter->clear();
+        AppState app;
+        StartWindow start(app);
+        runStart(start);
+        QVERIFY(start.mainWindow());
+        QVERIFY(!prompter->texts().join("\n").contains("in use"));
+        const QString other = env->path("other.zek");
+        QString out, err;
+        QTextStream o(&out), e(&err);
+        QCOMPARE(batch::runBatch({other, "--quiet"}, o, e), batch::ExitOk);
+        const QString workingCopy = env->workDirectory() + "/work.zek";
+        // A replaced working copy is another file: compare the file itself, not its name.
+        auto identity = [&] {
+            struct stat st {};
+            return ::stat(QFile::encodeName(workingCopy).constData(), &st) == 0 ? qint64(st.st_ino) : -1;
+        };
+        const qint64 before = identity();
+        const QStringList selectInWorkDirectory{"--work-dir", env->workDirectory(), other, "--select"};
+        QCOMPARE(batch::runBatch(selectInWorkDirectory, o, e), batch::ExitWorkDirectoryInUse);
+        QCOMPARE(identity(), before);
+        QVERIFY(!prompter->texts().join("\n").contains("in use"));
+
+        // The directory is free once the window program has ended.
+        start.mainWindow()->close();
+        QVERIFY(start.hasFinished());
+        QCOMPARE(batch::runBatch(selectInWorkDirectory, o, e), batch::ExitOk);
     }
 
     void startupOpensWorkingCopyAndStatusSteps() {
