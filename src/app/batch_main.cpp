@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -32,5 +33,5 @@ int main(int argc, char** argv) {
     QTextStream err(stderr);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
-    return zek::batch::runBatch(arguments, out, err, &g_interrupted);
+    return zek::batch::runBatch(arguments, out, err, &g_interrupted, ::isatty(STDERR_FILENO) == 1);
 }

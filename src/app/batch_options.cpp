@@ -21,7 +21,8 @@ QString batchHelp() {
                "                    started and saved under this name\n"
                "  --work-dir DIR    the folder of the private working copy (work.zek); default: a fresh\n"
                "                    temporary folder, removed at the end, so a running ZEK is never\n"
-               "                    disturbed\n"
+               "                    disturbed. A folder that ZEK or another zek-batch is using is\n"
+               "                    refused (status 4)\n"
                "  --clear           empty the list of chosen folders\n"
                "  --add FOLDER      add a folder to the list, with the add check of the Path Selection\n"
                "                    window (a folder already listed, inside a listed one or holding one\n"
@@ -44,10 +45,12 @@ QString batchHelp() {
                "Exit status:\n"
                "  0    done\n"
                "  1    the work file, the database or a file failed (error number and text on stderr)\n"
-               "  2    refused input: a bad option, a folder that does not exist, a folder the add check\n"
+               "  2    refused input: no arguments, a bad option, a folder that does not exist, a folder the "
+               "add check\n"
                "       refuses, or --scan with no chosen folder\n"
                "  3    --select: the engine rejected the statement (error number, text and the\n"
                "       statement on stderr); a scan given with it is saved all the same\n"
+               "  4    the work folder is in use by ZEK or another zek-batch; nothing was done\n"
                "  130  interrupted\n");
 }
 

@@ -8,9 +8,10 @@ namespace zek::batch {
 
 // Exit statuses.
 constexpr int ExitOk = 0;
-constexpr int ExitEngineError = 1;       // the work file, the database or a file failed
-constexpr int ExitRefused = 2;           // a bad option, or input the program refuses (an add check)
-constexpr int ExitSelectionRejected = 3; // --select: the engine rejected the statement
+constexpr int ExitEngineError = 1;        // the work file, the database or a file failed
+constexpr int ExitRefused = 2;            // a bad option, or input the program refuses (an add check)
+constexpr int ExitSelectionRejected = 3;  // --select: the engine rejected the statement
+constexpr int ExitWorkDirectoryInUse = 4; // another program (ZEK or zek-batch) uses the work folder
 constexpr int ExitInterrupted = 130;
 
 struct BatchOptions {

@@ -1,6 +1,7 @@
 #include "app/batch_run.h"
 
 #include "platform/dir_search.h"
+#include "platform/directory_lock.h"
 #include "platform/intl.h"
 #include "platform/prompt.h"
 #include "query/statement_builder.h"
@@ -26,6 +27,10 @@ QString streamText(const QString& text) {
     t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     t.replace(u'\r', u'\n');
     return t;
+}
+
+QString countedText(const QString& number, qint64 n, const char* one, const char* many) {
+    return number + u' ' + QLatin1String(n == 1 ? one : many);
 }
 
 namespace {
@@ -74,12 +79,14 @@ private:
 };
 
 // The one-line progress display: entries, folders and entries per second, rewritten in place at
-// most every 200 ms. Problems interrupt it with a line of their own.
+// most every 200 ms. Problems interrupt it with a line of their own. Only a terminal gets it: in a
+// redirected stream the carriage returns would pile every rewrite into one long line.
 class ProgressLine : public scan::ScanDisplay {
 public:
-    ProgressLine(QTextStream& err, scan::ScanState& scan, bool quiet, const platform::IntlSettings& intl,
-                 const volatile std::sig_atomic_t* interrupted)
-        : m_err(err), m_scan(scan), m_quiet(quiet), m_intl(intl), m_interrupted(interrupted) {
+    ProgressLine(QTextStream& err, scan::ScanState& scan, bool quiet, bool shown,
+                 const platform::IntlSettings& intl, const volatile std::sig_atomic_t* interrupted)
+        : m_err(err), m_scan(scan), m_quiet(quiet), m_shown(shown && !quiet), m_intl(intl),
+          m_interrupted(interrupted) {
         m_clock.start();
     }
 
@@ -96,7 +103,7 @@ public:
     void pump() override {
         if (m_interrupted && *m_interrupted)
             m_scan.scanCancel = true;
-        if (!m_quiet && (m_lastPrint < 0 || m_clock.elapsed() - m_lastPrint >= 200))
+        if (m_shown && (m_lastPrint < 0 || m_clock.elapsed() - m_lastPrint >= 200))
             print();
     }
     void showProblem(const QString& text) override {
@@ -107,7 +114,7 @@ public:
 
     // The last figures, on a line of their own.
     void finish() {
-        if (m_quiet)
+        if (!m_shown)
             return;
         print();
         m_err << '\n';
@@ -122,9 +129,10 @@ private:
     void print() {
         const double s = seconds();
         const qint64 entries = m_scan.counters.entries;
-        const QString line = QStringLiteral("%1 entries, %2 folders, %3 entries/s")
-                                 .arg(number(entries), number(m_scan.counters.folders),
-                                      number(s > 0 ? qint64(double(entries) / s) : 0));
+        const qint64 folders = m_scan.counters.folders;
+        const QString line = countedText(number(entries), entries, "entry", "entries") + ", " +
+                             countedText(number(folders), folders, "folder", "folders") + ", " +
+                             number(s > 0 ? qint64(double(entries) / s) : 0) + " entries/s";
         m_err << '\r' << line;
         for (qsizetype i = line.size(); i < m_width; ++i)
             m_err << ' ';
@@ -143,6 +151,7 @@ private:
     QTextStream& m_err;
     scan::ScanState& m_scan;
     bool m_quiet;
+    bool m_shown;
     platform::IntlSettings m_intl;
     const volatile std::sig_atomic_t* m_interrupted;
     QElapsedTimer m_clock;
@@ -184,7 +193,7 @@ int addFolder(work::WorkState& ws, const QString& given, QTextStream& err) {
 }
 
 int runScan(work::WorkState& ws, const BatchOptions& o, QTextStream& err,
-            const volatile std::sig_atomic_t* interrupted) {
+            const volatile std::sig_atomic_t* interrupted, bool errIsTerminal) {
     if (ws.settings.folders.isEmpty()) {
         err << Prefix << "You have to add drives and directories first.\n";
         return ExitRefused;
@@ -193,7 +202,7 @@ int runScan(work::WorkState& ws, const BatchOptions& o, QTextStream& err,
 
     const platform::IntlSettings intl = platform::intlFromLocale(QLocale::system());
     scan::ScanState scan;
-    ProgressLine progress(err, scan, o.quiet, intl, interrupted);
+    ProgressLine progress(err, scan, o.quiet, errIsTerminal, intl, interrupted);
     const scan::ScanOutcome outcome = scan::scanSelectedFolders(scan, ws, progress);
     progress.finish();
 
@@ -209,7 +218,8 @@ int runScan(work::WorkState& ws, const BatchOptions& o, QTextStream& err,
             << " occured when scanning; nothing saved.\n";
         return ExitEngineError;
     case scan::ScanOutcome::Cancelled:
-        err << Prefix << "scan interrupted after " << n.entries << " entries; nothing saved.\n";
+        err << Prefix << "scan interrupted after "
+            << countedText(QString::number(n.entries), n.entries, "entry", "entries") << "; nothing saved.\n";
         return ExitInterrupted;
     case scan::ScanOutcome::Completed:
         break;
@@ -217,7 +227,8 @@ int runScan(work::WorkState& ws, const BatchOptions& o, QTextStream& err,
     if (!o.quiet) {
         const double s = progress.seconds();
         auto number = [&](qint64 v) { return scan::formatWholeNumber(v, intl.sThousand); };
-        err << Prefix << number(n.entries) << " entries in " << number(n.folders) << " folders, "
+        err << Prefix << countedText(number(n.entries), n.entries, "entry", "entries") << " in "
+            << countedText(number(n.folders), n.folders, "folder", "folders") << ", "
             << QString::number(s, 'f', 2) << " s";
         if (n.mountPointsNotEntered > 0)
             err << ", " << number(n.mountPointsNotEntered) << " mount points not entered";
@@ -238,7 +249,7 @@ int runSelect(work::WorkState& ws, QTextStream& out) {
 }
 
 int run(const BatchOptions& o, QTextStream& out, QTextStream& err,
-        const volatile std::sig_atomic_t* interrupted) {
+        const volatile std::sig_atomic_t* interrupted, bool errIsTerminal) {
     // Declared before the work state, so the folder goes only after the work file is closed.
     std::optional<QTemporaryDir> temporary;
     QString workDirectory;
@@ -255,6 +266,20 @@ int run(const BatchOptions& o, QTextStream& out, QTextStream& err,
             err << Prefix << "cannot make the work folder " << workDirectory << '\n';
             return ExitEngineError;
         }
+    }
+
+    // The working copy belongs to one program at a time: held until the work file is closed.
+    platform::DirectoryLock lock;
+    if (!lock.acquire(workDirectory)) {
+        if (lock.heldElsewhere()) {
+            err << Prefix << "the work folder " << workDirectory
+                << " is in use by another program (ZEK or zek-batch); only one program at a time can use a "
+                   "work folder\n";
+            return ExitWorkDirectoryInUse;
+        }
+        err << Prefix << "cannot lock the work folder: Error # " << lock.errorNumber() << " : "
+            << lock.errorText() << '\n';
+        return ExitEngineError;
     }
 
     work::WorkState ws;
@@ -283,7 +308,7 @@ int run(const BatchOptions& o, QTextStream& out, QTextStream& err,
                 return status;
         }
         if (o.scan) {
-            if (const int status = runScan(ws, o, err, interrupted); status != ExitOk)
+            if (const int status = runScan(ws, o, err, interrupted, errIsTerminal); status != ExitOk)
                 return status;
         }
         if (interrupted && *interrupted) {
@@ -318,7 +343,13 @@ int run(const BatchOptions& o, QTextStream& out, QTextStream& err,
 } // namespace
 
 int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
-             const volatile std::sig_atomic_t* interrupted) {
+             const volatile std::sig_atomic_t* interrupted, bool errIsTerminal) {
+    // Without arguments there is nothing to do: a user who typed only the name wants to know how.
+    if (arguments.isEmpty()) {
+        err << batchUsage() << "Try 'zek-batch --help' for more.\n";
+        err.flush();
+        return ExitRefused;
+    }
     const ParsedOptions parsed = parseBatchOptions(arguments);
     if (!parsed.error.isEmpty()) {
         err << Prefix << parsed.error << '\n' << batchUsage() << "Try 'zek-batch --help' for more.\n";
@@ -336,7 +367,7 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
         return ExitOk;
     }
     StreamPrompter prompter(err);
-    const int status = run(parsed.options, out, err, interrupted);
+    const int status = run(parsed.options, out, err, interrupted, errIsTerminal);
     err.flush();
     return status;
 }

@@ -187,29 +187,65 @@ void takeSnapshots(WorkState& ws) {
     ws.savedSettings = ws.settings;
 }
 
+// Why a work file with this version record cannot be read; empty when it can.
+QString versionRefusal(const QVariant& program, const QVariant& format) {
+    if (!program.isValid() || !format.isValid())
+        return "Could not open database, possible file damaged or file not created for ZEK.";
+    const double version = leadingNumber(format.toString());
+    if (!(version > 1 && version < 4))
+        return "Invalid ZEK database opened." + CrLf + "The version of the creating program is " +
+               program.toString() + "." + CrLf + "The version of the file format is " + format.toString() +
+               "." + CrLf + "The version of the file format of this program is " + "ZEK " +
+               ProgramVersionText + "." + CrLf;
+    return {};
+}
+
+// Copies the chosen file to `staged` and checks that it reads as a work file of this program, all
+// without touching the current work file, so a refused file costs the user nothing. A refusal is
+// told in terms of the file the user chose, and the staged copy is removed.
+bool stageChosenFile(const QString& fileName, const QString& staged) {
+    removeDatabaseFile(staged);
+    int number = 0;
+    QString failure = copyOver(fileName, staged, number);
+    QString refusal;
+    if (failure.isEmpty()) {
+        try {
+            std::unique_ptr<db::Database> database = db::Database::open(staged, true);
+            std::unique_ptr<db::Recordset> info = database->openTable(tableName(WorkTable::Infoversion));
+            refusal =
+                versionRefusal(info->value(InfoProgramVersionField), info->value(InfoFormatVersionField));
+            info->close();
+            database->close();
+        } catch (const db::EngineError& e) {
+            number = e.number();
+            failure = e.description();
+        }
+    }
+    if (failure.isEmpty() && refusal.isEmpty())
+        return true;
+    removeDatabaseFile(staged);
+    if (!failure.isEmpty()) {
+        // The engine names the file it opened, which is the staged copy, not one the user knows.
+        failure.replace(staged, fileName);
+        refusal = "Error during open ZEK database: " + fileName + ". " +
+                  "Error number :" + QString::number(number) + " / " + failure;
+    }
+    msgBox(refusal);
+    return false;
+}
+
 // Steps after the working copy is open: check the version, load the settings tables.
 void loadOpenWorkFile(WorkState& ws, const QString& fileName) {
     try {
         ws.reportsBuilt = false;
         openTable(ws, WorkTable::Infoversion);
         db::Recordset* info = ws.table(WorkTable::Infoversion);
-        const QVariant program = info->value(InfoProgramVersionField);
-        const QVariant format = info->value(InfoFormatVersionField);
-        if (!program.isValid() || !format.isValid()) {
-            msgBox("Could not open database, possible file damaged or file not created for ZEK.");
+        const QString refusal =
+            versionRefusal(info->value(InfoProgramVersionField), info->value(InfoFormatVersionField));
+        if (!refusal.isEmpty()) {
+            msgBox(refusal);
             closeTable(ws, WorkTable::Infoversion, true);
             // A file the program cannot read is not left open as if it were a work file.
-            ws.database.reset();
-            ws.databaseOpen = false;
-            return;
-        }
-        const double version = leadingNumber(format.toString());
-        if (!(version > 1 && version < 4)) {
-            msgBox("Invalid ZEK database opened." + CrLf + "The version of the creating program is " +
-                   program.toString() + "." + CrLf + "The version of the file format is " +
-                   format.toString() + "." + CrLf + "The version of the file format of this program is " +
-                   "ZEK " + ProgramVersionText + "." + CrLf);
-            closeTable(ws, WorkTable::Infoversion, true);
             ws.database.reset();
             ws.databaseOpen = false;
             return;
@@ -286,13 +322,20 @@ WorkSettings defaultWorkSettings() {
 
 void openWorkFile(WorkState& ws, const QString& modeText, QString& fileName) {
     const QString mode = modeText.toUpper();
-    ws.activeFileName.clear();
-    if (mode == "NEW" || mode == "LOAD") {
-        confirmSaveChanges(ws);
-        if (ws.databaseOpen)
-            closeWorkFile(ws);
-    }
     const QString workingCopy = ws.workingCopyName();
+    const QString previousName = ws.activeFileName;
+    ws.activeFileName.clear();
+    if (mode == "NEW" || mode == "LOAD")
+        confirmSaveChanges(ws);
+    // LOAD: the chosen file is staged and checked while the current work file stays open; a file
+    // the program cannot read is refused and the current work file simply stays as it was.
+    const QString staged = workingCopy + ".load";
+    if (mode == "LOAD" && !stageChosenFile(fileName, staged)) {
+        ws.activeFileName = previousName;
+        return;
+    }
+    if ((mode == "NEW" || mode == "LOAD") && ws.databaseOpen)
+        closeWorkFile(ws);
 
     if (mode == "NEW" || mode == "INIT") {
         fileName = workingCopy;
@@ -316,26 +359,6 @@ void openWorkFile(WorkState& ws, const QString& modeText, QString& fileName) {
         return;
     }
 
-    // LOAD: the chosen file must open as a database before it replaces the working copy, so a
-    // file that is not one leaves both the working copy and the user's file as they were.
-    const QString staged = workingCopy + ".load";
-    removeDatabaseFile(staged);
-    int number = 0;
-    QString failure = copyOver(fileName, staged, number);
-    if (failure.isEmpty()) {
-        try {
-            db::Database::open(staged, true)->close();
-        } catch (const db::EngineError& e) {
-            number = e.number();
-            failure = e.description();
-        }
-    }
-    if (!failure.isEmpty()) {
-        removeDatabaseFile(staged);
-        msgBox("Error during open ZEK database: " + fileName + ". " +
-               "Error number :" + QString::number(number) + " / " + failure);
-        return;
-    }
     removeDatabaseFile(workingCopy);
     if (::rename(QFile::encodeName(staged).constData(), QFile::encodeName(workingCopy).constData()) != 0) {
         const int err = errno;

@@ -1,6 +1,7 @@
 // zek-batch: its command line, and whole runs on trees the test makes (add, refused add, scan, save,
 // reopen), in-process and as the real program.
 #include "db/engine.h"
+#include "platform/directory_lock.h"
 #include "scan/walker_fixture.h"
 #include "support/batch_runner.h"
 
@@ -72,6 +73,30 @@ private Q_SLOTS:
         QCOMPARE(bad.status, ExitRefused);
         QVERIFY(bad.err.contains("unknown option --bogus"));
         QVERIFY(bad.out.isEmpty());
+        // Nothing to do is not success: the usage, and the status of refused input.
+        const BatchRun nothing = runBatchCaught({});
+        QCOMPARE(nothing.status, ExitRefused);
+        QVERIFY(nothing.err.startsWith(batchUsage()));
+        QVERIFY(nothing.out.isEmpty());
+    }
+
+    // The progress line is rewritten in place, so only a terminal gets it; a redirected stream
+    // gets the summary alone, in plain lines. One entry in one folder is counted in the singular.
+    void progressOnlyOnATerminal_data() {
+        QTest::addColumn<bool>("terminal");
+        QTest::newRow("terminal") << true;
+        QTest::newRow("redirected") << false;
+    }
+    void progressOnlyOnATerminal() {
+        QFETCH(bool, terminal);
+        const QString one = folder(terminal ? "one/t" : "one/r", 1);
+        const BatchRun r = runBatchCaught({"--add", one, "--scan"}, nullptr, terminal);
+        QCOMPARE(r.status, ExitOk);
+        QCOMPARE(r.err.contains('\r'), terminal);
+        QCOMPARE(r.err.contains("entries/s"), terminal);
+        if (terminal)
+            QVERIFY2(r.err.contains("\r1 entry, 1 folder, "), qPrintable(r.err));
+        QVERIFY2(r.err.contains("zek-batch: 1 entry in 1 folder, "), qPrintable(r.err));
     }
 
     void addScanSaveReopen() {
@@ -84,7 +109,7 @@ private Q_SLOTS:
 
         BatchRun r = runBatchCaught({"--work-dir", work, file, "--add", a, "--add", b, "--scan"});
         QCOMPARE(r.status, ExitOk);
-        QVERIFY2(r.err.contains("entries/s"), qPrintable(r.err));
+        QVERIFY2(r.err.contains("10 entries in 3 folders, "), qPrintable(r.err));
         QVERIFY(r.err.contains("Total capacity drive "));
         QVERIFY(r.err.contains("saved " + file));
         QCOMPARE(countRows(file, "FILETYPE"), 3 + 1 + 4 + 2);
@@ -138,8 +163,9 @@ private Q_SLOTS:
         text.close();
         const BatchRun r = runBatchCaught({file, "--add", folder("C", 1), "--scan"});
         QCOMPARE(r.status, ExitEngineError);
-        QVERIFY2(r.err.contains("Error number :"), qPrintable(r.err));
-        QVERIFY(r.err.startsWith("zek-batch: "));
+        QVERIFY2(r.err.startsWith("zek-batch: Error during open ZEK database: " + file + ". Error number :"),
+                 qPrintable(r.err));
+        QVERIFY2(!r.err.contains(".load"), qPrintable(r.err));
     }
 
     void saveFailureIsAnEngineError() {
@@ -174,6 +200,45 @@ private Q_SLOTS:
         QVERIFY(countRows(file, "FILETYPE") > 20);
     }
 
+    // A work folder another program holds is refused before anything is done in it, by this run and
+    // by the real program; a run on a temporary folder of its own goes on meanwhile.
+    void aWorkFolderInUseIsRefused() {
+        const QString a = folder("busy tree", 2);
+        const QString work = m_env.path("busy work");
+        QVERIFY(QDir().mkpath(work));
+        const QString file = m_env.path("busy.zek");
+        platform::DirectoryLock other;
+        QVERIFY(other.acquire(work));
+
+        BatchRun r = runBatchCaught({"--work-dir", work, file, "--add", a, "--scan"});
+        QCOMPARE(r.status, ExitWorkDirectoryInUse);
+        QCOMPARE(r.err, "zek-batch: the work folder " + work +
+                            " is in use by another program (ZEK or zek-batch); only one program at a time "
+                            "can use a work folder\n");
+        QVERIFY(!QFile::exists(file));
+        QVERIFY(!QFile::exists(work + "/work.zek"));
+        QVERIFY(runBatchCaught({"--help"}).out.contains("  4    the work folder is in use"));
+
+        const QString program = QCoreApplication::applicationDirPath() + "/../zek-batch";
+        if (QFile::exists(program)) {
+            QProcess p;
+            p.start(program, {"--work-dir", work, file, "--add", a, "--scan"});
+            QVERIFY(p.waitForFinished(30000));
+            QCOMPARE(p.exitCode(), ExitWorkDirectoryInUse);
+            QVERIFY(!QFile::exists(file));
+        }
+
+        r = runBatchCaught({file, "--add", a, "--scan", "--quiet"});
+        QCOMPARE(r.status, ExitOk);
+        QCOMPARE(countRows(file, "FILETYPE"), 2);
+
+        // Free again once the holder lets go; the run's own lock ends with the run.
+        other.release();
+        r = runBatchCaught({"--work-dir", work, file, "--quiet"});
+        QCOMPARE(r.status, ExitOk);
+        QVERIFY(other.acquire(work));
+    }
+
     void realProgram() {
         const QString program = QCoreApplication::applicationDirPath() + "/../zek-batch";
         if (!QFile::exists(program))
@@ -190,6 +255,17 @@ private Q_SLOTS:
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitCode(), 0);
         QCOMPARE(countRows(file, "FILETYPE"), 5);
+        // Its error stream is a pipe here: no progress line, no carriage return.
+        p.start(program, {m_env.path("real2.zek"), "--add", a, "--scan"});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        const QString scanned = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(!scanned.contains('\r') && scanned.contains("zek-batch: 5 entries in 1 folder, "),
+                 qPrintable(scanned));
+        p.start(program, {});
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY(QString::fromUtf8(p.readAllStandardError()).startsWith("Usage: zek-batch"));
         p.start(program, {file, "--add", a});
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitCode(), 2);

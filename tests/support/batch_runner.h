@@ -13,10 +13,11 @@ struct BatchRun {
 };
 
 inline BatchRun runBatchCaught(const QStringList& arguments,
-                               const volatile std::sig_atomic_t* interrupted = nullptr) {
+                               const volatile std::sig_atomic_t* interrupted = nullptr,
+                               bool errIsTerminal = false) {
     BatchRun r;
     QTextStream out(&r.out), err(&r.err);
-    r.status = batch::runBatch(arguments, out, err, interrupted);
+    r.status = batch::runBatch(arguments, out, err, interrupted, errIsTerminal);
     out.flush();
     err.flush();
     return r;

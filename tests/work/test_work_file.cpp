@@ -79,6 +79,10 @@ void makeVersionFile(const QString& path, const QVariant& program, const QVarian
     info->update();
 }
 
+long long countRecords(const QString& file, const QString& table) {
+    return Database::open(file, false)->openSql("SELECT * FROM " + table)->recordCount();
+}
+
 QByteArray fileBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -209,57 +213,78 @@ private Q_SLOTS:
                      ".\r\nThe version of the file format of this program is ZEK "
                      "2.95.\r\n");
         QCOMPARE(s.prompter.messages[0].title, platform::DefaultMessageTitle);
-        QVERIFY(s.ws.activeFileName.isEmpty());
-        QVERIFY(!s.ws.databaseOpen);
+        QCOMPARE(s.ws.activeFileName, s.ws.workingCopyName());
+        QVERIFY(s.ws.databaseOpen);
     }
 
-    void missingVersionRecordsAndForeignFilesAreRefused() {
+    // A file the program cannot read is refused before anything is replaced: the message names the
+    // file the user chose (never the staged copy), and the current work file stays open with its
+    // records, its unsaved settings and its name.
+    void aRefusedOpenKeepsTheCurrentWorkFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message"); // how it begins; %1 is the chosen file
+        const QString engineError = "Error during open ZEK database: %1. Error number :";
+        QTest::newRow("no version table") << "noinfo" << engineError;
+        QTest::newRow("empty version field")
+            << "null"
+            << "Could not open database, possible file damaged or file not created for ZEK.";
+        QTest::newRow("later format") << "later"
+                                      << "Invalid ZEK database opened.";
+        QTest::newRow("text file") << "text" << engineError;
+        QTest::newRow("missing file") << "missing" << engineError;
+    }
+    void aRefusedOpenKeepsTheCurrentWorkFile() {
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
         Session s;
-        // A database without INFOVERSION.
-        const QString noInfo = s.env.path("noinfo.zek");
-        { Database::create(noInfo)->createTable(filetypeDef()); }
-        QString name = noInfo;
-        openWorkFile(s.ws, "LOAD", name);
-        QVERIFY(s.ws.activeFileName.isEmpty());
-        QVERIFY(!s.ws.databaseOpen);
-        QCOMPARE(s.prompter.messages.size(), 1);
-        QVERIFY2(s.prompter.messages[0].text.startsWith("Error during open ZEK database: " + noInfo +
-                                                        ". Error number :"),
-                 qPrintable(s.prompter.messages[0].text));
+        const QString current = s.env.path("current.zek");
+        s.prompter.saveAnswers.push_back(current);
+        saveOrSaveAs(s.ws, "SAVE");
+        QCOMPARE(s.ws.activeFileName, current);
+        db::Recordset* files = s.ws.table(WorkTable::Filetype);
+        files->addNew();
+        files->setValue("NAME", "kept.txt");
+        files->update();
+        s.fillSettings(); // not saved
+        const WorkSettings unsaved = s.ws.settings;
 
-        // A version record with a null field.
-        s.prompter.clear();
-        const QString nullField = s.env.path("null.zek");
-        makeVersionFile(nullField, QVariant(), "3.0");
-        name = nullField;
-        openWorkFile(s.ws, "LOAD", name);
-        QCOMPARE(s.prompter.texts(),
-                 QStringList{"Could not open database, possible file damaged or file not created for ZEK."});
-        QVERIFY(s.ws.activeFileName.isEmpty());
-
-        // Start again from a good working copy, then try a text file renamed .zek.
-        name.clear();
-        openWorkFile(s.ws, "NEW", name);
-        s.ws.settings.detailTitles.firstTitle = "keep me";
-        saveWorkFile(s.ws, s.env.path("good.zek"));
-        const QByteArray workingCopyBefore = (closeWorkFile(s.ws), fileBytes(s.ws.workingCopyName()));
-        reopenWorkFile(s.ws, s.ws.workingCopyName());
-        const QString text = s.env.path("notes.zek");
-        {
-            QFile f(text);
+        const QString chosen = s.env.path(kind + ".zek");
+        if (kind == "noinfo") {
+            Database::create(chosen)->createTable(filetypeDef());
+        } else if (kind == "null") {
+            makeVersionFile(chosen, QVariant(), "3.0");
+        } else if (kind == "later") {
+            makeVersionFile(chosen, "9.0", "4.0");
+        } else if (kind == "text") {
+            QFile f(chosen);
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("these are my notes, not a database\n");
         }
-        s.prompter.clear();
-        name = text;
+        const QByteArray chosenBefore = fileBytes(chosen);
+        s.recent.clear();
+        QString name = chosen;
         openWorkFile(s.ws, "LOAD", name);
-        QVERIFY(s.ws.activeFileName.isEmpty());
+
         QCOMPARE(s.prompter.messages.size(), 1);
-        QVERIFY2(s.prompter.messages[0].text.startsWith("Error during open ZEK database: " + text +
-                                                        ". Error number :"),
-                 qPrintable(s.prompter.messages[0].text));
-        QCOMPARE(fileBytes(text), QByteArray("these are my notes, not a database\n"));
-        QCOMPARE(fileBytes(s.ws.workingCopyName()), workingCopyBefore);
+        const QString refusal = s.prompter.messages[0].text;
+        QVERIFY2(refusal.startsWith(QString(message).replace("%1", chosen)), qPrintable(refusal));
+        QVERIFY2(!refusal.contains(".load") && !refusal.contains(WorkingCopyFileName), qPrintable(refusal));
+
+        QCOMPARE(s.ws.activeFileName, current);
+        QVERIFY(s.ws.databaseOpen);
+        QCOMPARE(s.ws.settings, unsaved);
+        QVERIFY(workFileChanged(s.ws));
+        QVERIFY(s.recent.isEmpty());
+        files = s.ws.table(WorkTable::Filetype);
+        QVERIFY(files);
+        files->moveFirst();
+        QCOMPARE(files->value("NAME").toString(), QString("kept.txt"));
+        QCOMPARE(fileBytes(chosen), chosenBefore);
+        QVERIFY(!QFile::exists(s.ws.workingCopyName() + ".load"));
+
+        // The work file still works: it is saved with the record and the settings.
+        QVERIFY(saveWorkFile(s.ws, current));
+        QCOMPARE(countRecords(current, "FILETYPE"), 1);
     }
 
     void otherTablesAreKeptAndMissingOnesCompletedBySave() {

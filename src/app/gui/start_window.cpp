@@ -103,6 +103,24 @@ void StartWindow::runStartup() {
         }
     }
 
+    // The working copy belongs to one program at a time; a zek-batch run on this directory would
+    // replace it under the windows.
+    if (!m_workDirectoryLock.acquire(m_app.work.workDirectory)) {
+        if (m_workDirectoryLock.heldElsewhere()) {
+            platform::msgBox("The work directory " + m_app.work.workDirectory +
+                                 " is in use by another program (zek-batch); only one program at a time "
+                                 "can use a work directory.",
+                             platform::MbExclamation, ProductName);
+            finish(ExitWorkDirectoryInUse);
+            return;
+        }
+        // As with the single-instance lock, the program still runs without the lock file.
+        platform::msgBox("Error # " + QString::number(m_workDirectoryLock.errorNumber()) + " : " +
+                             m_workDirectoryLock.errorText() + " occured, another program using the " +
+                             "work directory will not be detected.",
+                         platform::MbExclamation, ProductName);
+    }
+
     windowPositions(m_app.windowPositions, "DEFAULTVALUES", m_app.iniFileName);
     windowPositions(m_app.windowPositions, "LOADVALUES", m_app.iniFileName);
 
@@ -120,6 +138,7 @@ void StartWindow::finish(int exitCode) {
         return;
     m_finished = true;
     m_exitCode = exitCode;
+    m_workDirectoryLock.release();
     m_lock.release();
     hide();
     Q_EMIT finished(exitCode);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/app_state.h"
+#include "platform/directory_lock.h"
 #include "platform/file_association.h"
 #include "platform/instance_lock.h"
 
@@ -15,8 +16,9 @@ namespace zek {
 class MainWindow;
 
 // Exit codes of a run that ends during start-up.
-inline constexpr int ExitNormal = 0;         // the user ended the program (Exit, Cancel, close)
-inline constexpr int ExitAlreadyRunning = 1; // another copy holds the single-instance lock
+inline constexpr int ExitNormal = 0;             // the user ended the program (Exit, Cancel, close)
+inline constexpr int ExitAlreadyRunning = 1;     // another copy holds the single-instance lock
+inline constexpr int ExitWorkDirectoryInUse = 2; // another program (zek-batch) uses the work directory
 
 class StartWindow : public QWidget {
     Q_OBJECT
@@ -27,7 +29,7 @@ public:
     ~StartWindow() override;
 
     // The start-up steps the timer's first tick runs: single-instance check, settings file, work
-    // directory, then the main window.
+    // directory and its lock, then the main window.
     void runStartup();
 
     // Whether writing the file association also refreshes the desktop's caches (tests skip it, so
@@ -54,6 +56,7 @@ private:
     QString m_argument;
     QTimer m_timer;
     platform::InstanceLock m_lock;
+    platform::DirectoryLock m_workDirectoryLock; // held as long as the program uses its work directory
     std::unique_ptr<MainWindow> m_main;
     platform::CacheUpdate m_caches = platform::CacheUpdate::Run;
     bool m_started = false;

@@ -1,8 +1,10 @@
 // The start window and the main window, driven through a scripted prompter in a private home.
+#include "app/batch_run.h"
 #include "app/gui/help_window.h"
 #include "app/gui/main_window.h"
 #include "app/gui/start_window.h"
 #include "app/startup.h"
+#include "platform/directory_lock.h"
 #include "platform/host_paths.h"
 #include "platform/instance_lock.h"
 #include "platform/profile.h"
@@ -26,6 +28,7 @@
 #include <QToolBar>
 
 #include <memory>
+#include <sys/stat.h>
 
 using namespace zek;
 using platform::IdCancel;
@@ -295,6 +298,55 @@ private Q_SLOTS:
         QVERIFY(prompter->workDirectoryRequests.isEmpty());
     }
 
+    // The working copy belongs to one program at a time: a work directory another program holds
+    // ends the start, and while the window program runs, zek-batch is refused on its directory.
+    void workDirectoryInUseIsRefused() {
+        useWorkDirectory();
+        {
+            platform::DirectoryLock batch;
+            QVERIFY(batch.acquire(env->workDirectory()));
+            AppState app;
+            StartWindow start(app);
+            QSignalSpy finished(&start, &StartWindow::finished);
+            runStart(start);
+            QCOMPARE(finished.size(), 1);
+            QCOMPARE(finished.first().first().toInt(), ExitWorkDirectoryInUse);
+            QVERIFY(!start.mainWindow());
+            QCOMPARE(prompter->texts(),
+                     QStringList{"The work directory " + env->workDirectory() +
+                                 " is in use by another program (zek-batch); only one program at a time can "
+                                 "use a work directory."});
+            QCOMPARE(prompter->messages[0].style, platform::MbExclamation);
+        }
+
+        prompter->clear();
+        AppState app;
+        StartWindow start(app);
+        runStart(start);
+        QVERIFY(start.mainWindow());
+        QVERIFY(!prompter->texts().join("\n").contains("in use"));
+        const QString other = env->path("other.zek");
+        QString out, err;
+        QTextStream o(&out), e(&err);
+        QCOMPARE(batch::runBatch({other, "--quiet"}, o, e), batch::ExitOk);
+        const QString workingCopy = env->workDirectory() + "/work.zek";
+        // A replaced working copy is another file: compare the file itself, not its name.
+        auto identity = [&] {
+            struct stat st {};
+            return ::stat(QFile::encodeName(workingCopy).constData(), &st) == 0 ? qint64(st.st_ino) : -1;
+        };
+        const qint64 before = identity();
+        const QStringList selectInWorkDirectory{"--work-dir", env->workDirectory(), other, "--select"};
+        QCOMPARE(batch::runBatch(selectInWorkDirectory, o, e), batch::ExitWorkDirectoryInUse);
+        QCOMPARE(identity(), before);
+        QVERIFY(!prompter->texts().join("\n").contains("in use"));
+
+        // The directory is free once the window program has ended.
+        start.mainWindow()->close();
+        QVERIFY(start.hasFinished());
+        QCOMPARE(batch::runBatch(selectInWorkDirectory, o, e), batch::ExitOk);
+    }
+
     void startupOpensWorkingCopyAndStatusSteps() {
         useWorkDirectory();
         AppState app;
@@ -504,11 +556,13 @@ private Q_SLOTS:
 
         prompter->clear();
         entry->trigger();
-        const QString retryText =
-            "The \"OPEN\" operation failed." + CrLf + "Try \"NEW\" or press Cancel to end ZEK.";
-        QVERIFY2(prompter->texts().contains(retryText), qPrintable(prompter->texts().join("\n")));
-        // OK ran New: the working copy is open again.
+        // The file is gone but the working copy is not: the error names the file, and the working
+        // copy simply stays open, with no New-or-end box.
+        QCOMPARE(prompter->messages.size(), 1);
+        QVERIFY2(prompter->messages[0].text.startsWith("Error during open ZEK database: " + gone + ". "),
+                 qPrintable(prompter->messages[0].text));
         QCOMPARE(app.work.activeFileName, env->workDirectory() + "/work.zek");
+        QVERIFY(app.work.databaseOpen);
 
         // A file saved under a new name joins the list at the top.
         const QString saved = env->path("second.zek");
@@ -542,6 +596,37 @@ private Q_SLOTS:
         start.mainWindow()->findChild<QAction*>("Menu_File_PrintSetup")->trigger();
         QCOMPARE(prompter->printSetupCount, 1);
         start.mainWindow()->close();
+    }
+
+    // Opening a file that is not a work file costs nothing: one message naming the chosen file,
+    // and the current work file stays open with its unsaved settings; the program goes on.
+    void openOfANonWorkFileKeepsTheCurrentOne() {
+        useWorkDirectory();
+        AppState app;
+        StartWindow start(app);
+        runStart(start);
+        MainWindow* main = start.mainWindow();
+        app.work.settings.detailTitles.firstTitle = "not saved yet";
+        const work::WorkSettings before = app.work.settings;
+        const QString notes = env->path("notes.zek");
+        {
+            QFile f(notes);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("these are my notes, not a database\n");
+        }
+        prompter->clear();
+        prompter->openAnswers = {notes};
+        main->findChild<QAction*>("open")->trigger();
+        QCOMPARE(prompter->messages.size(), 1);
+        const QString text = prompter->messages[0].text;
+        QVERIFY2(text.startsWith("Error during open ZEK database: " + notes + ". ") &&
+                     !text.contains(".load"),
+                 qPrintable(text));
+        QCOMPARE(app.work.activeFileName, env->workDirectory() + "/work.zek");
+        QVERIFY(app.work.databaseOpen);
+        QVERIFY(app.work.settings == before);
+        QVERIFY(main->isVisible());
+        main->close();
     }
 
     void copyFromActiveGridAndInsertKey() {
