@@ -274,7 +274,7 @@ private Q_SLOTS:
         type(value(0), "1234567");
         leave(0);
         QCOMPARE(value(0)->maskedText(), QString("1,234,567"));
-        QCOMPARE(evaluation(0)->currentIndex(), 0); // leaving puts the evaluation back to "="
+        QCOMPARE(evaluation(0)->currentIndex(), 4); // the chosen ">" stays
         QVERIFY(prompter->messages.isEmpty());
 
         unit(0)->setCurrentIndex(1);
@@ -584,6 +584,36 @@ private Q_SLOTS:
         QCOMPARE(find<QComboBox>("sorter_0")->currentText(), QString("DATE"));
         QVERIFY(!find<QToolButton>("Sorterstatus_0")->property("ascending").toBool());
         work::closeWorkFile(app->work);
+    }
+
+    void leavingAValueBoxKeepsTheEvaluation() {
+        // SIZE > 1 MB: choosing the unit leaves the value box, and the line must stay as chosen.
+        chooseField(0, "SIZE");
+        focus(evaluation(0));
+        evaluation(0)->setCurrentIndex(4);
+        type(value(0), "1");
+        focus(unit(0));
+        unit(0)->setCurrentIndex(2);
+        QCOMPARE(evaluation(0)->currentText(), QString(">"));
+        window->storeGridRows();
+        const QueryLine stored = app->work.settings.queryLines.line(1);
+        QCOMPARE(stored.evaluation, QString(">"));
+        QCOMPARE(stored.value, QString("1048576"));
+
+        // A text field keeps "NOT =" the same way; a refused value cancelled sets the row up again.
+        chooseField(1, "EXTENSION");
+        focus(evaluation(1));
+        evaluation(1)->setCurrentIndex(1);
+        type(value(1), "txt");
+        leave(1);
+        QCOMPARE(evaluation(1)->currentText(), QString("NOT ="));
+        focus(value(1));
+        value(1)->selectAll();
+        QTest::keyClicks(value(1), "nul");
+        prompter->messageAnswers = {IdCancel};
+        leave(1);
+        QCOMPARE(prompter->texts(), QStringList({"Non-standard MS-DOS filename used."}));
+        QCOMPARE(evaluation(1)->currentIndex(), 0);
     }
 
     // Three filled lines, as the documentation shows the window.
