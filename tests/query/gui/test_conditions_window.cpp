@@ -185,7 +185,7 @@ private Q_SLOTS:
         chooseField(0, "NAME");
         QVERIFY(!unit(0)->isVisible());
         QCOMPARE(itemsOf(evaluation(0)), QStringList({"=", "NOT ="}));
-        QCOMPARE(value(0)->maskedText(), QString("________"));
+        QCOMPARE(value(0)->maskedText(), QString());
     }
 
     void choosingAFieldClearsATypedValueTheEmptyFieldChangesNothing() {
@@ -249,7 +249,7 @@ private Q_SLOTS:
     void keysTypedIntoValues() {
         chooseField(0, "NAME");
         type(value(0), "ab.c:1");
-        QCOMPARE(value(0)->maskedText(), QString("ABC1____"));
+        QCOMPARE(value(0)->maskedText(), QString("ABC1"));
         chooseField(1, "PATH");
         type(value(1), "c:/tmp");
         QCOMPARE(value(1)->maskedText().remove('_'), QString("C:/TMP"));
@@ -579,7 +579,7 @@ private Q_SLOTS:
         QCOMPARE(field(0)->currentText(), QString("SIZE"));
         QCOMPARE(value(0)->maskedText(), QString("2"));
         QCOMPARE(unit(0)->currentText(), QString("MB"));
-        QCOMPARE(value(1)->maskedText(), QString("A*______"));
+        QCOMPARE(value(1)->maskedText(), QString("A*"));
         QCOMPARE(connection(1)->currentText(), QString("AND NOT"));
         QCOMPARE(find<QComboBox>("sorter_0")->currentText(), QString("DATE"));
         QVERIFY(!find<QToolButton>("Sorterstatus_0")->property("ascending").toBool());
@@ -614,6 +614,35 @@ private Q_SLOTS:
         leave(1);
         QCOMPARE(prompter->texts(), QStringList({"Non-standard MS-DOS filename used."}));
         QCOMPARE(evaluation(1)->currentIndex(), 0);
+    }
+
+    void typedUnderscoresAreKept() {
+        // Typed, pasted and read back from a stored line: a "_" is part of the name; only the
+        // mask's unfilled places are left out.
+        chooseField(0, "LONGNAME");
+        type(value(0), "lib_c*");
+        QCOMPARE(value(0)->maskedText(), QString("LIB_C*"));
+        QVERIFY(value(0)->displayText().startsWith("LIB_C*"));
+        QCOMPARE(value(0)->displayText().size(), 64); // the unfilled places are still shown
+        leave(0);
+        chooseField(1, "NAME");
+        focus(value(1));
+        QApplication::clipboard()->setText(QString("a_") + MaskedValueEdit::AnyCharacterBlank + "b");
+        value(1)->pasteFiltered(); // the blank itself cannot be entered
+        QCOMPARE(value(1)->maskedText(), QString("A_B"));
+        leave(1);
+        window->storeGridRows();
+        QCOMPARE(app->work.settings.queryLines.line(1).value, QString("'LIB_C*'"));
+        QCOMPARE(app->work.settings.queryLines.line(2).value, QString("'A_B'"));
+
+        QueryLines stored = numberedLines(5);
+        stored.line(1) = nameLine("MY_FILE*");
+        stored.line(2) = nameLine("LIBC*"); // as older work files hold it
+        showLines(stored);
+        QCOMPARE(value(0)->maskedText(), QString("MY_FILE*"));
+        window->storeGridRows();
+        QCOMPARE(app->work.settings.queryLines.line(1).value, QString("'MY_FILE*'"));
+        QCOMPARE(app->work.settings.queryLines.line(2).value, QString("'LIBC*'"));
     }
 
     // Three filled lines, as the documentation shows the window.
