@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+
 namespace zek {
 
 namespace {
@@ -141,6 +143,35 @@ QString MaskedValueEdit::qtInputMask(const QString& mask) {
     }
     const QChar blank = mask.contains(QLatin1Char('&')) ? AnyCharacterBlank : QLatin1Char('_');
     return out + QLatin1Char(';') + blank;
+}
+
+void MaskedValueEdit::mousePressEvent(QMouseEvent* event) {
+    FilteredLineEdit::mousePressEvent(event);
+    if (m_mask.isEmpty() || event->button() != Qt::LeftButton || hasSelectedText())
+        return;
+    const int end = typedEnd();
+    if (cursorPosition() > end)
+        setCursorPosition(end);
+}
+
+int MaskedValueEdit::typedEnd() const {
+    // The design's mask has one character per shown place.
+    const QChar blank = m_mask.contains(QLatin1Char('&')) ? AnyCharacterBlank : QLatin1Char('_');
+    const QString shown = displayText();
+    const auto isPlace = [this](qsizetype i) {
+        const QChar m = m_mask.at(i);
+        return m == QLatin1Char('&') || m == QLatin1Char('#') || m == QLatin1Char('A');
+    };
+    const qsizetype places = std::min(shown.size(), m_mask.size());
+    qsizetype end = 0;
+    for (qsizetype i = 0; i < places; ++i) {
+        if (isPlace(i) && shown.at(i) != blank)
+            end = i + 1;
+    }
+    // Past the literals that follow, where typing goes on (the masked edit steps over them too).
+    while (end < places && !isPlace(end))
+        ++end;
+    return int(end);
 }
 
 QString MaskedValueEdit::screened(const QString& text) const {

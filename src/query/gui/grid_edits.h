@@ -67,8 +67,15 @@ public:
 
 protected:
     QString screened(const QString& text) const override;
+    // A click past the typed text puts the cursor right after it: in the unfilled places a
+    // character typed would land far from the rest, and the masked edit drops what follows.
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    // The position after the last filled place of the mask and the literals after it; 0 when no
+    // place is filled.
+    int typedEnd() const;
+
     QString m_mask;
 };
 

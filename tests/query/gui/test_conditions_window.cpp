@@ -645,6 +645,53 @@ private Q_SLOTS:
         QCOMPARE(app->work.settings.queryLines.line(2).value, QString("'LIBC*'"));
     }
 
+    void clickingIntoAValueBoxPutsTheCursorAfterTheText_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("first");  // typed after a click into the middle of the empty box
+        QTest::addColumn<QString>("second"); // typed after a click at the far end
+        QTest::addColumn<QString>("result");
+        QTest::newRow("LONGPATH") << "LONGPATH"
+                                  << "/usr"
+                                  << "/lib"
+                                  << "/USR/LIB";
+        QTest::newRow("PATH") << "PATH"
+                              << "c:"
+                              << "/x"
+                              << "C:/X";
+        QTest::newRow("LONGNAME") << "LONGNAME"
+                                  << "lib"
+                                  << "c*"
+                                  << "LIBC*";
+        QTest::newRow("NAME") << "NAME"
+                              << "ab"
+                              << "cd"
+                              << "ABCD";
+        QTest::newRow("DATE") << "DATE"
+                              << "12"
+                              << "0796"
+                              << "12/07/96";
+    }
+    void clickingIntoAValueBoxPutsTheCursorAfterTheText() {
+        QFETCH(QString, field);
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(QString, result);
+        chooseField(0, field);
+        focus(connection(0));
+        MaskedValueEdit* box = value(0);
+        QTest::mouseClick(box, Qt::LeftButton, {}, box->rect().center());
+        QCOMPARE(QApplication::focusWidget(), box);
+        QCOMPARE(box->cursorPosition(), 0);
+        QTest::keyClicks(box, first);
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 4, box->height() / 2));
+        QTest::keyClicks(box, second);
+        QCOMPARE(box->maskedText(), result);
+        // A click into the typed text itself still places the cursor there.
+        const int inside = box->fontMetrics().horizontalAdvance(box->displayText().left(2)) + 5;
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(inside, box->height() / 2));
+        QVERIFY(box->cursorPosition() > 0 && box->cursorPosition() < result.size());
+    }
+
     // Three filled lines, as the documentation shows the window.
     void screenshot() {
         makeWindow(0);
