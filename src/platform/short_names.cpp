@@ -203,10 +203,21 @@ void generateShortNames(const std::vector<QByteArrayView>& rawNames,
     // candidates, and a number once taken stays taken; so the search for the next one of them can
     // start where the last ended. Keeps a folder of many similar names linear instead of quadratic.
     ShortKeyTable<int> nextNumber(count);
+    // A valid 8.3 name is its own short form in upper case, unless an earlier name of the folder
+    // has that form already (CaseDir, casedir): then it gets an alternate too, or the two could
+    // not be told apart by their short paths.
+    ShortKeyTable<char> validForms(count);
     for (const std::size_t i : order) {
         const QStringView name = shownNames[i];
-        if (isValidShortName(name))
-            continue;
+        if (isValidShortName(name)) {
+            char upper[ShortKeyTable<char>::MaxKey];
+            for (qsizetype k = 0; k < name.size(); ++k)
+                upper[k] = upperAscii(name.at(k).unicode());
+            bool fresh = false;
+            validForms.at(upper, int(name.size()), 0, &fresh);
+            if (fresh)
+                continue;
+        }
         const Stem stem = stemOf(name);
         char key[ShortKeyTable<int>::MaxKey];
         int keyLength = 0;

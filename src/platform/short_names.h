@@ -31,9 +31,10 @@ bool isShortNameChar(QChar c);
 QString shortNameFor(const QString& longName, int n = 1);
 
 // The alternates of every name of one folder, at the same positions as the input; empty where the
-// name is a valid 8.3 name. Numbers are handed out in the order of the names sorted by byte value;
-// each alternate takes the smallest number whose result equals neither an alternate already given
-// nor any name of the folder in upper case.
+// name is a valid 8.3 name whose upper case no name before it (in byte order) shares. Numbers are
+// handed out in the order of the names sorted by byte value; each alternate takes the smallest
+// number whose result equals neither an alternate already given nor any name of the folder in
+// upper case.
 std::vector<QString> generateShortNames(const std::vector<QByteArray>& longNamesInFolder);
 
 // The same, for callers that hold the decoded names already (`shownNames[i]` is the shown form of

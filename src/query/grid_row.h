@@ -13,7 +13,7 @@ struct GridRowInput {
     QString field;
     int evaluationIndex = 0;
     QString evaluationText;
-    QString valueText; // the masked edit's text as shown, literals and "_" included
+    QString valueText; // the masked edit's text: literals, "_" for unfilled digit places, typed text
     bool valueChoiceVisible = false;
     int valueChoiceIndex = -1;
     QString valueChoiceText;

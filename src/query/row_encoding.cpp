@@ -98,7 +98,6 @@ QString encodeTextValue(const QString& boxText) {
     if (boxText.trimmed().isEmpty())
         return QString();
     QString t = boxText;
-    t.remove(u'_');
     // Doubled inside the quotes, an apostrophe is part of the value and can never end the literal.
     t.replace(QStringLiteral("'"), QStringLiteral("''"));
     return u'\'' + t + u'\'';

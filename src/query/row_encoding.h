@@ -21,8 +21,9 @@ namespace zek {
 QueryLine encodeGridRow(const GridRowInput& row, const platform::IntlSettings& intl);
 
 // A text entry as a quoted literal: "" when the box text is empty or spaces only; otherwise every
-// "_" removed, every apostrophe doubled, and the rest between apostrophes (MY_FILE → 'MYFILE',
-// O'BRIEN → 'O''BRIEN'), so no entry can end the literal.
+// apostrophe doubled and the text between apostrophes (MY_FILE → 'MY_FILE', O'BRIEN → 'O''BRIEN'),
+// so no entry can end the literal. The box text of a text field holds only typed characters, so a
+// typed "_" is kept.
 QString encodeTextValue(const QString& boxText);
 // The entry the grid shows for a stored text literal: the quotes taken off and doubled apostrophes
 // made single again ('O''BRIEN' → O'BRIEN); "" for a value of 2 characters or less.

@@ -91,15 +91,19 @@ QString maskedText(const QString& mask, const QString& input) {
                 ++j;
             continue;
         }
+        const bool anyCharacter = m == QLatin1Char('&');
         QChar placed = QLatin1Char('_');
+        bool filled = false;
         while (j < input.size()) {
             const QChar c = input.at(j++);
-            if (c == QLatin1Char('_') || fitsPlaceholder(m, c)) {
+            if ((!anyCharacter && c == QLatin1Char('_')) || fitsPlaceholder(m, c)) {
                 placed = c;
+                filled = true;
                 break;
             }
         }
-        out += placed;
+        if (filled || !anyCharacter)
+            out += placed;
     }
     return out;
 }

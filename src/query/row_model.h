@@ -28,7 +28,8 @@ const QStringList& sizeUnits();
 
 // A value box mask in the masked edit's notation: "&" any character, "#" a digit, "A" a letter or
 // digit; every other character is a literal. The box's text holds the literals and "_" in every
-// place not yet filled.
+// "#" and "A" place not yet filled; "&" places not filled are left out, because "_" may be typed
+// there and must stay what the user typed (so a text field's box text is just what was typed).
 QString maskedText(const QString& mask, const QString& input);
 // A mask's text with nothing filled in ("__/__/__").
 inline QString untouchedMask(const QString& mask) {
@@ -46,7 +47,7 @@ struct GridRowState {
     QString mask; // "" for a plain box
     int maxLength = ValueMaxLength;
     bool valueEnabled = false;
-    QString valueText; // as shown, the mask's literals and "_" included
+    QString valueText; // as `maskedText` gives it: literals and "_" for unfilled digit places
     bool valueChoiceVisible = false;
     QStringList valueChoices;
     int valueChoiceIndex = -1;

@@ -111,10 +111,7 @@ ValueCheck checkValueEntry(const QString& field, const QString& text, const plat
             result.ok = isValidDosPath(text.toUpper());
             result.message = NonStandardPathMessage;
         } else if (f == QLatin1String("NAME") || f == QLatin1String("EXTENSION")) {
-            // The box holds "_" in its unfilled places; without them "CON" in a NAME box is caught.
-            QString name = text.toUpper();
-            name.remove(QLatin1Char('_'));
-            result.ok = isNotDeviceName(name.trimmed());
+            result.ok = isNotDeviceName(text.toUpper().trimmed());
             result.message = NonStandardNameMessage;
         }
         result.text = text.trimmed();

@@ -38,8 +38,8 @@ struct ValueCheck {
     QString text;
 };
 
-// The check of ValidateValueEntry without its dialog. `text` is the box text as shown, the mask's
-// literals and "_" included.
+// The check of ValidateValueEntry without its dialog. `text` is the box text as `maskedText` gives
+// it (row_model.h): the mask's literals and "_" for unfilled digit places included.
 ValueCheck checkValueEntry(const QString& field, const QString& text, const platform::IntlSettings& intl);
 
 enum class EntryOutcome { Accepted, Retry, Cancel };

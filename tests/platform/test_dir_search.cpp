@@ -293,7 +293,8 @@ private Q_SLOTS:
         QCOMPARE(error.number, 0);
         QCOMPARE(names,
                  QStringList({"B", "Program Files", "Z", "_x", "a", "b", QStringLiteral("\u00c4rger")}));
-        QCOMPARE(shortForms, QStringList({"B", "PROGRA~1", "Z", "_X", "A", "B", "RGER~1"}));
+        // "a" and "b" come after "A" and "B" in byte order: their upper case is taken, so they are numbered.
+        QCOMPARE(shortForms, QStringList({"B", "PROGRA~1", "Z", "_X", "A~1", "B~1", "RGER~1"}));
     }
 
     void searchLeavesAccessTimeAlone() {

@@ -152,6 +152,34 @@ private Q_SLOTS:
         QCOMPARE(alt["Annual report.doc"], QStringLiteral("ANNUAL~3.DOC"));
     }
 
+    void namesDifferingOnlyInCase_data() {
+        // The folder's names, and for each the alternate it gets ("" for none).
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("alternates");
+        QTest::newRow("folders") << QStringList{"casedir", "CaseDir"} << QStringList{"CASEDI~1", ""};
+        QTest::newRow("three") << QStringList{"readme", "README", "ReadMe"}
+                               << QStringList{"README~2", "", "README~1"};
+        QTest::newRow("extension") << QStringList{"a.txt", "A.TXT"} << QStringList{"A~1.TXT", ""};
+        QTest::newRow("skips a taken alternate")
+            << QStringList{"Annual report", "annual", "ANNUAL"} << QStringList{"ANNUAL~1", "ANNUAL~2", ""};
+        QTest::newRow("skips a name shaped like one")
+            << QStringList{"casedi~1", "casedir", "CaseDir"} << QStringList{"", "CASEDI~2", ""};
+        QTest::newRow("tilde names") << QStringList{"x~1", "X~1"} << QStringList{"X~1~1", ""};
+        QTest::newRow("same case stays") << QStringList{"Makefile", "makefile.am"} << QStringList{"", ""};
+    }
+    void namesDifferingOnlyInCase() {
+        // The first in byte order keeps the upper-case form; the later ones are numbered.
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, alternates);
+        const auto alt = alternatesOf(names);
+        for (qsizetype i = 0; i < names.size(); ++i)
+            QCOMPARE(alt[names[i]], alternates[i]);
+        QStringList shortForms;
+        for (const QString& name : names)
+            shortForms << shortFormOf(name, alt[name]);
+        QCOMPARE(QSet<QString>(shortForms.begin(), shortForms.end()).size(), names.size());
+    }
+
     void numberingMatchesCountingFromOne() {
         // The numbering resumes where the last like name stopped; it must give what counting from
         // 1 for every name gives (no two alternates alike, none equal to a name in upper case), also

@@ -42,7 +42,7 @@ class TestRowEncoding : public QObject {
 
 private Q_SLOTS:
     void controlsCopied() {
-        GridRowInput r = row("NAME", "=", "A*______");
+        GridRowInput r = row("NAME", "=", "A*");
         r.marked = true;
         r.bracketL = " (( ";
         r.bracketR = ")";
@@ -67,24 +67,24 @@ private Q_SLOTS:
 
     void textFields() {
         for (const char* field : {"LONGPATH", "PATH", "LONGNAME", "NAME", "EXTENSION"}) {
-            const QueryLine eq = encodeGridRow(row(field, "=", "AB______"), classic());
+            const QueryLine eq = encodeGridRow(row(field, "=", "AB"), classic());
             QCOMPARE(eq.evaluation, QString("LIKE"));
             QCOMPARE(eq.value, QString("'AB'"));
             QCOMPARE(encodeGridRow(row(field, "NOT =", "AB"), classic()).evaluation, QString("NOT LIKE"));
         }
-        // Every underscore goes, typed or unfilled.
-        QCOMPARE(encodeGridRow(row("NAME", "=", "MY_FILE_"), classic()).value, QString("'MYFILE'"));
+        // A typed underscore is part of the name (the box text holds no unfilled places).
+        QCOMPARE(encodeGridRow(row("NAME", "=", "MY_FILE"), classic()).value, QString("'MY_FILE'"));
+        QCOMPARE(encodeGridRow(row("LONGNAME", "=", "LIB_C*"), classic()).value, QString("'LIB_C*'"));
         // Wildcards pass unchanged.
         QCOMPARE(encodeGridRow(row("PATH", "=", "/HOME/*/?X"), classic()).value, QString("'/HOME/*/?X'"));
-        // An empty or blank box gives no value; a box of unfilled places gives the empty literal.
+        // An empty or blank box gives no value.
         QCOMPARE(encodeGridRow(row("NAME", "=", ""), classic()).value, QString());
         QCOMPARE(encodeGridRow(row("NAME", "=", "   "), classic()).value, QString());
-        QCOMPARE(encodeGridRow(row("NAME", "=", "________"), classic()).value, QString("''"));
     }
 
     void apostrophes() {
         // The user's text can never end the literal: each apostrophe is doubled inside the quotes.
-        QCOMPARE(encodeTextValue("O'BRIEN_"), QString("'O''BRIEN'"));
+        QCOMPARE(encodeTextValue("O'BRIEN"), QString("'O''BRIEN'"));
         QCOMPARE(encodeTextValue("'"), QString("''''"));
         QCOMPARE(encodeTextValue("X' OR 'A'='A"), QString("'X'' OR ''A''=''A'"));
         // The grid shows the entry as it was typed.

@@ -124,12 +124,12 @@ private Q_SLOTS:
             QCOMPARE(c.message, QString("Non-standard MS-DOS filename used."));
         }
         QVERIFY(checkValueEntry("EXTENSION", "TXT", s).ok);
-        QVERIFY(checkValueEntry("EXTENSION", "___", s).ok);
-        // The NAME box holds "_" in its unfilled places; the device is still recognised.
-        QVERIFY(!checkValueEntry("NAME", "CLOCK$__", s).ok);
-        QVERIFY(!checkValueEntry("NAME", "con_____", s).ok);
-        QVERIFY(checkValueEntry("NAME", "CONFIG__", s).ok);
-        QVERIFY(checkValueEntry("NAME", "COM5____", s).ok);
+        QVERIFY(checkValueEntry("EXTENSION", "", s).ok);
+        QVERIFY(!checkValueEntry("NAME", "CLOCK$", s).ok);
+        QVERIFY(!checkValueEntry("NAME", "con ", s).ok);
+        QVERIFY(checkValueEntry("NAME", "CONFIG", s).ok);
+        QVERIFY(checkValueEntry("NAME", "COM5", s).ok);
+        QVERIFY(checkValueEntry("NAME", "CO_N", s).ok); // a typed "_" is part of the name
         QVERIFY(!isNotDeviceName("LPT3"));
         QVERIFY(isNotDeviceName("LPT4"));
     }

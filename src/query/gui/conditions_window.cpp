@@ -232,11 +232,8 @@ void ConditionsWindow::validateValue(int r) {
         validateValueEntry(c.field->currentText(), text, m_intl, [] { QApplication::beep(); });
     if (text != before)
         c.value->setMaskedText(text);
-    {
-        // Leaving the box puts the evaluation back to its first entry.
-        const QSignalBlocker block(c.evaluation);
-        c.evaluation->setCurrentIndex(0);
-    }
+    // The evaluation stays as chosen: a condition does not change behind the user's back. Only
+    // setting the row up again (a new field, or Cancel below) puts it back to "=".
     if (outcome == EntryOutcome::Retry) {
         // After the focus change under way has ended.
         QTimer::singleShot(0, c.value, [box = QPointer<MaskedValueEdit>(c.value)] {

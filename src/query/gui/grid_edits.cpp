@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+
 namespace zek {
 
 namespace {
@@ -61,10 +63,13 @@ void FilteredLineEdit::pasteFiltered(bool selection) {
     QString text = clipboard->text(selection ? QClipboard::Selection : QClipboard::Clipboard);
     text.remove(QLatin1Char('\r'));
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    if (filter)
-        text = filter(text);
+    text = screened(text);
     if (!text.isEmpty())
         insert(text);
+}
+
+QString FilteredLineEdit::screened(const QString& text) const {
+    return filter ? filter(text) : text;
 }
 
 void FilteredLineEdit::keyPressEvent(QKeyEvent* event) {
@@ -74,11 +79,11 @@ void FilteredLineEdit::keyPressEvent(QKeyEvent* event) {
         return;
     }
     const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (!filter || command || !isTextInput(event->text())) {
+    if (command || !isTextInput(event->text())) {
         QLineEdit::keyPressEvent(event);
         return;
     }
-    const QString text = filter(event->text());
+    const QString text = screened(event->text());
     if (text.isEmpty()) {
         event->accept();
         return;
@@ -136,7 +141,43 @@ QString MaskedValueEdit::qtInputMask(const QString& mask) {
         else
             out += c;
     }
-    return out + QStringLiteral(";_");
+    const QChar blank = mask.contains(QLatin1Char('&')) ? AnyCharacterBlank : QLatin1Char('_');
+    return out + QLatin1Char(';') + blank;
+}
+
+void MaskedValueEdit::mousePressEvent(QMouseEvent* event) {
+    FilteredLineEdit::mousePressEvent(event);
+    if (m_mask.isEmpty() || event->button() != Qt::LeftButton || hasSelectedText())
+        return;
+    const int end = typedEnd();
+    if (cursorPosition() > end)
+        setCursorPosition(end);
+}
+
+int MaskedValueEdit::typedEnd() const {
+    // The design's mask has one character per shown place.
+    const QChar blank = m_mask.contains(QLatin1Char('&')) ? AnyCharacterBlank : QLatin1Char('_');
+    const QString shown = displayText();
+    const auto isPlace = [this](qsizetype i) {
+        const QChar m = m_mask.at(i);
+        return m == QLatin1Char('&') || m == QLatin1Char('#') || m == QLatin1Char('A');
+    };
+    const qsizetype places = std::min(shown.size(), m_mask.size());
+    qsizetype end = 0;
+    for (qsizetype i = 0; i < places; ++i) {
+        if (isPlace(i) && shown.at(i) != blank)
+            end = i + 1;
+    }
+    // Past the literals that follow, where typing goes on (the masked edit steps over them too).
+    while (end < places && !isPlace(end))
+        ++end;
+    return int(end);
+}
+
+QString MaskedValueEdit::screened(const QString& text) const {
+    QString t = FilteredLineEdit::screened(text);
+    t.remove(AnyCharacterBlank);
+    return t;
 }
 
 void MaskedValueEdit::setMask(const QString& mask) {
@@ -145,8 +186,11 @@ void MaskedValueEdit::setMask(const QString& mask) {
 }
 
 QString MaskedValueEdit::maskedText() const {
-    // With a mask the shown text keeps "_" in the unfilled places; text() would drop them.
-    return m_mask.isEmpty() ? text() : displayText();
+    // text() leaves the blanks out. That is wanted only where the blank cannot be typed; in a
+    // mask of digit or letter places the "_" blanks stay, as the checks of dates and times read them.
+    if (m_mask.isEmpty() || m_mask.contains(QLatin1Char('&')))
+        return text();
+    return displayText();
 }
 
 void MaskedValueEdit::setMaskedText(const QString& text) {

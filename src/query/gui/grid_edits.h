@@ -24,6 +24,8 @@ public:
     void pasteFiltered(bool selection = false);
 
 protected:
+    // The typed or pasted text to enter: `filter`'s answer.
+    virtual QString screened(const QString& text) const;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -42,9 +44,9 @@ private:
 };
 
 // The masked value box. The mask is written as the masked edit of the design writes it: "&" any
-// character, "#" a digit, "A" a letter or digit, everything else a literal. Its text, as shown and
-// as `maskedText` gives it, holds the literals and "_" in the places not yet filled. Without a mask
-// it is a plain box with a maximum length.
+// character, "#" a digit, "A" a letter or digit, everything else a literal. `maskedText` gives the
+// literals, "_" in the "#" and "A" places not yet filled, and in "&" places only what was typed
+// (as maskedText() of row_model.h). Without a mask it is a plain box with a maximum length.
 class MaskedValueEdit : public FilteredLineEdit {
     Q_OBJECT
 public:
@@ -55,10 +57,25 @@ public:
     QString maskedText() const;
     void setMaskedText(const QString& text);
 
-    // The design's mask in Qt's input-mask notation, "_" as the blank.
+    // The design's mask in Qt's input-mask notation with its blank: "_" where only digits or
+    // letters go, `AnyCharacterBlank` where any character goes.
     static QString qtInputMask(const QString& mask);
 
+    // Shown in unfilled "&" places. "_" cannot serve there: a typed "_" would become a blank, so
+    // this one is kept out of what is typed or pasted instead.
+    static constexpr QChar AnyCharacterBlank = QChar(0x02CD); // MODIFIER LETTER LOW MACRON
+
+protected:
+    QString screened(const QString& text) const override;
+    // A click past the typed text puts the cursor right after it: in the unfilled places a
+    // character typed would land far from the rest, and the masked edit drops what follows.
+    void mousePressEvent(QMouseEvent* event) override;
+
 private:
+    // The position after the last filled place of the mask and the literals after it; 0 when no
+    // place is filled.
+    int typedEnd() const;
+
     QString m_mask;
 };
 

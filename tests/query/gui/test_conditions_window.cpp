@@ -186,7 +186,7 @@ private Q_SLOTS:
         chooseField(0, "NAME");
         QVERIFY(!unit(0)->isVisible());
         QCOMPARE(itemsOf(evaluation(0)), QStringList({"=", "NOT ="}));
-        QCOMPARE(value(0)->maskedText(), QString("________"));
+        QCOMPARE(value(0)->maskedText(), QString());
     }
 
     void choosingAFieldClearsATypedValueTheEmptyFieldChangesNothing() {
@@ -250,7 +250,7 @@ private Q_SLOTS:
     void keysTypedIntoValues() {
         chooseField(0, "NAME");
         type(value(0), "ab.c:1");
-        QCOMPARE(value(0)->maskedText(), QString("ABC1____"));
+        QCOMPARE(value(0)->maskedText(), QString("ABC1"));
         chooseField(1, "PATH");
         type(value(1), "c:/tmp");
         QCOMPARE(value(1)->maskedText().remove('_'), QString("C:/TMP"));
@@ -275,7 +275,7 @@ private Q_SLOTS:
         type(value(0), "1234567");
         leave(0);
         QCOMPARE(value(0)->maskedText(), QString("1,234,567"));
-        QCOMPARE(evaluation(0)->currentIndex(), 0); // leaving puts the evaluation back to "="
+        QCOMPARE(evaluation(0)->currentIndex(), 4); // the chosen ">" stays
         QVERIFY(prompter->messages.isEmpty());
 
         unit(0)->setCurrentIndex(1);
@@ -580,11 +580,117 @@ private Q_SLOTS:
         QCOMPARE(field(0)->currentText(), QString("SIZE"));
         QCOMPARE(value(0)->maskedText(), QString("2"));
         QCOMPARE(unit(0)->currentText(), QString("MB"));
-        QCOMPARE(value(1)->maskedText(), QString("A*______"));
+        QCOMPARE(value(1)->maskedText(), QString("A*"));
         QCOMPARE(connection(1)->currentText(), QString("AND NOT"));
         QCOMPARE(find<QComboBox>("sorter_0")->currentText(), QString("DATE"));
         QVERIFY(!find<QToolButton>("Sorterstatus_0")->property("ascending").toBool());
         work::closeWorkFile(app->work);
+    }
+
+    void leavingAValueBoxKeepsTheEvaluation() {
+        // SIZE > 1 MB: choosing the unit leaves the value box, and the line must stay as chosen.
+        chooseField(0, "SIZE");
+        focus(evaluation(0));
+        evaluation(0)->setCurrentIndex(4);
+        type(value(0), "1");
+        focus(unit(0));
+        unit(0)->setCurrentIndex(2);
+        QCOMPARE(evaluation(0)->currentText(), QString(">"));
+        window->storeGridRows();
+        const QueryLine stored = app->work.settings.queryLines.line(1);
+        QCOMPARE(stored.evaluation, QString(">"));
+        QCOMPARE(stored.value, QString("1048576"));
+
+        // A text field keeps "NOT =" the same way; a refused value cancelled sets the row up again.
+        chooseField(1, "EXTENSION");
+        focus(evaluation(1));
+        evaluation(1)->setCurrentIndex(1);
+        type(value(1), "txt");
+        leave(1);
+        QCOMPARE(evaluation(1)->currentText(), QString("NOT ="));
+        focus(value(1));
+        value(1)->selectAll();
+        QTest::keyClicks(value(1), "nul");
+        prompter->messageAnswers = {IdCancel};
+        leave(1);
+        QCOMPARE(prompter->texts(), QStringList({"Non-standard MS-DOS filename used."}));
+        QCOMPARE(evaluation(1)->currentIndex(), 0);
+    }
+
+    void typedUnderscoresAreKept() {
+        // Typed, pasted and read back from a stored line: a "_" is part of the name; only the
+        // mask's unfilled places are left out.
+        chooseField(0, "LONGNAME");
+        type(value(0), "lib_c*");
+        QCOMPARE(value(0)->maskedText(), QString("LIB_C*"));
+        QVERIFY(value(0)->displayText().startsWith("LIB_C*"));
+        QCOMPARE(value(0)->displayText().size(), 64); // the unfilled places are still shown
+        leave(0);
+        chooseField(1, "NAME");
+        focus(value(1));
+        QApplication::clipboard()->setText(QString("a_") + MaskedValueEdit::AnyCharacterBlank + "b");
+        value(1)->pasteFiltered(); // the blank itself cannot be entered
+        QCOMPARE(value(1)->maskedText(), QString("A_B"));
+        leave(1);
+        window->storeGridRows();
+        QCOMPARE(app->work.settings.queryLines.line(1).value, QString("'LIB_C*'"));
+        QCOMPARE(app->work.settings.queryLines.line(2).value, QString("'A_B'"));
+
+        QueryLines stored = numberedLines(5);
+        stored.line(1) = storedTextLine("NAME", "MY_FILE*");
+        stored.line(2) = storedTextLine("NAME", "LIBC*"); // as older work files hold it
+        showLines(stored);
+        QCOMPARE(value(0)->maskedText(), QString("MY_FILE*"));
+        window->storeGridRows();
+        QCOMPARE(app->work.settings.queryLines.line(1).value, QString("'MY_FILE*'"));
+        QCOMPARE(app->work.settings.queryLines.line(2).value, QString("'LIBC*'"));
+    }
+
+    void clickingIntoAValueBoxPutsTheCursorAfterTheText_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("first");  // typed after a click into the middle of the empty box
+        QTest::addColumn<QString>("second"); // typed after a click at the far end
+        QTest::addColumn<QString>("result");
+        QTest::newRow("LONGPATH") << "LONGPATH"
+                                  << "/usr"
+                                  << "/lib"
+                                  << "/USR/LIB";
+        QTest::newRow("PATH") << "PATH"
+                              << "c:"
+                              << "/x"
+                              << "C:/X";
+        QTest::newRow("LONGNAME") << "LONGNAME"
+                                  << "lib"
+                                  << "c*"
+                                  << "LIBC*";
+        QTest::newRow("NAME") << "NAME"
+                              << "ab"
+                              << "cd"
+                              << "ABCD";
+        QTest::newRow("DATE") << "DATE"
+                              << "12"
+                              << "0796"
+                              << "12/07/96";
+    }
+    void clickingIntoAValueBoxPutsTheCursorAfterTheText() {
+        QFETCH(QString, field);
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(QString, result);
+        chooseField(0, field);
+        focus(connection(0));
+        MaskedValueEdit* box = value(0);
+        QTest::mouseClick(box, Qt::LeftButton, {}, box->rect().center());
+        QCOMPARE(QApplication::focusWidget(), box);
+        QCOMPARE(box->cursorPosition(), 0);
+        QTest::keyClicks(box, first);
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 4, box->height() / 2));
+        QTest::keyClicks(box, second);
+        QCOMPARE(box->maskedText(), result);
+        // A click into the typed text itself still places the cursor there.
+        const int inside = box->fontMetrics().horizontalAdvance(box->displayText().left(2)) + 5;
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(inside, box->height() / 2));
+        QVERIFY(box->cursorPosition() > 0 && box->cursorPosition() < result.size());
     }
 
     // Three filled lines, as the documentation shows the window.
