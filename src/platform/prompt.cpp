@@ -29,9 +29,11 @@ public:
 SilentPrompter g_silent;
 Prompter* g_current = &g_silent;
 
-}  // namespace
+} // namespace
 
-Prompter& prompter() { return *g_current; }
+Prompter& prompter() {
+    return *g_current;
+}
 
 Prompter* setPrompter(Prompter* p) {
     Prompter* previous = g_current == &g_silent ? nullptr : g_current;
@@ -43,4 +45,4 @@ int msgBox(const QString& text, int style, const QString& title) {
     return prompter().message(text, style, title);
 }
 
-}  // namespace zek::platform
+} // namespace zek::platform

@@ -2,8 +2,8 @@
 // reopen), in-process and as the real program.
 #include "db/engine.h"
 #include "platform/directory_lock.h"
-#include "scan/walker_fixture.h"
 #include "support/batch_runner.h"
+#include "support/walker_fixture.h"
 
 #include <QDir>
 #include <QProcess>

@@ -1,9 +1,9 @@
 // zek-batch --select: the statement of a work file's stored condition lines and sorters, the number
 // of records it selects, the rejected statement, and the selection from a fresh scan.
 #include "query/statement_builder.h"
-#include "scan/walker_fixture.h"
 #include "support/batch_runner.h"
 #include "support/condition_lines.h"
+#include "support/walker_fixture.h"
 #include "work/work_file.h"
 
 #include <QDir>

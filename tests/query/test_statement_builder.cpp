@@ -5,9 +5,9 @@
 // preconditions and the offer to build reports from a loaded file.
 #include "query/statement_builder.h"
 #include "report/report_preconditions.h"
-#include "scan/walker_fixture.h"
 #include "support/condition_lines.h"
 #include "support/local_time.h"
+#include "support/walker_fixture.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 // The folder walker's records: names, paths, numbering, levels, sizes, times, Cancel, failures.
 #include "support/local_time.h"
-#include "walker_fixture.h"
+#include "support/walker_fixture.h"
 
 #include "platform/dir_search.h"
 

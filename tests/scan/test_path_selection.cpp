@@ -1,7 +1,7 @@
 // The Path Selection logic without its window: outline texts, navigation, the drive message, Remove
 // over both forms of the list, and Start's decision whether to scan.
 #include "scan/path_selection.h"
-#include "scan/walker_fixture.h"
+#include "support/walker_fixture.h"
 
 #include <QDir>
 #include <QTest>

@@ -1,6 +1,6 @@
 // The walk on awkward trees: links and link loops, names that are not UTF-8, long paths, paths
 // beyond what the system can open, and mount points inside a chosen folder.
-#include "walker_fixture.h"
+#include "support/walker_fixture.h"
 
 #include <QDir>
 #include <QScopeGuard>

@@ -1,8 +1,8 @@
 // The processing window: its controls and texts, the capacity lines, Cancel, and close requests
 // refused while the scan runs.
 #include "scan/gui/processing_window.h"
-#include "scan/walker_fixture.h"
 #include "support/controls.h"
+#include "support/walker_fixture.h"
 
 #include <QApplication>
 #include <QKeyEvent>
