@@ -9,6 +9,7 @@ namespace zek {
 namespace {
 
 const QString Section = QStringLiteral("Recent File List");
+constexpr int DefaultSize = 4;
 
 QString caption(int n, const QString& name) {
     return "&" + QString::number(n) + " " + name;
@@ -74,12 +75,13 @@ void loadRecentFiles(RecentFiles& recent, const QString& iniFileName, const QStr
 void saveRecentFiles(const RecentFiles& recent, const QString& iniFileName) {
     if (recent.count() == 0)
         return;
-    int size = 0;
+    // A first exit stores the size and writes the entries under it too, so a file saved in the
+    // first session is listed at the next start.
     const QString stored = platform::getPrivateProfileString(Section, "SizeOfMRUList", "", iniFileName);
     if (stored.trimmed().isEmpty())
-        platform::writePrivateProfileString(Section, "SizeOfMRUList", "4", iniFileName);
-    else
-        size = platform::getPrivateProfileInt(Section, "SizeOfMRUList", 0, iniFileName);
+        platform::writePrivateProfileString(Section, "SizeOfMRUList", QString::number(DefaultSize),
+                                            iniFileName);
+    const int size = platform::getPrivateProfileInt(Section, "SizeOfMRUList", DefaultSize, iniFileName);
     const int count = std::min(recent.count(), size);
     for (int i = 1; i <= count; ++i)
         platform::writePrivateProfileString(Section, "File" + QString::number(i), recent.fileName(i),

@@ -18,7 +18,7 @@ struct RecentFiles {
 void addRecentFile(RecentFiles& recent, const QString& name, const QString& workingCopyName);
 // Reads the list from the settings file, skipping blank entries and the working copy.
 void loadRecentFiles(RecentFiles& recent, const QString& iniFileName, const QString& workingCopyName);
-// Writes the list at exit, cut to "SizeOfMRUList".
+// Writes the list at exit, cut to "SizeOfMRUList" (stored as 4 when missing).
 void saveRecentFiles(const RecentFiles& recent, const QString& iniFileName);
 
 } // namespace zek

@@ -8,12 +8,6 @@
 
 namespace zek::scan {
 
-QString longOutlineText(const QString& name, const QString& alternate) {
-    if (!alternate.isEmpty() || name.isEmpty())
-        return name;
-    return name.left(1).toUpper() + name.mid(1).toLower();
-}
-
 QString shortOutlineText(const QString& name, const QString& alternate) {
     return platform::shortFormOf(name, alternate);
 }
@@ -81,7 +75,8 @@ platform::SearchError FolderOutline::listChildren(int position) {
         node.name = entry.longName;
         node.rawName = entry.rawName;
         node.shortName = shortOutlineText(entry.longName, entry.shortName);
-        node.longText = longOutlineText(entry.longName, entry.shortName);
+        // Names here keep their case: the long outline shows a name exactly as it is on disk.
+        node.longText = entry.longName;
         node.shortText = node.shortName;
         node.level = parent.level + 1;
         node.parent = position;

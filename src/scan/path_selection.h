@@ -3,9 +3,8 @@
 // state.
 //
 // The outline shows the chain from the drive's root down to the current folder, followed by the
-// current folder's subfolders, read afresh from disk each time. The full path of a node is built from
-// the names as they are on disk: the capitalised form a folder without an alternate name gets in the
-// long outline is for showing only, since paths here keep their case.
+// current folder's subfolders, read afresh from disk each time. The long outline shows each name as
+// it is on disk, since names here keep their case (CaseDir and casedir are two folders).
 #pragma once
 
 #include "platform/dir_search.h"
@@ -36,7 +35,7 @@ inline const QString DeleteFiletypeSql = QStringLiteral("Delete * from filetype"
 struct OutlineNode {
     QString longText;   // shown in Outline1
     QString shortText;  // shown in Outline2
-    QString name;       // the folder's name as on disk (shown form); the root's mount point
+    QString name;       // the folder's name as on disk; the root's mount point
     QByteArray rawName; // the bytes that reach the disk
     QString shortName;  // the short form of the name within its parent; the root's short path
     int level = 1;      // 1 for the root
@@ -44,9 +43,6 @@ struct OutlineNode {
     bool open = false;  // open-folder picture: the root and every folder on the chain
 };
 
-// The long outline's text of a subfolder: its name, or for a name without an alternate (already a
-// valid 8.3 name) the first character upper case and the rest lower case ("WINDOWS" gives "Windows").
-QString longOutlineText(const QString& name, const QString& alternate);
 // The short outline's text: the alternate, or the name in upper case.
 QString shortOutlineText(const QString& name, const QString& alternate);
 

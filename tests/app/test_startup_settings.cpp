@@ -157,18 +157,24 @@ private Q_SLOTS:
         for (const char* n : {"/a.zek", "/b.zek", "/c.zek", "/d.zek", "/e.zek"})
             addRecentFile(recent, n, "/w/work.zek");
 
-        // The first exit writes the size and no files.
+        // The first exit writes the size and the files it allows, so the next start lists them.
         saveRecentFiles(recent, ini);
         QCOMPARE(platform::getPrivateProfileString("Recent File List", "SizeOfMRUList", "", ini),
                  QString("4"));
-        QCOMPARE(platform::getPrivateProfileString("Recent File List", "File1", "none", ini),
+        QCOMPARE(platform::getPrivateProfileString("Recent File List", "File4", "", ini), QString("/b.zek"));
+        QCOMPARE(platform::getPrivateProfileString("Recent File List", "File5", "none", ini),
                  QString("none"));
+        RecentFiles firstRead;
+        loadRecentFiles(firstRead, ini, "/w/work.zek");
+        QCOMPARE(firstRead.captions, QStringList({"&1 /e.zek", "&2 /d.zek", "&3 /c.zek", "&4 /b.zek"}));
 
-        platform::writePrivateProfileString("Recent File List", "SizeOfMRUList", "2", ini);
-        saveRecentFiles(recent, ini);
-        QCOMPARE(platform::getPrivateProfileString("Recent File List", "File1", "", ini), QString("/e.zek"));
-        QCOMPARE(platform::getPrivateProfileString("Recent File List", "File2", "", ini), QString("/d.zek"));
-        QCOMPARE(platform::getPrivateProfileString("Recent File List", "File3", "none", ini),
+        // A stored size cuts the list.
+        const QString cut = env.path("cut.ini");
+        platform::writePrivateProfileString("Recent File List", "SizeOfMRUList", "2", cut);
+        saveRecentFiles(recent, cut);
+        QCOMPARE(platform::getPrivateProfileString("Recent File List", "File1", "", cut), QString("/e.zek"));
+        QCOMPARE(platform::getPrivateProfileString("Recent File List", "File2", "", cut), QString("/d.zek"));
+        QCOMPARE(platform::getPrivateProfileString("Recent File List", "File3", "none", cut),
                  QString("none"));
 
         // Loading skips blanks and the working copy.

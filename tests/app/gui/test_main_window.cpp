@@ -3,6 +3,7 @@
 #include "app/gui/help_window.h"
 #include "app/gui/main_window.h"
 #include "app/gui/start_window.h"
+#include "app/recent_files.h"
 #include "app/startup.h"
 #include "platform/directory_lock.h"
 #include "platform/host_paths.h"
@@ -470,14 +471,18 @@ private Q_SLOTS:
 
     void exitWithChangesAsksToSave_data() {
         QTest::addColumn<int>("answer");
-        QTest::newRow("No") << IdNo;
-        QTest::newRow("Yes") << IdYes;
+        QTest::addColumn<bool>("firstStart"); // no recent-file list size stored yet
+        QTest::newRow("No") << IdNo << false;
+        QTest::newRow("Yes") << IdYes << false;
+        QTest::newRow("Yes, first start") << IdYes << true;
     }
 
     void exitWithChangesAsksToSave() {
         QFETCH(int, answer);
+        QFETCH(bool, firstStart);
         useWorkDirectory();
-        platform::writePrivateProfileString("Recent File List", "SizeOfMRUList", "4", ini());
+        if (!firstStart)
+            platform::writePrivateProfileString("Recent File List", "SizeOfMRUList", "4", ini());
         AppState app;
         StartWindow start(app);
         runStart(start);
@@ -505,6 +510,10 @@ private Q_SLOTS:
             QCOMPARE(prompter->saveRequests[0].fileName, "ZEKDB.ZEK");
             QVERIFY(QFile::exists(target));
             QCOMPARE(iniValue("Recent File List", "File1"), target);
+            // The next start lists it.
+            RecentFiles next;
+            loadRecentFiles(next, ini(), app.work.workingCopyName());
+            QCOMPARE(next.captions, QStringList({"&1 " + target}));
         } else {
             QVERIFY(prompter->saveRequests.isEmpty());
             QVERIFY(!QFile::exists(target));

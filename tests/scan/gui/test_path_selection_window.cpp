@@ -246,7 +246,7 @@ private Q_SLOTS:
         PathSelectionWindow w(f.app.work, f.app.intl, nullptr, nullptr, f.drives());
         auto* outline1 = child<QTreeWidget>(w, "Outline1");
         auto* outline2 = child<QTreeWidget>(w, "Outline2");
-        QCOMPARE(topLevelTexts(outline1), QStringList({f.root, "Data", "Database", "Program Files", "Zeta"}));
+        QCOMPARE(topLevelTexts(outline1), QStringList({f.root, "DATA", "DATABASE", "Program Files", "zeta"}));
         QCOMPARE(topLevelTexts(outline2).mid(1), QStringList({"DATA", "DATABASE", "PROGRA~1", "ZETA"}));
 
         // Activating a folder: only the chain and its subfolders remain, in both outlines.
@@ -264,6 +264,25 @@ private Q_SLOTS:
         // The root lists its subfolders again.
         Q_EMIT outline2->itemActivated(outline2->topLevelItem(0), 0);
         QCOMPARE(outline1->topLevelItem(0)->childCount(), 4);
+    }
+
+    void namesShownAsOnDisk() {
+        // Names keep their case here: neither outline may re-capitalise a long name, and two folders
+        // differing only in case stay two different entries.
+        Fixture f;
+        for (const char* d : {"usr/etc", "usr/cmake-3.25", "usr/CaseDir", "usr/casedir", "usr/lib_C"})
+            QVERIFY(QDir().mkpath(f.root + "/" + d));
+        PathSelectionWindow w(f.app.work, f.app.intl, nullptr, nullptr, f.drives());
+        auto* outline1 = child<QTreeWidget>(w, "Outline1");
+        QVERIFY(topLevelTexts(outline1).contains("usr"));
+        QVERIFY(!topLevelTexts(outline1).contains("Usr"));
+
+        w.activateNode(nodeOf(w, f.root + "/usr"));
+        QCOMPARE(topLevelTexts(outline1),
+                 QStringList({f.root, "usr", "CaseDir", "casedir", "cmake-3.25", "etc", "lib_C"}));
+        // The button shows the chosen folder's path as on disk too.
+        w.selectNode(nodeOf(w, f.root + "/usr/cmake-3.25"));
+        QCOMPARE(child<QPushButton>(w, "seldir")->text(), f.root + "/usr/cmake-3.25");
     }
 
     void twoStartsScanOnce() {
