@@ -2,12 +2,14 @@
 
 #include "platform/prompt.h"
 #include "scan/capacity_text.h"
+#include "scan/progress_text.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QTimer>
 
@@ -21,6 +23,12 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text = QStri
     auto* label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
     return label;
+}
+
+// A text too wide for its label loses its middle, so that both the start of a path and the name
+// at its end stay in sight.
+void setElidedText(QLabel* label, const QString& text) {
+    label->setText(label->fontMetrics().elidedText(text, Qt::ElideMiddle, label->width()));
 }
 
 } // namespace
@@ -56,6 +64,8 @@ ProcessingWindow::ProcessingWindow(scan::ScanState& scan, work::WorkState& ws,
     m_totalCaption = makeLabel(this, "totalcapacity");
     m_file = makeLabel(this, "drivedirfile");
     QLabel* fileCaption = makeLabel(this, "Label1", QStringLiteral("File:"));
+    m_progress = makeLabel(this, "lblProgress");
+    m_progress->setTextFormat(Qt::PlainText);
 
     for (QLabel* l : {m_totalBytes, m_freeBytes, m_freePercent})
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -76,9 +86,10 @@ ProcessingWindow::ProcessingWindow(scan::ScanState& scan, work::WorkState& ws,
     grid->addWidget(m_path, 3, 1, 1, 2);
     grid->addWidget(fileCaption, 4, 0);
     grid->addWidget(m_file, 4, 1, 1, 2);
-    grid->addWidget(m_cancel, 5, 1, 1, 1, Qt::AlignCenter);
+    grid->addWidget(m_progress, 5, 1, 1, 2);
+    grid->addWidget(m_cancel, 6, 1, 1, 1, Qt::AlignCenter);
     grid->setColumnStretch(1, 1);
-    resize(520, 200);
+    resize(520, 220);
 
     // Loading: busy pointer, Cancel cleared, then the timer once the window is on screen.
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -137,6 +148,7 @@ void ProcessingWindow::showEvent(QShowEvent* event) {
 void ProcessingWindow::firstTick() {
     m_timer->stop();
     m_scanning = true;
+    m_scanClock.start();
     m_outcome = scan::scanSelectedFolders(m_scan, m_ws, *this, m_pacing);
     m_scanning = false;
     if (m_busyCursor) {
@@ -157,6 +169,12 @@ void ProcessingWindow::closeEvent(QCloseEvent* event) {
         QDialog::closeEvent(event);
     else
         event->ignore();
+}
+
+void ProcessingWindow::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    // The labels' widths changed: elide the full texts again.
+    showTexts();
 }
 
 void ProcessingWindow::reject() {
@@ -188,11 +206,20 @@ void ProcessingWindow::showEntry(QStringView text) {
 
 void ProcessingWindow::pump() {
     if (m_textsChanged) {
-        m_path->setText(m_folderText);
-        m_file->setText(m_entryText);
+        showTexts();
         m_textsChanged = false;
     }
+    if (m_scanClock.isValid()) {
+        const scan::ScanCounters& n = m_scan.counters;
+        m_progress->setText(
+            scan::progressText(n.entries, n.folders, m_scanClock.elapsed(), m_intl.sThousand));
+    }
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void ProcessingWindow::showTexts() {
+    setElidedText(m_path, m_folderText);
+    setElidedText(m_file, m_entryText);
 }
 
 void ProcessingWindow::showProblem(const QString& text) {

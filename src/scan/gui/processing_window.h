@@ -1,5 +1,6 @@
 // The processing window: hosts the scan, shows the scan drive's capacity, the folder and the entry
-// being recorded, and offers Cancel. It closes itself when the scan ends, and only then.
+// being recorded, how much has been recorded and how fast, and offers Cancel. It closes itself when the scan
+// ends, and only then.
 #pragma once
 
 #include "platform/intl.h"
@@ -7,6 +8,7 @@
 #include "work/work_state.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QStringList>
 
 class QLabel;
@@ -45,9 +47,11 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void reject() override;
 
 private:
+    void showTexts();
     void firstTick();
     void cancel();
     void centerInWorkArea();
@@ -66,6 +70,8 @@ private:
     QLabel* m_totalBytes;
     QLabel* m_totalCaption;
     QLabel* m_file;
+    QLabel* m_progress;
+    QElapsedTimer m_scanClock;
 
     QString m_folderText;
     QString m_entryText;

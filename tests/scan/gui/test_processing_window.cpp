@@ -1,5 +1,6 @@
-// The processing window: its controls and texts, the capacity lines, Cancel, and close requests
-// refused while the scan runs.
+// The processing window: its controls and texts, the capacity lines, the progress line, long paths,
+// Cancel, and close requests refused while the scan runs.
+#include "scan/capacity_text.h"
 #include "scan/gui/processing_window.h"
 #include "support/controls.h"
 #include "support/walker_fixture.h"
@@ -8,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -43,7 +45,7 @@ private Q_SLOTS:
             {"drivedirpath", "QLabel"},    {"freecapacitycp", "QLabel"},
             {"freecapacityc", "QLabel"},   {"freecapacity", "QLabel"},
             {"totalcapacityc", "QLabel"},  {"totalcapacity", "QLabel"},
-            {"drivedirfile", "QLabel"},
+            {"drivedirfile", "QLabel"},    {"lblProgress", "QLabel"},
         };
         QCOMPARE(controlMismatches(form, controls).join("; "), QString());
         QVERIFY(child<QTimer>(form, "Timer1")->isSingleShot());
@@ -88,6 +90,25 @@ private Q_SLOTS:
         QCOMPARE(labelText(&form, "drivedirfile"), QString("two"));
     }
 
+    void longPathLosesItsMiddle() {
+        WalkerFixture f;
+        ProcessingWindow form(f.scan, f.ws, platform::IntlSettings{});
+        const QString head = "/start-of-the-path/";
+        const QString tail = "/end-of-the-path/";
+        const QString path = head + QString("middle/").repeated(60) + tail.mid(1);
+        form.showFolder(path);
+        form.showEntry(QString("name-").repeated(60) + "end.txt");
+        form.pump();
+        auto* label = form.findChild<QLabel*>("drivedirpath");
+        const QString shown = label->text();
+        QVERIFY2(shown.startsWith(head) && shown.endsWith(tail) && shown.contains(QChar(0x2026)),
+                 qPrintable(shown));
+        QVERIFY(label->fontMetrics().horizontalAdvance(shown) <= label->width());
+        const QString file = labelText(&form, "drivedirfile");
+        QVERIFY2(file.startsWith("name-") && file.endsWith("end.txt") && file.contains(QChar(0x2026)),
+                 qPrintable(file));
+    }
+
     void completedScanClosesByItself() {
         WalkerFixture f;
         const QString top = f.tree("done");
@@ -124,7 +145,8 @@ private Q_SLOTS:
         f.ws.database->execute("Delete * from filetype");
 
         bool refusedWhileWaiting = false, refusedWhileScanning = false, escapeRefused = false;
-        QString pathShown;
+        QString pathShown, progressShown;
+        qint64 entriesAtProbe = 0;
         QTimer::singleShot(0, [&] {
             ProcessingWindow* form = openForm();
             refusedWhileWaiting = form && !form->close() && form->isVisible();
@@ -142,6 +164,11 @@ private Q_SLOTS:
             QApplication::sendEvent(form, &escape);
             escapeRefused = form->isVisible();
             pathShown = labelText(form, "drivedirpath");
+            progressShown = labelText(form, "lblProgress");
+            entriesAtProbe = f.scan.counters.entries;
+            // ZEK_SCREENSHOT=<file.png> keeps a picture of the window in mid-scan.
+            if (const QString shot = qEnvironmentVariable("ZEK_SCREENSHOT"); !shot.isEmpty())
+                form->grab().save(shot);
             QTest::mouseClick(form->findChild<QPushButton*>("Command1"), Qt::LeftButton);
         });
         probe.start();
@@ -154,6 +181,13 @@ private Q_SLOTS:
         QVERIFY(refusedWhileScanning);
         QVERIFY(escapeRefused);
         QVERIFY(pathShown.startsWith(top + "/"));
+        // The counts of the last pump, and the rate once the scan has run a tenth of a second.
+        QVERIFY2(progressShown.startsWith(scan::formatWholeNumber(entriesAtProbe, ",") + " entries in "),
+                 qPrintable(progressShown));
+        QVERIFY2(QRegularExpression("^[\\d,]+ entries in \\d+ folders?(, [\\d,]+ entr(y|ies) per second)?$")
+                     .match(progressShown)
+                     .hasMatch(),
+                 qPrintable(progressShown));
         QCOMPARE(outcome, scan::ScanOutcome::Cancelled);
         QCOMPARE(f.ws.scanResult, work::NoCompletedScan);
         const qsizetype written = f.records().size();
