@@ -64,4 +64,10 @@ QList<QPoint> iconPositions(const QRect& area, const QList<QSize>& iconSizes) {
     return positions;
 }
 
+QRect firstStartFrame(const QRect& workArea, int percent) {
+    const QSize size(workArea.width() * percent / 100, workArea.height() * percent / 100);
+    return QRect(workArea.left() + (workArea.width() - size.width()) / 2,
+                 workArea.top() + (workArea.height() - size.height()) / 2, size.width(), size.height());
+}
+
 } // namespace zek

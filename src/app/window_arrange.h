@@ -21,4 +21,9 @@ QList<QRect> tileRects(const QRect& area, int count, TileOrientation orientation
 // area upwards, left to right, starting a new row when the next icon does not fit.
 QList<QPoint> iconPositions(const QRect& area, const QList<QSize>& iconSizes);
 
+// The main window's frame on a first start (no saved place): `percent` of the work area in each
+// direction, centred in it. The saved-place default was made for a 640 x 480 screen and would leave
+// the child windows no room on today's screens.
+QRect firstStartFrame(const QRect& workArea, int percent = 80);
+
 } // namespace zek

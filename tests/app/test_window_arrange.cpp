@@ -53,6 +53,20 @@ private Q_SLOTS:
         QVERIFY(tileRects(QRect(), 3, TileOrientation::Vertical).isEmpty());
     }
 
+    void firstStartFrameIsCentredShareOfWorkArea_data() {
+        QTest::addColumn<QRect>("workArea");
+        QTest::addColumn<QRect>("frame");
+        QTest::newRow("1366x768 below a bar") << QRect(0, 32, 1366, 736) << QRect(137, 106, 1092, 588);
+        QTest::newRow("1920x1080") << QRect(0, 0, 1920, 1080) << QRect(192, 108, 1536, 864);
+        QTest::newRow("second screen") << QRect(1920, 0, 1280, 1024) << QRect(2048, 102, 1024, 819);
+    }
+
+    void firstStartFrameIsCentredShareOfWorkArea() {
+        QFETCH(QRect, workArea);
+        QFETCH(QRect, frame);
+        QCOMPARE(firstStartFrame(workArea), frame);
+    }
+
     void iconsFillRowsFromTheBottom() {
         const QRect area(0, 0, 250, 400);
         const QList<QSize> sizes(4, QSize(100, 30));

@@ -6,6 +6,7 @@
 #include "app/gui/tip_window.h"
 #include "app/gui/window_placement.h"
 #include "app/startup.h"
+#include "app/window_arrange.h"
 #include "platform/host_paths.h"
 #include "platform/intl.h"
 #include "query/gui/conditions_window.h"
@@ -67,6 +68,14 @@ bool MainWindow::load(const QString& workFileArgument) {
     // A window in the normal state after its saved placement is centred, which replaces the saved
     // Top and Left.
     placeWindow(this, "ZEK_FORM", m_app.windowPositions);
+    if (!hasSavedPosition("ZEK_FORM", m_app.iniFileName)) {
+        if (const QScreen* screen = this->screen()) {
+            // The frame takes the share; the inside is what resize() sets.
+            const QRect frame = firstStartFrame(screen->availableGeometry());
+            const QSize frameExtra = frameGeometry().size() - size();
+            resize(frame.size() - frameExtra);
+        }
+    }
     if (!isMinimized() && !isMaximized())
         zek::centerInWorkArea(this);
 
