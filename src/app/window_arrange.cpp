@@ -1,5 +1,6 @@
 #include "app/window_arrange.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace zek {
@@ -62,6 +63,13 @@ QList<QPoint> iconPositions(const QRect& area, const QList<QSize>& iconSizes) {
         x += size.width();
     }
     return positions;
+}
+
+QRect fitChildRect(const QRect& wanted, const QSize& minimum, const QSize& area) {
+    const QSize size = wanted.size().boundedTo(area).expandedTo(minimum).expandedTo(QSize(1, 1));
+    const int x = std::max(0, std::min(wanted.x(), area.width() - size.width()));
+    const int y = std::max(0, std::min(wanted.y(), area.height() - size.height()));
+    return QRect(QPoint(x, y), size);
 }
 
 QRect firstStartFrame(const QRect& workArea, int percent) {

@@ -21,6 +21,11 @@ QList<QRect> tileRects(const QRect& area, int count, TileOrientation orientation
 // area upwards, left to right, starting a new row when the next icon does not fit.
 QList<QPoint> iconPositions(const QRect& area, const QList<QSize>& iconSizes);
 
+// Where a child window asked to take `wanted` goes inside an area of `area` pixels: never smaller
+// than `minimum` (what its controls need), no larger than the area beyond that, and moved so that
+// it lies inside the area, its top-left corner first when it cannot fit.
+QRect fitChildRect(const QRect& wanted, const QSize& minimum, const QSize& area);
+
 // The main window's frame on a first start (no saved place): `percent` of the work area in each
 // direction, centred in it. The saved-place default was made for a 640 x 480 screen and would leave
 // the child windows no room on today's screens.

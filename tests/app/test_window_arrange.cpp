@@ -67,6 +67,27 @@ private Q_SLOTS:
         QCOMPARE(firstStartFrame(workArea), frame);
     }
 
+    void childWindowIsKeptInsideItsArea_data() {
+        QTest::addColumn<QRect>("wanted");
+        QTest::addColumn<QSize>("minimum");
+        QTest::addColumn<QRect>("placed");
+        const QSize min(300, 200);
+        QTest::newRow("fits") << QRect(10, 20, 400, 300) << min << QRect(10, 20, 400, 300);
+        QTest::newRow("left of the area") << QRect(-120, -5, 400, 300) << min << QRect(0, 0, 400, 300);
+        QTest::newRow("past the right edge") << QRect(700, 400, 400, 300) << min << QRect(400, 300, 400, 300);
+        QTest::newRow("larger than the area") << QRect(50, 50, 1000, 900) << min << QRect(0, 0, 800, 600);
+        QTest::newRow("below its minimum") << QRect(100, 100, 0, 0) << min << QRect(100, 100, 300, 200);
+        QTest::newRow("minimum beyond the area")
+            << QRect(100, 100, 400, 300) << QSize(900, 250) << QRect(0, 100, 900, 300);
+    }
+
+    void childWindowIsKeptInsideItsArea() {
+        QFETCH(QRect, wanted);
+        QFETCH(QSize, minimum);
+        QFETCH(QRect, placed);
+        QCOMPARE(fitChildRect(wanted, minimum, QSize(800, 600)), placed);
+    }
+
     void iconsFillRowsFromTheBottom() {
         const QRect area(0, 0, 250, 400);
         const QList<QSize> sizes(4, QSize(100, 30));

@@ -170,8 +170,15 @@ void MainWindow::placeChildWindows() {
     };
     for (const auto& [name, key] : children) {
         for (QMdiSubWindow* sub : m_mdiArea->subWindowList()) {
-            if (sub->widget() && sub->widget()->objectName() == QLatin1String(name))
+            if (sub->widget() && sub->widget()->objectName() == QLatin1String(name)) {
                 placeWindow(sub, key, m_app.windowPositions);
+                // A window whose place waits for its first resize still stands where the area put
+                // it, which may be partly outside: keep it inside.
+                if (!sub->isMinimized() && !sub->isMaximized())
+                    sub->setGeometry(fitChildRect(sub->geometry(),
+                                                  sub->minimumSizeHint().expandedTo(sub->minimumSize()),
+                                                  m_mdiArea->viewport()->size()));
+            }
         }
         QCoreApplication::processEvents();
     }
