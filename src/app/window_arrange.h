@@ -16,6 +16,9 @@ enum class TileOrientation {
 // uses floor(sqrt(count)) columns of stacked windows, Vertical as many rows of windows side by side;
 // the last columns (rows) take the windows left over. Every pixel of the area is covered once.
 QList<QRect> tileRects(const QRect& area, int count, TileOrientation orientation);
+// The same for windows with these smallest sizes: when a window would get less than it needs, more
+// groups are used (Vertical: more rows of fewer windows), so that no window is stretched over another.
+QList<QRect> tileRects(const QRect& area, const QList<QSize>& minimums, TileOrientation orientation);
 
 // Places minimised windows (icons) of the given sizes in rows from the bottom-left corner of the
 // area upwards, left to right, starting a new row when the next icon does not fit.

@@ -88,6 +88,15 @@ private Q_SLOTS:
         QCOMPARE(fitChildRect(wanted, minimum, QSize(800, 600)), placed);
     }
 
+    void tilesGiveEachWindowItsSmallestSize() {
+        const QRect area(0, 0, 1000, 600);
+        // Side by side, the first would get 500 of its 600: one above the other instead.
+        QCOMPARE(tileRects(area, {QSize(600, 200), QSize(300, 200)}, TileOrientation::Vertical),
+                 QList<QRect>({QRect(0, 0, 1000, 300), QRect(0, 300, 1000, 300)}));
+        QCOMPARE(tileRects(area, {QSize(400, 200), QSize(300, 200)}, TileOrientation::Vertical),
+                 QList<QRect>({QRect(0, 0, 500, 600), QRect(500, 0, 500, 600)}));
+    }
+
     void iconsFillRowsFromTheBottom() {
         const QRect area(0, 0, 250, 400);
         const QList<QSize> sizes(4, QSize(100, 30));
