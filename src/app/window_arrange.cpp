@@ -1,5 +1,6 @@
 #include "app/window_arrange.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace zek {
@@ -20,11 +21,10 @@ QList<QPair<int, int>> split(int start, int length, int parts) {
 
 } // namespace
 
-QList<QRect> tileRects(const QRect& area, int count, TileOrientation orientation) {
+namespace {
+
+QList<QRect> tileInGroups(const QRect& area, int count, int groups, TileOrientation orientation) {
     QList<QRect> rects;
-    if (count <= 0 || area.isEmpty())
-        return rects;
-    const int groups = std::max(1, static_cast<int>(std::floor(std::sqrt(static_cast<double>(count)))));
     const bool horizontal = orientation == TileOrientation::Horizontal;
     // Groups are columns (Horizontal) or rows (Vertical); the later groups take the windows left
     // over, as the classic arrangement did.
@@ -46,6 +46,35 @@ QList<QRect> tileRects(const QRect& area, int count, TileOrientation orientation
     return rects;
 }
 
+int defaultGroups(int count) {
+    return std::max(1, static_cast<int>(std::floor(std::sqrt(static_cast<double>(count)))));
+}
+
+} // namespace
+
+QList<QRect> tileRects(const QRect& area, int count, TileOrientation orientation) {
+    if (count <= 0 || area.isEmpty())
+        return {};
+    return tileInGroups(area, count, defaultGroups(count), orientation);
+}
+
+QList<QRect> tileRects(const QRect& area, const QList<QSize>& minimums, TileOrientation orientation) {
+    const int count = static_cast<int>(minimums.size());
+    if (count <= 0 || area.isEmpty())
+        return {};
+    // More groups give each window more room across them; the first arrangement in which every
+    // window gets what its controls need wins.
+    for (int groups = defaultGroups(count); groups <= count; ++groups) {
+        const QList<QRect> rects = tileInGroups(area, count, groups, orientation);
+        bool fits = true;
+        for (int i = 0; i < count && fits; ++i)
+            fits = rects[i].width() >= minimums[i].width() && rects[i].height() >= minimums[i].height();
+        if (fits)
+            return rects;
+    }
+    return tileInGroups(area, count, defaultGroups(count), orientation);
+}
+
 QList<QPoint> iconPositions(const QRect& area, const QList<QSize>& iconSizes) {
     QList<QPoint> positions;
     int x = area.left();
@@ -62,6 +91,19 @@ QList<QPoint> iconPositions(const QRect& area, const QList<QSize>& iconSizes) {
         x += size.width();
     }
     return positions;
+}
+
+QRect fitChildRect(const QRect& wanted, const QSize& minimum, const QSize& area) {
+    const QSize size = wanted.size().boundedTo(area).expandedTo(minimum).expandedTo(QSize(1, 1));
+    const int x = std::max(0, std::min(wanted.x(), area.width() - size.width()));
+    const int y = std::max(0, std::min(wanted.y(), area.height() - size.height()));
+    return QRect(QPoint(x, y), size);
+}
+
+QRect firstStartFrame(const QRect& workArea, int percent) {
+    const QSize size(workArea.width() * percent / 100, workArea.height() * percent / 100);
+    return QRect(workArea.left() + (workArea.width() - size.width()) / 2,
+                 workArea.top() + (workArea.height() - size.height()) / 2, size.width(), size.height());
 }
 
 } // namespace zek

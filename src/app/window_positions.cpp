@@ -140,6 +140,14 @@ bool windowPositions(WindowPositionStrings& positions, const QString& mode, cons
     return ok;
 }
 
+bool hasSavedPosition(const QString& formKey, const QString& iniFileName) {
+    const int i = windowPositionIndex(formKey);
+    return i >= 0 && !platform::getPrivateProfileString(
+                          WindowsPositionSection, windowPositionKeys()[i].iniKey, QString(), iniFileName)
+                          .trimmed()
+                          .isEmpty();
+}
+
 std::vector<TaskbarRect> taskbarRectangles(const QRect& screen, const QRect& workArea) {
     if (!workArea.isValid() || workArea == screen)
         return {};

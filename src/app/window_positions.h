@@ -103,6 +103,9 @@ using WindowLookup = std::function<PlaceableWindow*(const QString& formKey)>;
 bool windowPositions(WindowPositionStrings& positions, const QString& mode, const QString& iniFileName,
                      const WindowLookup& windows = {}, platform::HostError* error = nullptr);
 
+// Whether "Windowsposition" holds a (non-blank) place for a key in code.
+bool hasSavedPosition(const QString& formKey, const QString& iniFileName);
+
 // A taskbar's rectangle in pixels, right and bottom exclusive, as the system reports one.
 struct TaskbarRect {
     int left = 0;

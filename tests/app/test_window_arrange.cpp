@@ -53,6 +53,50 @@ private Q_SLOTS:
         QVERIFY(tileRects(QRect(), 3, TileOrientation::Vertical).isEmpty());
     }
 
+    void firstStartFrameIsCentredShareOfWorkArea_data() {
+        QTest::addColumn<QRect>("workArea");
+        QTest::addColumn<QRect>("frame");
+        QTest::newRow("1366x768 below a bar") << QRect(0, 32, 1366, 736) << QRect(137, 106, 1092, 588);
+        QTest::newRow("1920x1080") << QRect(0, 0, 1920, 1080) << QRect(192, 108, 1536, 864);
+        QTest::newRow("second screen") << QRect(1920, 0, 1280, 1024) << QRect(2048, 102, 1024, 819);
+    }
+
+    void firstStartFrameIsCentredShareOfWorkArea() {
+        QFETCH(QRect, workArea);
+        QFETCH(QRect, frame);
+        QCOMPARE(firstStartFrame(workArea), frame);
+    }
+
+    void childWindowIsKeptInsideItsArea_data() {
+        QTest::addColumn<QRect>("wanted");
+        QTest::addColumn<QSize>("minimum");
+        QTest::addColumn<QRect>("placed");
+        const QSize min(300, 200);
+        QTest::newRow("fits") << QRect(10, 20, 400, 300) << min << QRect(10, 20, 400, 300);
+        QTest::newRow("left of the area") << QRect(-120, -5, 400, 300) << min << QRect(0, 0, 400, 300);
+        QTest::newRow("past the right edge") << QRect(700, 400, 400, 300) << min << QRect(400, 300, 400, 300);
+        QTest::newRow("larger than the area") << QRect(50, 50, 1000, 900) << min << QRect(0, 0, 800, 600);
+        QTest::newRow("below its minimum") << QRect(100, 100, 0, 0) << min << QRect(100, 100, 300, 200);
+        QTest::newRow("minimum beyond the area")
+            << QRect(100, 100, 400, 300) << QSize(900, 250) << QRect(0, 100, 900, 300);
+    }
+
+    void childWindowIsKeptInsideItsArea() {
+        QFETCH(QRect, wanted);
+        QFETCH(QSize, minimum);
+        QFETCH(QRect, placed);
+        QCOMPARE(fitChildRect(wanted, minimum, QSize(800, 600)), placed);
+    }
+
+    void tilesGiveEachWindowItsSmallestSize() {
+        const QRect area(0, 0, 1000, 600);
+        // Side by side, the first would get 500 of its 600: one above the other instead.
+        QCOMPARE(tileRects(area, {QSize(600, 200), QSize(300, 200)}, TileOrientation::Vertical),
+                 QList<QRect>({QRect(0, 0, 1000, 300), QRect(0, 300, 1000, 300)}));
+        QCOMPARE(tileRects(area, {QSize(400, 200), QSize(300, 200)}, TileOrientation::Vertical),
+                 QList<QRect>({QRect(0, 0, 500, 600), QRect(500, 0, 500, 600)}));
+    }
+
     void iconsFillRowsFromTheBottom() {
         const QRect area(0, 0, 250, 400);
         const QList<QSize> sizes(4, QSize(100, 30));

@@ -84,6 +84,9 @@ private Q_SLOTS:
         QCOMPARE(positions.value("DETAIL_FORM"), QString("1 2 3 4 2"));
         QCOMPARE(positions.value("ZEK_FORM"), QString("5 6 7 8 0"));
         QCOMPARE(positions.value("SUMMARY_FORM"), QString("0 0 5655 9420 1"));
+        // Saved places, told apart from the defaults that stand in for missing ones.
+        QVERIFY(hasSavedPosition("ZEK_FORM", ini) && hasSavedPosition("DETAIL_FORM", ini));
+        QVERIFY(!hasSavedPosition("SUMMARY_FORM", ini) && !hasSavedPosition("NO_SUCH_FORM", ini));
 
         const auto before = positions.values;
         QVERIFY(!windowPositions(positions, "loadvalues", ini));

@@ -6,6 +6,7 @@
 #include "app/gui/tip_window.h"
 #include "app/gui/window_placement.h"
 #include "app/startup.h"
+#include "app/window_arrange.h"
 #include "platform/host_paths.h"
 #include "platform/intl.h"
 #include "query/gui/conditions_window.h"
@@ -67,6 +68,14 @@ bool MainWindow::load(const QString& workFileArgument) {
     // A window in the normal state after its saved placement is centred, which replaces the saved
     // Top and Left.
     placeWindow(this, "ZEK_FORM", m_app.windowPositions);
+    if (!hasSavedPosition("ZEK_FORM", m_app.iniFileName)) {
+        if (const QScreen* screen = this->screen()) {
+            // The frame takes the share; the inside is what resize() sets.
+            const QRect frame = firstStartFrame(screen->availableGeometry());
+            const QSize frameExtra = frameGeometry().size() - size();
+            resize(frame.size() - frameExtra);
+        }
+    }
     if (!isMinimized() && !isMaximized())
         zek::centerInWorkArea(this);
 
@@ -161,8 +170,15 @@ void MainWindow::placeChildWindows() {
     };
     for (const auto& [name, key] : children) {
         for (QMdiSubWindow* sub : m_mdiArea->subWindowList()) {
-            if (sub->widget() && sub->widget()->objectName() == QLatin1String(name))
+            if (sub->widget() && sub->widget()->objectName() == QLatin1String(name)) {
                 placeWindow(sub, key, m_app.windowPositions);
+                // A window whose place waits for its first resize still stands where the area put
+                // it, which may be partly outside: keep it inside.
+                if (!sub->isMinimized() && !sub->isMaximized())
+                    sub->setGeometry(fitChildRect(sub->geometry(),
+                                                  sub->minimumSizeHint().expandedTo(sub->minimumSize()),
+                                                  m_mdiArea->viewport()->size()));
+            }
         }
         QCoreApplication::processEvents();
     }

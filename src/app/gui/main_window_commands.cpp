@@ -85,8 +85,10 @@ QList<QMdiSubWindow*> windowsToTile(QMdiArea* area) {
 
 void tile(QMdiArea* area, TileOrientation orientation) {
     const QList<QMdiSubWindow*> windows = windowsToTile(area);
-    const QList<QRect> rects =
-        tileRects(area->viewport()->rect(), static_cast<int>(windows.size()), orientation);
+    QList<QSize> minimums;
+    for (QMdiSubWindow* w : windows)
+        minimums.append(w->minimumSizeHint().expandedTo(w->minimumSize()));
+    const QList<QRect> rects = tileRects(area->viewport()->rect(), minimums, orientation);
     for (qsizetype i = 0; i < windows.size(); ++i) {
         if (windows[i]->isMaximized())
             windows[i]->showNormal();

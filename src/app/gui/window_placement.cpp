@@ -1,5 +1,6 @@
 #include "app/gui/window_placement.h"
 
+#include "app/window_arrange.h"
 #include "platform/twips.h"
 
 #include <QEvent>
@@ -7,6 +8,7 @@
 #include <QList>
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QTimer>
 
 namespace zek {
 
@@ -133,6 +135,11 @@ void WindowPlacement::setGeometryTwips(int top, int left, int height, int width)
     if (w->isWindow()) {
         w->move(pos);
         w->resize(size);
+    } else if (const QWidget* area = w->parentWidget()) {
+        // Inside the main window's area, whole: a window partly outside it cannot be reached.
+        const QSize minimum = w->minimumSizeHint().expandedTo(w->minimumSize());
+        const QSize wanted(twipsToPixels(width, Axis::X), twipsToPixels(height, Axis::Y));
+        w->setGeometry(fitChildRect(QRect(pos, wanted), minimum, area->size()));
     } else {
         w->setGeometry(QRect(pos, size));
     }
@@ -155,6 +162,16 @@ bool WindowPlacement::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_window && event->type() == QEvent::Resize && m_mark == QLatin1String("1")) {
         m_mark = QStringLiteral("2");
         place();
+    }
+    if (watched == m_window && event->type() == QEvent::WindowStateChange) {
+        // The area restores a child window from its icon at a place of its own, which may lie partly
+        // outside it: bring it back inside once that is done.
+        QTimer::singleShot(0, this, [this] {
+            QWidget* w = frame();
+            if (w && !w->isWindow() && w->parentWidget() && !(w->windowState() & SizeStates))
+                w->setGeometry(fitChildRect(w->geometry(), w->minimumSizeHint().expandedTo(w->minimumSize()),
+                                            w->parentWidget()->size()));
+        });
     }
     return QObject::eventFilter(watched, event);
 }

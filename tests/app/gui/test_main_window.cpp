@@ -705,6 +705,52 @@ private Q_SLOTS:
         main.close();
     }
 
+    // No saved positions: the main window takes most of the work area, and every child window shown
+    // lies inside the area at no less than its smallest size.
+    void firstStartKeepsEveryChildWindowReachable() {
+        useWorkDirectory();
+        AppState app;
+        StartWindow start(app);
+        runStart(start);
+        MainWindow* main = start.mainWindow();
+        QVERIFY(main);
+        const QRect screenArea = main->screen()->availableGeometry();
+        QVERIFY2(main->frameGeometry().width() >= screenArea.width() * 7 / 10 &&
+                     main->frameGeometry().height() >= screenArea.height() * 7 / 10,
+                 qPrintable(QString("%1x%2").arg(main->width()).arg(main->height())));
+        QVERIFY(screenArea.contains(main->frameGeometry()));
+        const QList<QMdiSubWindow*> subs = main->mdiArea()->subWindowList(QMdiArea::CreationOrder);
+        QCOMPARE(subs.size(), 2);
+        auto checkReachable = [&](const char* step) {
+            const QRect viewport = main->mdiArea()->viewport()->rect();
+            for (QMdiSubWindow* s : subs) {
+                if (s->isMinimized())
+                    continue;
+                const QString what = QString("%1 %2: %3,%4 %5x%6 in %7x%8")
+                                         .arg(step, s->widget()->objectName())
+                                         .arg(s->x())
+                                         .arg(s->y())
+                                         .arg(s->width())
+                                         .arg(s->height())
+                                         .arg(viewport.width())
+                                         .arg(viewport.height());
+                // Inside, or at the left/top edge when what its controls need is larger.
+                QVERIFY2(s->x() >= 0 && s->y() >= 0, qPrintable(what));
+                QVERIFY2(s->geometry().right() <= viewport.right() ||
+                             (s->x() == 0 && s->width() <= s->minimumSizeHint().width()),
+                         qPrintable(what));
+                QVERIFY2(s->geometry().bottom() <= viewport.bottom() ||
+                             (s->y() == 0 && s->height() <= s->minimumSizeHint().height()),
+                         qPrintable(what));
+                QVERIFY2(s->width() >= s->minimumSizeHint().width() &&
+                             s->height() >= s->minimumSizeHint().height(),
+                         qPrintable(what));
+            }
+        };
+        checkReachable("placed");
+        main->close();
+    }
+
     void helpTopicsShowsTheHelpFileAndExitClosesIt() {
         useWorkDirectory();
         AppState app;
