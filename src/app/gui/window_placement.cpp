@@ -163,16 +163,6 @@ bool WindowPlacement::eventFilter(QObject* watched, QEvent* event) {
         m_mark = QStringLiteral("2");
         place();
     }
-    if (watched == m_window && event->type() == QEvent::WindowStateChange) {
-        // The area restores a child window from its icon at a place of its own, which may lie partly
-        // outside it: bring it back inside once that is done.
-        QTimer::singleShot(0, this, [this] {
-            QWidget* w = frame();
-            if (w && !w->isWindow() && w->parentWidget() && !(w->windowState() & SizeStates))
-                w->setGeometry(fitChildRect(w->geometry(), w->minimumSizeHint().expandedTo(w->minimumSize()),
-                                            w->parentWidget()->size()));
-        });
-    }
     return QObject::eventFilter(watched, event);
 }
 
