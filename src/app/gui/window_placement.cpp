@@ -8,7 +8,6 @@
 #include <QList>
 #include <QMdiSubWindow>
 #include <QScreen>
-#include <QTimer>
 
 namespace zek {
 
