@@ -46,6 +46,41 @@ QList<QRect> tileInGroups(const QRect& area, int count, int groups, TileOrientat
     return rects;
 }
 
+// The arrangement in `groups` groups with every window grown to its smallest size; the windows after
+// a grown one move along, past the area's edge if need be, where the area's scroll bars reach them.
+QList<QRect> tileGrownToMinimums(const QRect& area, const QList<QSize>& minimums, int groups,
+                                 TileOrientation orientation) {
+    QList<QRect> rects;
+    const bool horizontal = orientation == TileOrientation::Horizontal;
+    const int count = static_cast<int>(minimums.size());
+    const auto groupSpans =
+        horizontal ? split(area.left(), area.width(), groups) : split(area.top(), area.height(), groups);
+    const int base = count / groups;
+    const int extra = count % groups;
+    int index = 0;
+    int groupStart = horizontal ? area.left() : area.top();
+    for (int g = 0; g < groups; ++g) {
+        const int inGroup = base + (g >= groups - extra ? 1 : 0);
+        const auto spans = horizontal ? split(area.top(), area.height(), inGroup)
+                                      : split(area.left(), area.width(), inGroup);
+        int thickness = groupSpans[g].second;
+        for (int i = index; i < index + inGroup; ++i)
+            thickness = std::max(thickness, horizontal ? minimums[i].width() : minimums[i].height());
+        int position = horizontal ? area.top() : area.left();
+        for (const auto& span : spans) {
+            const QSize& minimum = minimums[index++];
+            const int length = std::max(span.second, horizontal ? minimum.height() : minimum.width());
+            if (horizontal)
+                rects.append(QRect(groupStart, position, thickness, length));
+            else
+                rects.append(QRect(position, groupStart, length, thickness));
+            position += length;
+        }
+        groupStart += thickness;
+    }
+    return rects;
+}
+
 int defaultGroups(int count) {
     return std::max(1, static_cast<int>(std::floor(std::sqrt(static_cast<double>(count)))));
 }
@@ -72,7 +107,7 @@ QList<QRect> tileRects(const QRect& area, const QList<QSize>& minimums, TileOrie
         if (fits)
             return rects;
     }
-    return tileInGroups(area, count, defaultGroups(count), orientation);
+    return tileGrownToMinimums(area, minimums, defaultGroups(count), orientation);
 }
 
 QList<QPoint> iconPositions(const QRect& area, const QList<QSize>& iconSizes) {

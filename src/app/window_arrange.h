@@ -18,6 +18,8 @@ enum class TileOrientation {
 QList<QRect> tileRects(const QRect& area, int count, TileOrientation orientation);
 // The same for windows with these smallest sizes: when a window would get less than it needs, more
 // groups are used (Vertical: more rows of fewer windows), so that no window is stretched over another.
+// When no grouping gives every window what it needs, each window is grown to its smallest size and
+// those after it move along, past the area's edge: windows never overlap and never lose controls.
 QList<QRect> tileRects(const QRect& area, const QList<QSize>& minimums, TileOrientation orientation);
 
 // Places minimised windows (icons) of the given sizes in rows from the bottom-left corner of the

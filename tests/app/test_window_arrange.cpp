@@ -95,6 +95,12 @@ private Q_SLOTS:
                  QList<QRect>({QRect(0, 0, 1000, 300), QRect(0, 300, 1000, 300)}));
         QCOMPARE(tileRects(area, {QSize(400, 200), QSize(300, 200)}, TileOrientation::Vertical),
                  QList<QRect>({QRect(0, 0, 500, 600), QRect(500, 0, 500, 600)}));
+        // Neither side by side nor one above the other fits: each keeps its smallest size, the second
+        // moves along past the edge, and none covers another.
+        QCOMPARE(tileRects(area, {QSize(800, 400), QSize(300, 350)}, TileOrientation::Vertical),
+                 QList<QRect>({QRect(0, 0, 800, 600), QRect(800, 0, 500, 600)}));
+        QCOMPARE(tileRects(area, {QSize(800, 400), QSize(300, 350)}, TileOrientation::Horizontal),
+                 QList<QRect>({QRect(0, 0, 1000, 400), QRect(0, 400, 1000, 350)}));
     }
 
     void iconsFillRowsFromTheBottom() {

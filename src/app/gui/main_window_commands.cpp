@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStyle>
 #include <QTableWidget>
 
 namespace zek {
@@ -88,7 +89,21 @@ void tile(QMdiArea* area, TileOrientation orientation) {
     QList<QSize> minimums;
     for (QMdiSubWindow* w : windows)
         minimums.append(w->minimumSizeHint().expandedTo(w->minimumSize()));
-    const QList<QRect> rects = tileRects(area->viewport()->rect(), minimums, orientation);
+    // The whole inside of the area, with no scroll bar showing; when the windows need more room than
+    // that along one side, the scroll bar that then appears takes its room from the other side.
+    QRect inside(QPoint(0, 0), area->contentsRect().size());
+    QList<QRect> rects = tileRects(inside, minimums, orientation);
+    QRect bounds;
+    for (const QRect& r : rects)
+        bounds |= r;
+    const int scrollBar = area->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, area);
+    if (bounds.width() > inside.width() || bounds.height() > inside.height()) {
+        if (bounds.width() > inside.width())
+            inside.setHeight(inside.height() - scrollBar);
+        if (bounds.height() > inside.height())
+            inside.setWidth(inside.width() - scrollBar);
+        rects = tileRects(inside, minimums, orientation);
+    }
     for (qsizetype i = 0; i < windows.size(); ++i) {
         if (windows[i]->isMaximized())
             windows[i]->showNormal();

@@ -80,8 +80,16 @@ QWidget* WindowPlacement::frame() const {
 }
 
 void WindowPlacement::place() {
-    if (frame())
+    const QWidget* w = frame();
+    if (!w)
+        return;
+    placeWindow(*this, *m_positions, m_formKey);
+    // A window already on screen has had the resize of its opening; waiting for the next one would
+    // move it at the user's first resize or arrangement. Its second placement is now.
+    if (m_mark == QLatin1String("1") && w->isVisible()) {
+        m_mark = QStringLiteral("2");
         placeWindow(*this, *m_positions, m_formKey);
+    }
 }
 
 bool WindowPlacement::isMinimized() const {

@@ -56,8 +56,8 @@ private:
     QString m_mark;
 };
 
-// Attaches the placement for `formKey` to `window` and places it. Call it before the window is first
-// shown, so that a window saved as minimised gets its second placement when it appears.
+// Attaches the placement for `formKey` to `window` and places it. A window saved as minimised gets its
+// second placement when it appears, or at once when it is already shown.
 WindowPlacement* placeWindow(QWidget* window, const QString& formKey, const WindowPositionStrings& positions);
 
 // CenterInWorkArea: moves a top-level window to the middle of its screen's area left free by the
