@@ -127,10 +127,25 @@ int detailTextSize(const QString& f) {
     return 1;
 }
 
+QStringList reportFieldNames(const ReportColumns& columns, const QStringList& taken) {
+    QStringList names;
+    QStringList used = taken;
+    for (const ReportColumn& c : columns) {
+        QString name = c.name;
+        // Field names are unique regardless of case; a repeat takes the first free "_2", "_3", ...
+        for (int n = 2; used.contains(name, Qt::CaseInsensitive); ++n)
+            name = c.name + QStringLiteral("_%1").arg(n);
+        used.append(name);
+        names.append(name);
+    }
+    return names;
+}
+
 db::TableDef filedettypeDef(const ReportColumns& detailColumns) {
     db::TableDef t{"FILEDETTYPE", {}, {}, 0};
-    for (const ReportColumn& c : detailColumns)
-        t.fields.push_back(text(c.name, detailTextSize(c.name)));
+    const QStringList names = reportFieldNames(detailColumns);
+    for (size_t i = 0; i < detailColumns.size(); ++i)
+        t.fields.push_back(text(names[static_cast<qsizetype>(i)], detailTextSize(detailColumns[i].name)));
     t.fields.push_back(typed("SEEKID", db::FieldType::Currency));
     t.indexes.push_back({"SEEKID", "SEEKID", false, false});
     return t;
@@ -139,12 +154,18 @@ db::TableDef filedettypeDef(const ReportColumns& detailColumns) {
 db::TableDef filesuminttypeDef(const ReportColumns& summaryColumns, const QString& grouping, bool ascending) {
     db::TableDef t{"FILESUMINTTYPE", {}, {}, 0};
     bool groupingPresent = false;
+    QStringList added;
     for (const ReportColumn& c : summaryColumns) {
+        // A column listed twice needs its figure once.
+        if (added.contains(c.name))
+            continue;
         if (c.name == grouping) {
             t.fields.push_back(groupingFieldDef(grouping));
             groupingPresent = true;
+            added.append(c.name);
         } else if (summaryFigureNames().contains(c.name)) {
             t.fields.push_back(typed(c.name, db::FieldType::Currency));
+            added.append(c.name);
         }
     }
     if (!groupingPresent)
@@ -161,8 +182,12 @@ db::TableDef filesumtypeDef(const ReportColumns& summaryColumns, const QString& 
         groupingIsColumn = groupingIsColumn || c.name == grouping;
     if (!groupingIsColumn)
         t.fields.push_back(text(grouping, HostPathSize));
-    for (const ReportColumn& c : summaryColumns)
-        t.fields.push_back(text(c.name, c.name == grouping ? HostPathSize : 20));
+    const QStringList names =
+        reportFieldNames(summaryColumns, groupingIsColumn ? QStringList() : QStringList{grouping});
+    for (size_t i = 0; i < summaryColumns.size(); ++i) {
+        const ReportColumn& c = summaryColumns[i];
+        t.fields.push_back(text(names[static_cast<qsizetype>(i)], c.name == grouping ? HostPathSize : 20));
+    }
     t.fields.push_back(typed("SEEKID", db::FieldType::Currency));
     t.indexes.push_back({"SEEKID", "SEEKID", false, false});
     return t;

@@ -39,6 +39,10 @@ db::TableDef dsfieldsDef();
 db::TableDef summarysortDef();
 db::TableDef reporttitlesDef();
 
+// The report-table field of each column, in column order: the column's name, or for a column listed
+// again (or named like one of `taken`) the name with "_2", "_3", ... so that every field is distinct.
+QStringList reportFieldNames(const ReportColumns& columns, const QStringList& taken = {});
+
 // The Detail report's rows: one text field per detail column, then SEEKID.
 db::TableDef filedettypeDef(const ReportColumns& detailColumns);
 // The Summary report's figures per group, and its formatted rows.

@@ -97,6 +97,35 @@ private Q_SLOTS:
         }
     }
 
+    // A column list may name a field twice (nothing forbids it, and a stored file may): the report
+    // tables still get distinct fields, one per column, and are created by the engine.
+    void reportTablesWithAColumnListedTwice() {
+        const auto column = [](const char* name) { return ReportColumn{name, name, 990, {}, {}}; };
+        const ReportColumns detail{column("SIZE"), column("NAME"), column("SIZE"), column("size"),
+                                   column("SIZE_2")};
+        const ReportColumns summary{column("PATH"), column("SEL"), column("SEL"), column("PATH")};
+        auto fieldNames = [](const db::TableDef& def) {
+            QStringList names;
+            for (const db::FieldDef& f : def.fields)
+                names.append(f.name);
+            return names;
+        };
+        QCOMPARE(fieldNames(filedettypeDef(detail)),
+                 QStringList({"SIZE", "NAME", "SIZE_2", "size_3", "SIZE_2_2", "SEEKID"}));
+        QCOMPARE(fieldNames(filesumtypeDef(summary, "PATH")),
+                 QStringList({"PATH", "SEL", "SEL_2", "PATH_2", "SEEKID"}));
+        QCOMPARE(fieldNames(filesumtypeDef(summary, "EXTENSION")),
+                 QStringList({"EXTENSION", "PATH", "SEL", "SEL_2", "PATH_2", "SEEKID"}));
+        QCOMPARE(fieldNames(filesuminttypeDef(summary, "PATH", true)), QStringList({"PATH", "SEL"}));
+
+        QTemporaryDir dir;
+        const auto db = db::Database::create(dir.filePath("dup.zek"));
+        db->createTable(filedettypeDef(detail));
+        db->createTable(filesumtypeDef(summary, "EXTENSION"));
+        db->createTable(filesuminttypeDef(summary, "PATH", true));
+        QCOMPARE(db->tableDef("FILEDETTYPE").fields.size(), std::size_t(6));
+    }
+
     void defaultDetailColumnsNamesAndWidths() {
         const QStringList names{"FILENUMBER",
                                 "LONGPATH",
