@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/intl.h"
+#include "platform/number_text.h"
 #include "scan/scan_state.h"
 
 #include <QString>
@@ -21,10 +22,7 @@ struct CapacityLines {
     QString freePercent;  // `freecapacitycp`: "25 %"
 };
 
-// "#,##0": the whole number nearest to `value` (halves away from zero), its digits grouped by three
-// with `thousandSeparator`.
-QString formatWholeNumber(qint64 value, const QString& thousandSeparator);
-QString formatWholeNumber(double value, const QString& thousandSeparator);
+using platform::formatWholeNumber;
 
 // The lines for a drive root (the mount point, shown as it is: paths keep their case).
 CapacityLines capacityLines(const QString& driveRoot, const DriveCapacity& capacity,
