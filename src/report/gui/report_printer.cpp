@@ -19,9 +19,12 @@ int defaultPrinterPageHeight() {
     } else {
         printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     }
-    // fullRect follows the orientation: a landscape page is as high as a portrait one is wide.
-    const double points = printer->pageLayout().fullRect(QPageLayout::Point).height();
-    return static_cast<int>(std::lround(points * 20));
+    // From the paper's size in millimetres rather than the page rectangle in whole points: A4 is
+    // 16838 twips high, not the 16840 of its rounded 842 points.
+    const QPageLayout layout = printer->pageLayout();
+    const QSizeF paper = layout.pageSize().size(QPageSize::Millimeter);
+    const double height = layout.orientation() == QPageLayout::Landscape ? paper.width() : paper.height();
+    return static_cast<int>(std::lround(height / 25.4 * 1440));
 }
 
 } // namespace zek::report

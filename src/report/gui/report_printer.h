@@ -3,8 +3,8 @@
 
 namespace zek::report {
 
-// The height in twips of the default printer's whole page in its current orientation (the page
-// rectangle in points times 20); without a printer on the system, of the built-in PDF writer's page.
+// The height in twips of the default printer's whole page in its current orientation; without a
+// printer on the system, of the built-in PDF writer's page (A4 or Letter, by the locale).
 int defaultPrinterPageHeight();
 
 } // namespace zek::report
