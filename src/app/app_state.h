@@ -5,6 +5,7 @@
 #include "app/window_positions.h"
 #include "platform/intl.h"
 #include "query/statement_builder.h"
+#include "report/report_engine.h"
 #include "scan/scan_state.h"
 #include "work/work_state.h"
 #include "zek_version.h"
@@ -33,6 +34,9 @@ struct AppState {
     // and the report windows.
     scan::ScanState scan;
     query::QueryState query;
+    // The two reports, each reading its record table from the work file above.
+    report::ReportEngine detailReport{report::ReportKind::Detail, work};
+    report::ReportEngine summaryReport{report::ReportKind::Summary, work};
 };
 
 } // namespace zek

@@ -1,7 +1,10 @@
 #include "app/gui/child_windows.h"
 
 #include "app/app_state.h"
+#include "app/gui/window_placement.h"
+#include "app/window_arrange.h"
 #include "query/gui/conditions_window.h"
+#include "report/gui/report_viewer_window.h"
 #include "scan/gui/path_selection_window.h"
 
 #include <QApplication>
@@ -46,6 +49,40 @@ ConditionsWindow* openConditionsWindow(QMdiArea* area, AppState& app,
                      &ConditionsWindow::storeGridRows);
     QObject::connect(events, &work::WorkEvents::settingsReloaded, window, &ConditionsWindow::showSettings);
     return window;
+}
+
+void wireReportViewer(QMdiArea* area, AppState& app, report::ReportEngine& engine, QObject* context) {
+    const QString name = engine.viewerName();
+    QObject::connect(&engine, &report::ReportEngine::created, context, [area, &app, &engine, name] {
+        auto* viewer = area->findChild<ReportViewerWindow*>(name);
+        if (!viewer) {
+            viewer = new ReportViewerWindow(engine);
+            addChildWindow(area, viewer);
+        }
+        auto* sub = qobject_cast<QMdiSubWindow*>(viewer->parentWidget());
+        if (!sub)
+            return;
+        placeWindow(sub, engine.windowKey(), app.windowPositions);
+        // A window whose place waits for its first resize is kept inside the area meanwhile.
+        if (!sub->isMinimized() && !sub->isMaximized())
+            sub->setGeometry(fitChildRect(sub->geometry(),
+                                          sub->minimumSizeHint().expandedTo(sub->minimumSize()),
+                                          area->viewport()->size()));
+    });
+    QObject::connect(&engine, &report::ReportEngine::closed, context, [area, name] {
+        auto* viewer = area->findChild<ReportViewerWindow*>(name);
+        if (!viewer)
+            return;
+        QWidget* window = viewer;
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(viewer->parentWidget())) {
+            area->removeSubWindow(sub);
+            window = sub;
+        }
+        // The close may come from a handler of the window itself.
+        window->hide();
+        window->setParent(nullptr);
+        window->deleteLater();
+    });
 }
 
 } // namespace zek

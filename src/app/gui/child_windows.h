@@ -5,6 +5,7 @@
 #include <functional>
 
 class QMdiArea;
+class QObject;
 class QMdiSubWindow;
 class QWidget;
 
@@ -13,6 +14,10 @@ namespace zek {
 struct AppState;
 class ConditionsWindow;
 class PathSelectionWindow;
+
+namespace report {
+class ReportEngine;
+}
 
 // Adds a window to the area as a child that can be minimised but not closed from its title bar,
 // sized to its contents, and shows it.
@@ -28,5 +33,10 @@ PathSelectionWindow* openPathSelectionWindow(QMdiArea* area, AppState& app);
 // hides the main window's entry items as the window is activated and deactivated.
 ConditionsWindow* openConditionsWindow(QMdiArea* area, AppState& app,
                                        std::function<void(bool)> entryItemsVisible);
+
+// Gives a report its viewer in the area: created when the report is created (or the one it has kept)
+// and placed under the report's window key, removed when the report is closed. The connections end
+// with `context`.
+void wireReportViewer(QMdiArea* area, AppState& app, report::ReportEngine& engine, QObject* context);
 
 } // namespace zek

@@ -11,6 +11,7 @@
 #include "platform/intl.h"
 #include "query/gui/conditions_window.h"
 #include "query/gui/desktop_hooks.h"
+#include "report/gui/report_printer.h"
 #include "report/report_preconditions.h"
 #include "scan/gui/path_selection_window.h"
 #include "work/work_file.h"
@@ -47,6 +48,7 @@ MainWindow::MainWindow(AppState& app, QWidget* parent) : QMainWindow(parent), m_
     setPrintEnabled(false);
     setEntryItemsVisible(false);
     rebuildRecentFileMenu();
+    wireReports();
 }
 
 MainWindow::~MainWindow() {
@@ -151,13 +153,28 @@ void MainWindow::wireWorkFileHooks() {
         addRecentFile(m_app.recent, name, m_app.work.workingCopyName());
         rebuildRecentFileMenu();
     });
-    // The report viewers do not exist yet; without them there is no report to print.
-    connect(events, &work::WorkEvents::reportsDiscarded, this, [this] { setPrintEnabled(false); });
 
     // A stored work file just opened offers to build the reports from its records.
     query::installDesktopHooks(m_app.query.hooks);
     connect(events, &work::WorkEvents::storedFileOpened, this,
             [this] { report::confirmReportCreation(m_app.work, m_app.query); });
+}
+
+void MainWindow::wireReports() {
+    for (report::ReportEngine* engine : {&m_app.detailReport, &m_app.summaryReport}) {
+        engine->pageHeight = report::defaultPrinterPageHeight;
+        engine->processEvents = [] { QCoreApplication::processEvents(); };
+        wireReportViewer(m_mdiArea, m_app, *engine, this);
+        connect(engine, &report::ReportEngine::availabilityChanged, this, &MainWindow::setPrintEnabled);
+    }
+    // A new or opened work file has no reports shown: its reports are built anew.
+    const auto closeReports = [this] {
+        m_app.detailReport.rptClose();
+        m_app.summaryReport.rptClose();
+    };
+    const work::WorkEvents* events = &m_app.work.events;
+    connect(events, &work::WorkEvents::reportsDiscarded, this, closeReports);
+    connect(events, &work::WorkEvents::settingsReloaded, this, closeReports);
 }
 
 void MainWindow::placeChildWindows() {

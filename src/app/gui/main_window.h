@@ -78,6 +78,9 @@ private:
     void buildToolbar();
     void buildStatusBar();
     void wireWorkFileHooks();
+    // The two reports: their viewers, the print items, the report printer, and their close when
+    // another work file is opened.
+    void wireReports();
     void placeChildWindows();
     void updateClock();
     void loadStatus(const QString& text);

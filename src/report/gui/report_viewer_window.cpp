@@ -1,0 +1,190 @@
+#include "report/gui/report_viewer_window.h"
+
+#include "platform/twips.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace zek {
+
+using platform::Axis;
+using platform::twipsToPixels;
+
+namespace {
+
+// The room between the title lines and the footnotes.
+constexpr int LabelGapTwips = 960;
+
+QLabel* makeLabel(const char* name, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    label->setMinimumWidth(0);
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    return label;
+}
+
+} // namespace
+
+Qt::Alignment columnAlignment(int code) {
+    switch (code) {
+    case 1:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    case 2:
+        return Qt::AlignHCenter | Qt::AlignVCenter;
+    default:
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    }
+}
+
+ReportViewerWindow::ReportViewerWindow(report::ReportEngine& engine, QWidget* parent)
+    : QWidget(parent), m_engine(engine) {
+    setObjectName(engine.viewerName());
+    buildControls();
+
+    using report::ReportEngine;
+    connect(&engine, &ReportEngine::captionChanged, this, &QWidget::setWindowTitle);
+    connect(&engine, &ReportEngine::titlesChanged, this, &ReportViewerWindow::showTitles);
+    connect(&engine, &ReportEngine::layoutChanged, this, [this] {
+        showLayout();
+        showPage();
+    });
+    connect(&engine, &ReportEngine::pageChanged, this, &ReportViewerWindow::showPage);
+    connect(&engine, &ReportEngine::statusChanged, this, &ReportViewerWindow::showStatus);
+
+    setWindowTitle(engine.caption());
+    showTitles();
+    showLayout();
+    showPage();
+    showStatus();
+}
+
+void ReportViewerWindow::buildControls() {
+    m_title1 = makeLabel("LAB_title1", this);
+    m_title2 = makeLabel("LAB_title2", this);
+    m_footnote1 = makeLabel("LAB_footnote1", this);
+    m_footnote2 = makeLabel("LAB_footnote2", this);
+    QFont bold = m_title1->font();
+    bold.setBold(true);
+    m_title1->setFont(bold);
+
+    auto* labels = new QGridLayout;
+    labels->addWidget(m_title1, 0, 0);
+    labels->addWidget(m_title2, 1, 0);
+    labels->addWidget(m_footnote1, 0, 2);
+    labels->addWidget(m_footnote2, 1, 2);
+    labels->setColumnMinimumWidth(1, twipsToPixels(LabelGapTwips, Axis::X));
+    labels->setColumnStretch(0, 1);
+    labels->setColumnStretch(2, 1);
+
+    m_grid = new QTableWidget(this);
+    m_grid->setObjectName("Grid1");
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    m_grid->verticalHeader()->hide();
+    m_grid->horizontalHeader()->setFixedHeight(twipsToPixels(report::HeaderHeight, Axis::Y));
+    m_grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_grid->verticalHeader()->setDefaultSectionSize(
+        std::max(twipsToPixels(report::RowPitch + report::RuleHeight, Axis::Y), fontMetrics().height() + 4));
+
+    // Page navigation: the bar's first, previous, next and last buttons and the page box.
+    auto* bar = new QFrame(this);
+    bar->setObjectName("Data1");
+    bar->setFrameShape(QFrame::StyledPanel);
+    auto* barLayout = new QHBoxLayout(bar);
+    barLayout->setContentsMargins(1, 1, 1, 1);
+    barLayout->setSpacing(0);
+    const std::pair<const char*, QString> buttons[] = {
+        {"Data1_first", "|<"}, {"Data1_previous", "<"}, {"Data1_next", ">"}, {"Data1_last", ">|"}};
+    for (const auto& [name, text] : buttons) {
+        auto* button = new QToolButton(bar);
+        button->setObjectName(name);
+        button->setText(text);
+        button->setAutoRaise(true);
+        barLayout->addWidget(button);
+        if (QLatin1String(name) == QLatin1String("Data1_previous"))
+            barLayout->addSpacing(twipsToPixels(1455 - 570, Axis::X) - 2 * button->sizeHint().width());
+    }
+    m_pageBox = new QLineEdit(this);
+    m_pageBox->setObjectName("PAGINANR");
+    m_pageBox->setMaximumWidth(fontMetrics().horizontalAdvance("000000") + 12);
+    m_status = new QLineEdit(this);
+    m_status->setObjectName("TXT_status");
+    m_status->setReadOnly(true);
+    m_status->setFocusPolicy(Qt::NoFocus);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(bar);
+    bottom->addWidget(m_pageBox);
+    bottom->addWidget(m_status, 1);
+    bottom->addStretch();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addLayout(labels);
+    layout->addWidget(m_grid, 1);
+    layout->addLayout(bottom);
+}
+
+QSize ReportViewerWindow::sizeHint() const {
+    // The size of a viewer without a saved place.
+    return {twipsToPixels(9420, Axis::X), twipsToPixels(5655, Axis::Y)};
+}
+
+void ReportViewerWindow::showLayout() {
+    const int columns = m_engine.columnCount();
+    m_grid->setColumnCount(columns);
+    m_grid->setRowCount(m_engine.rowsPerPage());
+    const QStringList& headings = m_engine.headings();
+    for (int c = 1; c <= columns; ++c) {
+        const report::ColumnDefinition& def = m_engine.column(c);
+        auto* header = new QTableWidgetItem(headings.value(c - 1));
+        header->setTextAlignment(columnAlignment(def.alignment));
+        m_grid->setHorizontalHeaderItem(c - 1, header);
+        m_grid->setColumnWidth(c - 1, std::max(0, twipsToPixels(def.width, Axis::X)));
+    }
+}
+
+void ReportViewerWindow::showPage() {
+    const std::vector<QStringList>& rows = m_engine.page().rows;
+    const int columns = std::min(m_grid->columnCount(), m_engine.columnCount());
+    for (int r = 0; r < m_grid->rowCount() && r < static_cast<int>(rows.size()); ++r) {
+        const QStringList& cells = rows[static_cast<size_t>(r)];
+        for (int c = 0; c < columns; ++c) {
+            QTableWidgetItem* item = m_grid->item(r, c);
+            if (!item) {
+                item = new QTableWidgetItem;
+                item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+                m_grid->setItem(r, c, item);
+            }
+            item->setText(cells.value(c));
+            item->setTextAlignment(columnAlignment(m_engine.column(c + 1).alignment));
+        }
+    }
+    update();
+}
+
+void ReportViewerWindow::showTitles() {
+    const report::TitleLines& lines = m_engine.titleLines();
+    m_title1->setText(lines.title1);
+    m_title2->setText(lines.title2);
+    m_footnote1->setText(lines.footnote1);
+    m_footnote2->setText(lines.footnote2);
+}
+
+void ReportViewerWindow::showStatus() {
+    m_status->setText(m_engine.statusText());
+    m_status->setVisible(m_engine.statusVisible());
+    // Long work follows: the text must be on screen before it starts.
+    if (m_status->isVisible())
+        m_status->repaint();
+}
+
+} // namespace zek

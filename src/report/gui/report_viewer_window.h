@@ -1,0 +1,48 @@
+// A report viewer (`RptForm` for the Detail report, `SRptForm` for the Summary report): the page its
+// report engine shows, in the grid `Grid1` (its header is grid row 0, the headings), the title lines
+// and footnotes, and the status box `TXT_status` while the engine sorts. The window only draws the
+// engine's state; it follows the engine's signals.
+#pragma once
+
+#include "report/report_engine.h"
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QTableWidget;
+
+namespace zek {
+
+class ReportViewerWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit ReportViewerWindow(report::ReportEngine& engine, QWidget* parent = nullptr);
+
+    report::ReportEngine& engine() const { return m_engine; }
+    QTableWidget* grid() const { return m_grid; }
+
+    QSize sizeHint() const override;
+
+private:
+    void buildControls();
+    // The grid's columns and rows as the report defines them.
+    void showLayout();
+    void showPage();
+    void showTitles();
+    void showStatus();
+
+    report::ReportEngine& m_engine;
+    QTableWidget* m_grid = nullptr;
+    QLabel* m_title1 = nullptr;
+    QLabel* m_title2 = nullptr;
+    QLabel* m_footnote1 = nullptr;
+    QLabel* m_footnote2 = nullptr;
+    QLineEdit* m_pageBox = nullptr;
+    QLineEdit* m_status = nullptr;
+};
+
+// The grid alignment of a column's alignment code: 0 left, 1 right, 2 centre.
+Qt::Alignment columnAlignment(int code);
+
+} // namespace zek

@@ -1,0 +1,199 @@
+// The report viewers in the main window: created and placed with their report, showing its page,
+// following its sort status, and gone with it; the print items follow the reports.
+#include "app/gui/main_window.h"
+#include "platform/twips.h"
+#include "report/gui/report_printer.h"
+#include "report/gui/report_viewer_window.h"
+#include "support/report_tables.h"
+#include "support/scripted_prompter.h"
+#include "support/test_env.h"
+#include "work/work_file.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPrinterInfo>
+#include <QTableWidget>
+#include <QtTest>
+
+using namespace zek;
+using report::ReportEngine;
+
+namespace {
+
+int heightFor(int rowsPerPage) {
+    return report::PageMargins + report::HeaderHeight + rowsPerPage * (report::RowPitch + report::RuleHeight);
+}
+
+struct Session {
+    test::TestEnvironment env;
+    test::ScriptedPrompter prompter;
+    AppState app;
+    std::unique_ptr<MainWindow> main;
+
+    Session() {
+        app.work.workDirectory = env.workDirectory();
+        main = std::make_unique<MainWindow>(app);
+        main->resize(1000, 700);
+        main->show();
+        QString name;
+        work::openWorkFile(app.work, "INIT", name);
+    }
+    ~Session() {
+        main.reset();
+        work::closeWorkFile(app.work);
+    }
+
+    bool printEnabled() const {
+        const auto* menu = main->findChild<QMenu*>("Menu_File_Print");
+        const auto* button = main->findChild<QAction*>("print");
+        if (menu->menuAction()->isEnabled() != button->isEnabled())
+            qFatal("the Print menu and the print button disagree");
+        return button->isEnabled();
+    }
+    ReportViewerWindow* viewer(const QString& name) const {
+        return main->mdiArea()->findChild<ReportViewerWindow*>(name);
+    }
+
+    // A Detail report of five files, `perPage` to a page, on page `page`.
+    void detailReport(int page, int perPage = 3) {
+        test::writeDetailTable(app.work, {"LONGNAME", "SIZE", "LONGPATH"},
+                               {{"alpha.txt", "1,024", "/home/anna"},
+                                {"beta.doc", "30,720", "/home/anna/letters"},
+                                {"gamma.png", "2,048,000", "/home/anna/photos"},
+                                {"delta", QVariant(), "/home/anna"},
+                                {"epsilon.tar.gz", "512", "/srv/backup"}});
+        ReportEngine& r = app.detailReport;
+        r.pageHeight = [perPage] { return heightFor(perPage); };
+        QCOMPARE(r.rptCreate("Detail Report", 0, 3, 5, 0, 0, "File inventory", "of the home folder",
+                             "Sizes in bytes", "ZEK"),
+                 0);
+        r.rptDefineColumn(1, report::TextType, "Name", 2400, 0, "@", true);
+        r.rptDefineColumn(2, report::TextType, "Size", 1400, 1, "#,##0", true);
+        r.rptDefineColumn(3, report::TextType, "Path", 3000, 0, "@", false);
+        r.rptNewPage(page);
+    }
+};
+
+QStringList gridColumn(const QTableWidget& grid, int column) {
+    QStringList texts;
+    for (int r = 0; r < grid.rowCount(); ++r)
+        texts.append(grid.item(r, column) ? grid.item(r, column)->text() : QString());
+    return texts;
+}
+
+} // namespace
+
+class ReportViewerTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void viewerShowsThePage() {
+        Session s;
+        QVERIFY(!s.printEnabled());
+        QVERIFY(!s.viewer("RptForm"));
+        s.detailReport(2);
+
+        ReportViewerWindow* viewer = s.viewer("RptForm");
+        QVERIFY(viewer);
+        QVERIFY(s.printEnabled());
+        QCOMPARE(viewer->windowTitle(), "Detail Report - (Page 2 of 2)");
+        auto* sub = qobject_cast<QMdiSubWindow*>(viewer->parentWidget());
+        QVERIFY(sub);
+        QCOMPARE(sub->windowTitle(), "Detail Report - (Page 2 of 2)");
+
+        const QTableWidget* grid = viewer->findChild<QTableWidget*>("Grid1");
+        QVERIFY(grid);
+        QCOMPARE(grid->columnCount(), 3);
+        QCOMPARE(grid->rowCount(), 3);
+        QCOMPARE(grid->horizontalHeaderItem(0)->text(), "Name");
+        QCOMPARE(grid->horizontalHeaderItem(2)->text(), "Path");
+        QCOMPARE(gridColumn(*grid, 0), (QStringList{"delta", "epsilon.tar.gz", ""}));
+        QCOMPARE(gridColumn(*grid, 1), (QStringList{"", "512", ""}));
+        QCOMPARE(grid->columnWidth(2), platform::twipsToPixels(3000, platform::Axis::X));
+        QCOMPARE(grid->item(1, 1)->textAlignment(), int(Qt::AlignRight | Qt::AlignVCenter));
+        QCOMPARE(grid->horizontalHeader()->height(), platform::twipsToPixels(600, platform::Axis::Y));
+        QCOMPARE(viewer->findChild<QLabel*>("LAB_title1")->text(), "File inventory");
+        QCOMPARE(viewer->findChild<QLabel*>("LAB_footnote2")->text(), "ZEK");
+        QVERIFY(!viewer->findChild<QLineEdit*>("TXT_status")->isVisible());
+
+        s.app.detailReport.rptNewPage(1);
+        QCOMPARE(gridColumn(*grid, 2),
+                 (QStringList{"/home/anna", "/home/anna/letters", "/home/anna/photos"}));
+        QCOMPARE(sub->windowTitle(), "Detail Report - (Page 1 of 2)");
+        QVERIFY(s.prompter.messages.isEmpty());
+
+        s.app.detailReport.rptClose();
+        QVERIFY(!s.printEnabled());
+        QVERIFY(!s.viewer("RptForm"));
+        QVERIFY(s.main->mdiArea()->subWindowList().isEmpty());
+    }
+
+    void statusShownWhileSorting() {
+        Session s;
+        ReportEngine& r = s.app.summaryReport;
+        r.pageHeight = [] { return heightFor(3); };
+        QCOMPARE(r.rptCreate("Summary Report", 1, 0, 3, 0, 0, "", "", "", ""), 0);
+        r.rptDefineColumn(1, report::NumericType, "SEL", 990, 1, "#,##0", false);
+        ReportViewerWindow* viewer = s.viewer("SRptForm");
+        QVERIFY(viewer);
+        const auto* status = viewer->findChild<QLineEdit*>("TXT_status");
+        QStringList shown;
+        connect(&r, &ReportEngine::statusChanged, this, [&] {
+            if (status->isVisible())
+                shown.append(status->text());
+        });
+        r.rptSort(1);
+        QCOMPARE(shown, QStringList{"sorting by " + QString("SEL").leftJustified(30)});
+        QVERIFY(!status->isVisible());
+    }
+
+    // New and Open start without reports: both viewers go and printing is off.
+    void newWorkFileClosesBothReports() {
+        Session s;
+        s.detailReport(1);
+        ReportEngine& summary = s.app.summaryReport;
+        summary.pageHeight = [] { return heightFor(3); };
+        QCOMPARE(summary.rptCreate("Summary Report", 0, 1, 1, 0, 0, "", "", "", ""), 0);
+        QVERIFY(s.viewer("RptForm") && s.viewer("SRptForm"));
+        QString name;
+        work::openWorkFile(s.app.work, "NEW", name);
+        QVERIFY(!s.app.work.activeFileName.isEmpty());
+        QVERIFY(!s.app.detailReport.isAvailable());
+        QVERIFY(!summary.isAvailable());
+        QVERIFY(!s.viewer("RptForm") && !s.viewer("SRptForm"));
+        QVERIFY(!s.printEnabled());
+    }
+
+    void printerPageHeight() {
+        if (!QPrinterInfo::defaultPrinter().isNull())
+            QSKIP("the system has a printer");
+        // The built-in PDF writer: A4 or Letter, by the locale.
+        const int height = report::defaultPrinterPageHeight();
+        QVERIFY2(height == report::A4HeightTwips || height == report::LetterHeightTwips,
+                 qPrintable(QString::number(height)));
+        Session s;
+        QCOMPARE(s.app.detailReport.pageHeight(), height);
+    }
+
+    // Run with ZEK_SCREENSHOT=<file.png> to picture a viewer with one page.
+    void screenshot() {
+        const QString target = qEnvironmentVariable("ZEK_SCREENSHOT");
+        if (target.isEmpty())
+            QSKIP("ZEK_SCREENSHOT not set");
+        Session s;
+        s.detailReport(1, 12);
+        QMdiSubWindow* sub = s.main->mdiArea()->subWindowList().value(0);
+        QVERIFY(sub);
+        sub->showNormal();
+        sub->setGeometry(10, 10, 720, 330);
+        QCoreApplication::processEvents();
+        QVERIFY(s.main->grab().save(target));
+    }
+};
+
+QTEST_MAIN(ReportViewerTest)
+#include "test_report_viewer.moc"
