@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "query/gui/conditions_window.h"
+#include "report/gui/report_setup_window.h"
 #include "scan/gui/path_selection_window.h"
 
 #include <QApplication>
@@ -46,6 +47,27 @@ ConditionsWindow* openConditionsWindow(QMdiArea* area, AppState& app,
                      &ConditionsWindow::storeGridRows);
     QObject::connect(events, &work::WorkEvents::settingsReloaded, window, &ConditionsWindow::showSettings);
     return window;
+}
+
+ReportSetupWindows openReportSetupWindows(QMdiArea* area, AppState& app) {
+    work::WorkSettings& settings = app.work.settings;
+    if (settings.detailColumns.empty())
+        settings.detailColumns = defaultDetailColumns();
+    if (settings.summaryColumns.empty())
+        settings.summaryColumns = defaultSummaryColumns();
+
+    ReportSetupWindows windows;
+    windows.summary = new ReportSetupWindow(app.work, report::SetupKind::Summary);
+    windows.detail = new ReportSetupWindow(app.work, report::SetupKind::Detail);
+    const work::WorkEvents* events = &app.work.events;
+    for (ReportSetupWindow* window : {windows.summary, windows.detail}) {
+        addChildWindow(area, window);
+        QObject::connect(events, &work::WorkEvents::settingsReloaded, window,
+                         &ReportSetupWindow::rebuildFromList);
+    }
+    QObject::connect(events, &work::WorkEvents::summaryColumnsChanged, windows.summary,
+                     &ReportSetupWindow::groupingColumnChanged);
+    return windows;
 }
 
 } // namespace zek

@@ -13,6 +13,7 @@ namespace zek {
 struct AppState;
 class ConditionsWindow;
 class PathSelectionWindow;
+class ReportSetupWindow;
 
 // Adds a window to the area as a child that can be minimised but not closed from its title bar,
 // sized to its contents, and shows it.
@@ -28,5 +29,16 @@ PathSelectionWindow* openPathSelectionWindow(QMdiArea* area, AppState& app);
 // hides the main window's entry items as the window is activated and deactivated.
 ConditionsWindow* openConditionsWindow(QMdiArea* area, AppState& app,
                                        std::function<void(bool)> entryItemsVisible);
+
+struct ReportSetupWindows {
+    ReportSetupWindow* summary = nullptr;
+    ReportSetupWindow* detail = nullptr;
+};
+
+// Creates the Setup Summary Report and Setup Detail Report windows on the default column lists,
+// adds them to the area and wires them to the work file: both are rebuilt from their lists after
+// New and Open, and the summary window follows the main sort field the Conditions & Sorting window
+// hands over.
+ReportSetupWindows openReportSetupWindows(QMdiArea* area, AppState& app);
 
 } // namespace zek
