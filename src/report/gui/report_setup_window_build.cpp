@@ -76,7 +76,7 @@ void ReportSetupWindow::buildWindow() {
     top->addWidget(label(QStringLiteral("reportheaderlabel"), QStringLiteral("Report Header"), this, true));
     top->addWidget(buildTitles());
     top->addWidget(label(QStringLiteral("fieldsingridlabel"), QStringLiteral("Fields in Grid"), this, true));
-    m_grid = new QTableWidget(1, 0, this);
+    m_grid = new QTableWidget(0, 0, this);
     m_grid->setObjectName(QStringLiteral("samplegrid"));
     m_grid->verticalHeader()->hide();
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -85,15 +85,18 @@ void ReportSetupWindow::buildWindow() {
     m_grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // An attribute column is a single mark wide.
+    m_grid->horizontalHeader()->setMinimumSectionSize(1);
     m_grid->horizontalHeader()->setHighlightSections(true);
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 8);
-    m_grid->setFixedHeight(m_grid->horizontalHeader()->sizeHint().height() +
-                           m_grid->verticalHeader()->defaultSectionSize() +
-                           m_grid->horizontalScrollBar()->sizeHint().height() + 2 * m_grid->frameWidth());
-    top->addWidget(m_grid);
+    // Room for the headings, two sample rows and the scroll bar; a taller window gives it more.
+    m_grid->setRowCount(2);
+    m_grid->setMinimumHeight(
+        m_grid->horizontalHeader()->sizeHint().height() + 2 * m_grid->verticalHeader()->defaultSectionSize() +
+        m_grid->horizontalScrollBar()->sizeHint().height() + 2 * m_grid->frameWidth() + 4);
+    top->addWidget(m_grid, 1);
     top->addWidget(label(QStringLiteral("addfieldlabel"), QStringLiteral("Add field"), this, true));
     top->addWidget(buildFields());
-    top->addStretch(1);
 }
 
 QWidget* ReportSetupWindow::buildTitles() {
