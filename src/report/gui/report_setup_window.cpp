@@ -367,7 +367,8 @@ bool ReportSetupWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut && !m_checking) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         // Leaving for a menu or another program is no leaving of the box.
-        const bool away = reason == Qt::PopupFocusReason ||
+        // Nor is a window being hidden or destroyed with the program: its boxes ask nothing then.
+        const bool away = reason == Qt::PopupFocusReason || !isVisible() ||
                           (reason == Qt::ActiveWindowFocusReason && QApplication::activeWindow() != window());
         if (!away) {
             if (watched == m_width) {
