@@ -21,6 +21,9 @@ Q_SIGNALS:
     // The settings are about to be read (a save, the check for unsaved changes): a window whose
     // controls hold edits not yet in them puts them there now.
     void aboutToReadSettings();
+    // The Summary report's column list was changed outside its setup window (the main sort field
+    // became its first column): the setup window shows it again.
+    void summaryColumnsChanged();
     // A fresh working copy replaced the work file: it has no reports.
     void reportsDiscarded();
     // A stored work file, not the working copy, was opened: its records may back the reports.

@@ -4,6 +4,7 @@
 #include "app/gui/window_placement.h"
 #include "app/window_arrange.h"
 #include "query/gui/conditions_window.h"
+#include "report/gui/report_setup_window.h"
 #include "report/gui/report_viewer_window.h"
 #include "scan/gui/path_selection_window.h"
 
@@ -83,6 +84,27 @@ void wireReportViewer(QMdiArea* area, AppState& app, report::ReportEngine& engin
         window->setParent(nullptr);
         window->deleteLater();
     });
+}
+
+ReportSetupWindows openReportSetupWindows(QMdiArea* area, AppState& app) {
+    work::WorkSettings& settings = app.work.settings;
+    if (settings.detailColumns.empty())
+        settings.detailColumns = defaultDetailColumns();
+    if (settings.summaryColumns.empty())
+        settings.summaryColumns = defaultSummaryColumns();
+
+    ReportSetupWindows windows;
+    windows.summary = new ReportSetupWindow(app.work, report::SetupKind::Summary);
+    windows.detail = new ReportSetupWindow(app.work, report::SetupKind::Detail);
+    const work::WorkEvents* events = &app.work.events;
+    for (ReportSetupWindow* window : {windows.summary, windows.detail}) {
+        addChildWindow(area, window);
+        QObject::connect(events, &work::WorkEvents::settingsReloaded, window,
+                         &ReportSetupWindow::rebuildFromList);
+    }
+    QObject::connect(events, &work::WorkEvents::summaryColumnsChanged, windows.summary,
+                     &ReportSetupWindow::groupingColumnChanged);
+    return windows;
 }
 
 } // namespace zek

@@ -14,6 +14,7 @@ namespace zek {
 struct AppState;
 class ConditionsWindow;
 class PathSelectionWindow;
+class ReportSetupWindow;
 
 namespace report {
 class ReportEngine;
@@ -38,5 +39,16 @@ ConditionsWindow* openConditionsWindow(QMdiArea* area, AppState& app,
 // and placed under the report's window key, removed when the report is closed. The connections end
 // with `context`.
 void wireReportViewer(QMdiArea* area, AppState& app, report::ReportEngine& engine, QObject* context);
+
+struct ReportSetupWindows {
+    ReportSetupWindow* summary = nullptr;
+    ReportSetupWindow* detail = nullptr;
+};
+
+// Creates the Setup Summary Report and Setup Detail Report windows on the default column lists,
+// adds them to the area and wires them to the work file: both are rebuilt from their lists after
+// New and Open, and the summary window follows the main sort field the Conditions & Sorting window
+// hands over.
+ReportSetupWindows openReportSetupWindows(QMdiArea* area, AppState& app);
 
 } // namespace zek

@@ -88,6 +88,7 @@ bool MainWindow::load(const QString& workFileArgument) {
     openConditionsWindow(m_mdiArea, m_app, [this](bool visible) { setEntryItemsVisible(visible); });
     loadStatus("Initialize Conditions & Sorting");
     loadStatus("Initialize Setup Report");
+    openReportSetupWindows(m_mdiArea, m_app);
     setStatus("Initialize International Settings");
     m_app.intl = platform::readIntlSettings(m_app.iniFileName);
     QCoreApplication::processEvents();

@@ -350,6 +350,7 @@ void ConditionsWindow::handOverMainSortField() {
     else
         columns.front() = first;
     Q_EMIT summaryMainFieldChanged(main);
+    Q_EMIT m_work.events.summaryColumnsChanged();
 }
 
 void ConditionsWindow::attachToSubWindow() {

@@ -1,5 +1,7 @@
 #include "report/gui/position_dialog.h"
 
+#include "report/column_setup.h"
+
 #include <QApplication>
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -155,20 +157,20 @@ bool PositionDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void PositionDialog::accept() {
-    int p = 0;
-    if (m_first->isChecked()) {
-        p = 1;
-    } else if (m_last->isChecked()) {
-        p = m_count + 1;
-    } else if (QLineEdit* box = numberBoxOfChoice()) {
+    int number = 0;
+    if (QLineEdit* box = numberBoxOfChoice()) {
         if (!checkNumberBox(box))
             return;
-        const int n = box->text().toInt();
-        p = box == m_afterBox ? n + 1 : n;
-    } else {
-        return;
+        number = box->text().toInt();
     }
-    m_position = p;
+    const report::PositionChoice choice = m_first->isChecked()    ? report::PositionChoice::AsFirst
+                                          : m_last->isChecked()   ? report::PositionChoice::AsLast
+                                          : m_before->isChecked() ? report::PositionChoice::Before
+                                          : m_after->isChecked()  ? report::PositionChoice::After
+                                                                  : report::PositionChoice::AsNumber;
+    if (choice == report::PositionChoice::AsNumber && !m_as->isChecked())
+        return;
+    m_position = report::positionFromChoice(choice, m_count, number);
     QDialog::accept();
 }
 
