@@ -77,4 +77,17 @@ void restoreLinePositions(QueryLine& line, const QString& storedValueChoice) {
     line.connectionIndex = trimmedPosition(connectionList(), line.connection);
 }
 
+QueryLine storedForm(const QueryLine& line) {
+    QueryLine stored;
+    stored.choice = line.choice != 0 ? 1 : 0;
+    stored.bracketL = line.bracketL.trimmed();
+    stored.field = line.field.trimmed();
+    stored.evaluation = line.evaluation.trimmed();
+    stored.value = line.value.trimmed();
+    stored.bracketR = line.bracketR.trimmed();
+    stored.connection = line.connection.trimmed();
+    restoreLinePositions(stored, QString::number(line.valueChoiceIndex));
+    return stored;
+}
+
 } // namespace zek

@@ -62,4 +62,10 @@ FieldKind fieldKind(const QString& fieldName);
 // A line read back from the work file carries only texts; rebuild its list positions from them.
 void restoreLinePositions(QueryLine& line, const QString& storedValueChoice);
 
+// The line as the work file keeps it and gives it back: texts trimmed, the mark a flag, the list
+// positions rebuilt from the texts as loading does. The grid holds positions of its own (an
+// attribute's "NOT =", a time's AM/PM) that loading does not take from the file; two lines with the
+// same stored form are the same condition.
+QueryLine storedForm(const QueryLine& line);
+
 } // namespace zek

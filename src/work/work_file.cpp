@@ -323,10 +323,12 @@ WorkSettings defaultWorkSettings() {
 void openWorkFile(WorkState& ws, const QString& modeText, QString& fileName) {
     const QString mode = modeText.toUpper();
     const QString workingCopy = ws.workingCopyName();
-    const QString previousName = ws.activeFileName;
-    ws.activeFileName.clear();
+    // Asked while the active file still has its name: the question names it, and a work file
+    // without a name counts as none to save.
     if (mode == "NEW" || mode == "LOAD")
         confirmSaveChanges(ws);
+    const QString previousName = ws.activeFileName;
+    ws.activeFileName.clear();
     // LOAD: the chosen file is staged and checked while the current work file stays open; a file
     // the program cannot read is refused and the current work file simply stays as it was.
     const QString staged = workingCopy + ".load";

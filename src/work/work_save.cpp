@@ -29,6 +29,14 @@ void closeRecordset(WorkState& ws, WorkTable t) {
     rs.reset();
 }
 
+// The settings as the work file would keep them: the condition lines in their stored form.
+WorkSettings asStored(const WorkSettings& settings) {
+    WorkSettings stored = settings;
+    for (QueryLine& line : stored.queryLines.lines)
+        line = storedForm(line);
+    return stored;
+}
+
 std::unique_ptr<db::Recordset> recreate(db::Database& db, const db::TableDef& def) {
     if (db.hasTable(def.name))
         db.deleteTable(def.name);
@@ -241,7 +249,10 @@ bool workFileChanged(WorkState& ws) {
     refreshUnchangedFlags(ws);
     const bool anyFlagFalse =
         std::find(ws.unchangedFlags.begin(), ws.unchangedFlags.end(), false) != ws.unchangedFlags.end();
-    return anyFlagFalse || !(ws.settings == ws.savedSettings) || (ws.reportsBuilt && !ws.reportsCurrent);
+    // Compared as stored: a line the grid showed and took back unchanged may hold other list
+    // positions than the same line read from the file.
+    const bool unsaved = !(asStored(ws.settings) == asStored(ws.savedSettings));
+    return anyFlagFalse || unsaved || (ws.reportsBuilt && !ws.reportsCurrent);
 }
 
 void confirmSaveChanges(WorkState& ws) {

@@ -263,10 +263,13 @@ private Q_SLOTS:
         const QByteArray chosenBefore = fileBytes(chosen);
         s.recent.clear();
         QString name = chosen;
+        s.prompter.messageAnswers.push_back(platform::IdNo);
         openWorkFile(s.ws, "LOAD", name);
 
-        QCOMPARE(s.prompter.messages.size(), 1);
-        const QString refusal = s.prompter.messages[0].text;
+        // The unsaved settings are asked about first, then the file is refused.
+        QCOMPARE(s.prompter.messages.size(), 2);
+        QCOMPARE(s.prompter.messages[0].text, "Save active " + current + " ZEK database?");
+        const QString refusal = s.prompter.messages[1].text;
         QVERIFY2(refusal.startsWith(QString(message).replace("%1", chosen)), qPrintable(refusal));
         QVERIFY2(!refusal.contains(".load") && !refusal.contains(WorkingCopyFileName), qPrintable(refusal));
 
@@ -309,7 +312,10 @@ private Q_SLOTS:
         }
         s.ws.settings.detailTitles.firstTitle = "from before";
         QString name = old;
+        s.prompter.messageAnswers.push_back(platform::IdNo);
         openWorkFile(s.ws, "LOAD", name);
+        QCOMPARE(s.prompter.texts(), QStringList{"Save active " + s.ws.workingCopyName() + " ZEK database?"});
+        s.prompter.clear();
         QCOMPARE(s.ws.activeFileName, old);
         QCOMPARE(s.ws.settings.folders.longForms, QStringList{"/srv/music"});
         QCOMPARE(s.ws.settings.queryLines.count(), 5); // no lines stored: five empty ones

@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QTimer>
 
 namespace zek {
 
@@ -29,11 +28,10 @@ PathSelectionWindow* openPathSelectionWindow(QMdiArea* area, AppState& app) {
     addChildWindow(area, window);
 
     const work::WorkEvents* events = &app.work.events;
-    QObject::connect(events, &work::WorkEvents::settingsReloaded, window, [window] {
-        window->showSettings();
-        // The active file name is set after the settings are shown.
-        QTimer::singleShot(0, window, &PathSelectionWindow::showSettings);
-    });
+    QObject::connect(events, &work::WorkEvents::settingsReloaded, window, &PathSelectionWindow::showSettings);
+    // Open names the file after the settings are shown; Save As names another file.
+    QObject::connect(events, &work::WorkEvents::fileOpenedOrSaved, window,
+                     &PathSelectionWindow::showActiveFileName);
     QObject::connect(events, &work::WorkEvents::storedFileOpened, window,
                      &PathSelectionWindow::enableHistoric);
     return window;

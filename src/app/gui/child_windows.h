@@ -25,8 +25,9 @@ class ReportEngine;
 QMdiSubWindow* addChildWindow(QMdiArea* area, QWidget* window);
 
 // Creates the Path Selection window on the program's scan and statement-builder state, adds it to
-// the area and wires it to the work file: the list is shown again after Open and New, and
-// "&Historic" is enabled when a loaded work file offers its reports.
+// the area and wires it to the work file: the list is shown again after Open and New, the active
+// file name after Open, New and Save As, and "&Historic" is enabled when a loaded work file offers
+// its reports.
 PathSelectionWindow* openPathSelectionWindow(QMdiArea* area, AppState& app);
 
 // Creates the Conditions & Sorting window, adds it to the area and wires it to the work file: the

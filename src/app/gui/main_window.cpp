@@ -85,7 +85,8 @@ bool MainWindow::load(const QString& workFileArgument) {
     loadStatus("Start Path Selection Window");
     openPathSelectionWindow(m_mdiArea, m_app);
     loadStatus("Start Conditions & Sorting");
-    openConditionsWindow(m_mdiArea, m_app, [this](bool visible) { setEntryItemsVisible(visible); });
+    connectEntryItems(
+        openConditionsWindow(m_mdiArea, m_app, [this](bool visible) { setEntryItemsVisible(visible); }));
     loadStatus("Initialize Conditions & Sorting");
     loadStatus("Initialize Setup Report");
     openReportSetupWindows(m_mdiArea, m_app);

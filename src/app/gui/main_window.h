@@ -18,6 +18,7 @@ class QToolBar;
 
 namespace zek {
 
+class ConditionsWindow;
 class HelpWindow;
 
 class MainWindow : public QMainWindow {
@@ -77,6 +78,9 @@ private:
     void buildMenus();
     void buildToolbar();
     void buildStatusBar();
+    // The Edit menu's entry items run the line commands of the Conditions & Sorting window, the one
+    // window that shows them, for as long as it exists.
+    void connectEntryItems(ConditionsWindow* conditions);
     void wireWorkFileHooks();
     // The two reports: their viewers, the print items, the report printer, and their close when
     // another work file is opened.

@@ -1,6 +1,8 @@
 // The main window's menus, toolbar and status bar.
 #include "app/gui/main_window.h"
 
+#include "query/gui/conditions_window.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -267,6 +269,20 @@ void MainWindow::setPrintEnabled(bool enabled) {
 void MainWindow::setEntryItemsVisible(bool visible) {
     for (QAction* item : m_entryItems)
         item->setVisible(visible);
+}
+
+void MainWindow::connectEntryItems(ConditionsWindow* conditions) {
+    const std::pair<const char*, void (ConditionsWindow::*)()> commands[] = {
+        {"Menu_Edit_Add", &ConditionsWindow::addLine},
+        {"Menu_Edit_Insert", &ConditionsWindow::insertLine},
+        {"Menu_Edit_Delete", &ConditionsWindow::deleteLine},
+    };
+    for (const auto& [name, command] : commands) {
+        for (QAction* item : std::as_const(m_entryItems)) {
+            if (item->objectName() == QLatin1String(name))
+                connect(item, &QAction::triggered, conditions, command);
+        }
+    }
 }
 
 void MainWindow::popUpCopyMenu() {

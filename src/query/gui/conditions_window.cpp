@@ -259,9 +259,18 @@ void ConditionsWindow::scrolled(int value) {
 void ConditionsWindow::addLine() {
     storeGridRows();
     const int proposed = m_scroll->value();
-    const int p = platform::prompter().position(
-        platform::PositionRequest{QStringLiteral("Add queryfield"), lines().count(), proposed});
-    const int row = zek::addLine(m_grid, lines(), p, m_intl, encoder());
+    addLineAt(platform::prompter().position(
+        platform::PositionRequest{QStringLiteral("Add queryfield"), lines().count(), proposed}));
+}
+
+void ConditionsWindow::insertLine() {
+    storeGridRows();
+    addLineAt(m_grid.currentLine());
+}
+
+// The rows already stored: an empty line `position` (0 adds none), shown with the focus on its field.
+void ConditionsWindow::addLineAt(int position) {
+    const int row = zek::addLine(m_grid, lines(), position, m_intl, encoder());
     if (row < 0)
         return;
     applyGrid();

@@ -44,12 +44,17 @@ public:
     // entries (Add New Entry, Insert Entry, Delete Entry and their separator).
     std::function<void(bool)> entryItemsVisible;
 
-    // The line commands of the buttons (and of the Edit menu entries).
+public Q_SLOTS:
+    // The line commands of the buttons; the main window's Edit menu entries "&Add New Entry",
+    // "&Insert Entry" and "&Delete Entry" run addLine, insertLine and deleteLine.
     void addLine();
+    // A new empty line before the current row's line, without asking for a position.
+    void insertLine();
     void demoteLine();
     void promoteLine();
     void deleteLine();
 
+public:
     // The first sorter that is set, "PATH" when none is.
     QString mainSortField() const;
 
@@ -112,6 +117,7 @@ private:
     void syncSorters();
     void setSorterAscending(int i, bool ascending);
     void showNotYetImplemented();
+    void addLineAt(int position);
     void handOverMainSortField();
 
     work::WorkState& m_work;

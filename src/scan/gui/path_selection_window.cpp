@@ -210,6 +210,10 @@ void PathSelectionWindow::updateButtons() {
 
 void PathSelectionWindow::showSettings() {
     fillLists();
+    showActiveFileName();
+}
+
+void PathSelectionWindow::showActiveFileName() {
     m_activeDatabase->setText(m_work.activeFileName);
 }
 

@@ -44,6 +44,8 @@ public:
 
     // Shows the folder list of the work state and the active file name (after Open and New).
     void showSettings();
+    // Shows the active file name in `activedatabase` (after Open, New and Save As).
+    void showActiveFileName();
 
     // The user's actions, as the controls run them.
     bool changeDrive(int index);

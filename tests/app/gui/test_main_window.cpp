@@ -628,9 +628,12 @@ private Q_SLOTS:
         }
         prompter->clear();
         prompter->openAnswers = {notes};
+        prompter->messageAnswers = {IdNo};
         main->findChild<QAction*>("open")->trigger();
-        QCOMPARE(prompter->messages.size(), 1);
-        const QString text = prompter->messages[0].text;
+        // Asked about the unsaved title first; then the refusal.
+        QCOMPARE(prompter->messages.size(), 2);
+        QCOMPARE(prompter->messages[0].text, "Save active " + app.work.activeFileName + " ZEK database?");
+        const QString text = prompter->messages[1].text;
         QVERIFY2(text.startsWith("Error during open ZEK database: " + notes + ". ") &&
                      !text.contains(".load"),
                  qPrintable(text));

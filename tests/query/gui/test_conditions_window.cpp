@@ -28,6 +28,7 @@
 
 using namespace zek;
 using platform::IdCancel;
+using platform::IdNo;
 using platform::IdRetry;
 using test::fieldIndex;
 using test::numberedLines;
@@ -584,6 +585,81 @@ private Q_SLOTS:
         QCOMPARE(connection(1)->currentText(), QString("AND NOT"));
         QCOMPARE(find<QComboBox>("sorter_0")->currentText(), QString("DATE"));
         QVERIFY(!find<QToolButton>("Sorterstatus_0")->property("ascending").toBool());
+        work::closeWorkFile(app->work);
+    }
+
+    // A work file reopened and left alone has no changes to save, although the grid holds an
+    // attribute's "NOT =" and a time's AM/PM in list positions that the file does not keep.
+    void reopenedLinesLeftAloneAreNoChange_data() {
+        QTest::addColumn<int>("iTime");
+        QTest::newRow("12-hour clock") << 0;
+        QTest::newRow("24-hour clock") << 1;
+    }
+
+    void reopenedLinesLeftAloneAreNoChange() {
+        QFETCH(int, iTime);
+        makeWindow(iTime);
+        test::TestEnvironment env;
+        app->work.workDirectory = env.workDirectory();
+        connect(&app->work.events, &work::WorkEvents::aboutToReadSettings, window.get(),
+                &ConditionsWindow::storeGridRows);
+        connect(&app->work.events, &work::WorkEvents::settingsReloaded, window.get(),
+                &ConditionsWindow::showSettings);
+        QString name;
+        work::openWorkFile(app->work, "INIT", name);
+
+        chooseField(0, "READONLY");
+        focus(evaluation(0));
+        evaluation(0)->setCurrentIndex(1);
+        connection(0)->setCurrentIndex(1);
+        chooseField(1, "TIME");
+        focus(evaluation(1));
+        evaluation(1)->setCurrentIndex(5);
+        type(value(1), iTime == 1 ? "1430" : "0230");
+        if (iTime != 1) {
+            focus(unit(1));
+            unit(1)->setCurrentIndex(1);
+        }
+        chooseField(2, "SIZE");
+        focus(unit(2));
+        unit(2)->setCurrentIndex(1);
+        type(value(2), "1.5");
+        chooseField(3, "EXTENSION");
+        focus(evaluation(3));
+        evaluation(3)->setCurrentIndex(1);
+        type(value(3), "tmp");
+        chooseField(4, "ACCESSTIME");
+        type(value(4), "1200");
+        const QString target = env.path("left-alone.zek");
+        QVERIFY(work::saveWorkFile(app->work, target));
+        const QueryLines& saved = app->work.settings.queryLines;
+        QCOMPARE(saved.line(1).value, QString("FALSE"));
+        QCOMPARE(saved.line(2).value, QString("143000"));
+        QCOMPARE(saved.line(3).value, QString("1536"));
+        QCOMPARE(saved.line(4).evaluation, QString("NOT LIKE"));
+        QCOMPARE(saved.line(5).value, QString(iTime == 1 ? "120000" : "000000")); // 12:00 AM: midnight
+
+        name = target;
+        work::openWorkFile(app->work, "LOAD", name);
+        QCOMPARE(evaluation(0)->currentText(), QString("NOT ="));
+        QCOMPARE(unit(1)->isVisible(), iTime != 1);
+        if (iTime != 1)
+            QCOMPARE(unit(1)->currentText(), QString("PM"));
+        QVERIFY(!work::workFileChanged(app->work));
+        prompter->clear();
+        name.clear();
+        work::openWorkFile(app->work, "NEW", name);
+        QCOMPARE(prompter->texts(), QStringList());
+
+        // A line changed after the reopening still counts.
+        name = target;
+        work::openWorkFile(app->work, "LOAD", name);
+        focus(evaluation(0));
+        evaluation(0)->setCurrentIndex(0);
+        prompter->messageAnswers = {IdNo};
+        name.clear();
+        work::openWorkFile(app->work, "NEW", name);
+        QCOMPARE(prompter->texts(), QStringList({"Save active " + target + " ZEK database?"}));
         work::closeWorkFile(app->work);
     }
 
