@@ -130,8 +130,9 @@ SelectionOutcome buildQueryAndReports(work::WorkState& ws, QueryState& qs) {
         platform::msgBox(NoFilesInSelectionText);
         return SelectionOutcome::Empty;
     }
-    // The Detail report (with its viewer RptForm) and then the Summary report (with SRptForm) are
-    // built from the selection here.
+    // The Detail report (with its viewer RptForm) and then the Summary report (with SRptForm).
+    if (qs.hooks.buildReports)
+        qs.hooks.buildReports();
     return SelectionOutcome::Selected;
 }
 

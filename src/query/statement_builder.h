@@ -49,6 +49,9 @@ struct QueryHooks {
     std::function<void(bool)> busy;
     // The default printer of the print system (the windows fill this; the core links no printing).
     std::function<DefaultPrinter()> defaultPrinter;
+    // Builds the Detail and then the Summary report from the selection just opened (the owner of
+    // the report engines fills this; the statement builder knows no reports).
+    std::function<void()> buildReports;
 };
 
 // The state of the statement builder, kept from one run to the next.
@@ -83,8 +86,9 @@ QString selectionErrorText(int number, const QString& description, const QString
 
 // `BuildQueryAndReports`: builds the three texts from ws.settings (sorters and condition lines, as
 // last stored), opens the statement as the selection record set (flag and SQL text kept in ws, so
-// the work file closes and reopens it) and puts its record count into ws.scanResult. On a rejection
-// the previous selection record set stays as it was.
+// the work file closes and reopens it) and puts its record count into ws.scanResult; with records
+// selected it runs the buildReports hook. On a rejection the previous selection record set stays as
+// it was.
 SelectionOutcome buildQueryAndReports(work::WorkState& ws, QueryState& qs);
 
 } // namespace zek::query

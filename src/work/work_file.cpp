@@ -290,6 +290,25 @@ bool openWorkingCopy(WorkState& ws, const QString& failureText) {
 
 } // namespace
 
+db::Recordset& openedTable(WorkState& ws, WorkTable table) {
+    if (!ws.database || !ws.databaseOpen)
+        throw db::EngineError(db::ErrObjectClosed, QStringLiteral("Object invalid or no longer set."));
+    if (!ws.table(table))
+        openTable(ws, table);
+    return *ws.table(table);
+}
+
+db::Recordset& recreateTable(WorkState& ws, WorkTable table, const db::TableDef& def) {
+    if (!ws.database || !ws.databaseOpen)
+        throw db::EngineError(db::ErrObjectClosed, QStringLiteral("Object invalid or no longer set."));
+    closeTable(ws, table, true);
+    if (ws.database->hasTable(def.name))
+        ws.database->deleteTable(def.name);
+    ws.database->createTable(def);
+    openTable(ws, table);
+    return *ws.table(table);
+}
+
 double leadingNumber(const QString& text) {
     const QString t = text.trimmed();
     int end = 0;

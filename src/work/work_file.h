@@ -29,6 +29,13 @@ void reopenWorkFile(WorkState& ws, const QString& name);
 void closeWorkFile(WorkState& ws);
 void refreshUnchangedFlags(WorkState& ws);
 
+// The record set of a work table, opened (and its flag set) when it is not open. Engine errors
+// reach the caller.
+db::Recordset& openedTable(WorkState& ws, WorkTable table);
+// Replaces a report table: its record set is closed, the table deleted when it exists, created from
+// `def` and opened, its flag set. Engine errors reach the caller.
+db::Recordset& recreateTable(WorkState& ws, WorkTable table, const db::TableDef& def);
+
 // The settings of a fresh work file: five empty condition lines, the default report columns,
 // empty sorters, titles and folder list.
 WorkSettings defaultWorkSettings();
