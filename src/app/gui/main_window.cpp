@@ -5,6 +5,7 @@
 #include "app/gui/help_window.h"
 #include "app/gui/tip_window.h"
 #include "app/gui/window_placement.h"
+#include "app/report_run.h"
 #include "app/startup.h"
 #include "app/window_arrange.h"
 #include "platform/host_paths.h"
@@ -177,6 +178,21 @@ void MainWindow::wireReports() {
     const work::WorkEvents* events = &m_app.work.events;
     connect(events, &work::WorkEvents::reportsDiscarded, this, closeReports);
     connect(events, &work::WorkEvents::settingsReloaded, this, closeReports);
+    // A selection made by Start, Historic or the offer after Open becomes both reports, and their
+    // viewers come back from the icon.
+    m_app.query.hooks.buildReports = [this] {
+        buildReports(m_app);
+        restoreReportViewers();
+    };
+}
+
+void MainWindow::restoreReportViewers() {
+    for (const char* name : {"RptForm", "SRptForm"}) {
+        for (QMdiSubWindow* sub : m_mdiArea->subWindowList()) {
+            if (sub->widget() && sub->widget()->objectName() == QLatin1String(name) && sub->isMinimized())
+                sub->showNormal();
+        }
+    }
 }
 
 void MainWindow::placeChildWindows() {

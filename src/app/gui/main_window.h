@@ -85,6 +85,7 @@ private:
     // The two reports: their viewers, the print items, the report printer, and their close when
     // another work file is opened.
     void wireReports();
+    void restoreReportViewers();
     void placeChildWindows();
     void updateClock();
     void loadStatus(const QString& text);

@@ -11,6 +11,7 @@
 #include "platform/instance_lock.h"
 #include "platform/profile.h"
 #include "support/controls.h"
+#include "support/laptop_screen.h"
 #include "support/scripted_prompter.h"
 #include "support/test_env.h"
 
@@ -837,22 +838,5 @@ private Q_SLOTS:
     }
 };
 
-// Run on a laptop-sized screen (1366 x 768) rather than the offscreen platform's 800 x 600, which is
-// narrower than what the Conditions & Sorting window needs.
-int main(int argc, char** argv) {
-    QTemporaryDir configDir;
-    if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && configDir.isValid()) {
-        const QString configFile = configDir.filePath("screen.json");
-        QFile file(configFile);
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write(R"({"screens": [{"name": "Laptop", "x": 0, "y": 0, "width": 1366, "height": 768,)"
-                       R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-            file.close();
-            qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + configFile.toLocal8Bit());
-        }
-    }
-    QApplication application(argc, argv);
-    TestMainWindow test;
-    return QTest::qExec(&test, argc, argv);
-}
+ZEK_TEST_MAIN_ON_LAPTOP_SCREEN(TestMainWindow)
 #include "test_main_window.moc"

@@ -6,6 +6,7 @@
 #include "platform/profile.h"
 #include "query/gui/conditions_window.h"
 #include "support/condition_lines.h"
+#include "support/laptop_screen.h"
 #include "support/scripted_prompter.h"
 #include "support/test_env.h"
 #include "work/work_file.h"
@@ -132,22 +133,5 @@ private Q_SLOTS:
     }
 };
 
-// Run on a laptop-sized screen (1366 x 768) rather than the offscreen platform's 800 x 600, which is
-// narrower than what the Conditions & Sorting window needs.
-int main(int argc, char** argv) {
-    QTemporaryDir configDir;
-    if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && configDir.isValid()) {
-        const QString configFile = configDir.filePath("screen.json");
-        QFile file(configFile);
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write(R"({"screens": [{"name": "Laptop", "x": 0, "y": 0, "width": 1366, "height": 768,)"
-                       R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-            file.close();
-            qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + configFile.toLocal8Bit());
-        }
-    }
-    QApplication application(argc, argv);
-    TestMainWindowChildren test;
-    return QTest::qExec(&test, argc, argv);
-}
+ZEK_TEST_MAIN_ON_LAPTOP_SCREEN(TestMainWindowChildren)
 #include "test_main_window_children.moc"

@@ -1,0 +1,14 @@
+// Stand-ins until the builders land.
+#include "report/report_build.h"
+
+namespace zek::report {
+
+bool buildDetailReport(work::WorkState&, ReportEngine&, const BuildInputs&) {
+    return false;
+}
+
+bool buildSummaryReport(work::WorkState&, ReportEngine&, const BuildInputs&) {
+    return false;
+}
+
+} // namespace zek::report
