@@ -242,6 +242,11 @@ QString ReportEngine::textCell(int slot, int row) const {
     return m_textCells.at(cellIndex(slot, row));
 }
 
+void ReportEngine::setTitleLines(const TitleLines& lines) {
+    m_titleLines = lines;
+    Q_EMIT titlesChanged();
+}
+
 void ReportEngine::rptClose() {
     // Nothing carries over to the next report.
     m_columns.clear();

@@ -153,6 +153,8 @@ public:
     // The grid's heading row, as the columns were defined (empty for a column not defined).
     const QStringList& headings() const { return m_headings; }
     const TitleLines& titleLines() const { return m_titleLines; }
+    // New title lines and footnotes for the report as it stands (the viewer's four labels).
+    void setTitleLines(const TitleLines& lines);
     // The viewer's window caption.
     const QString& caption() const { return m_caption; }
     const ReportPage& page() const { return m_page; }
