@@ -3,10 +3,6 @@
 
 namespace zek::report {
 
-bool buildDetailReport(work::WorkState&, ReportEngine&, const BuildInputs&) {
-    return false;
-}
-
 bool buildSummaryReport(work::WorkState&, ReportEngine&, const BuildInputs&) {
     return false;
 }
