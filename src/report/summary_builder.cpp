@@ -4,6 +4,7 @@
 // The table work runs in one transaction: a build that fails leaves the work file with the tables it
 // had before. Sizes and sums are 64-bit throughout.
 #include "db/record_appender.h"
+#include "platform/number_text.h"
 #include "platform/prompt.h"
 #include "report/cell_text.h"
 #include "report/report_build.h"
@@ -202,24 +203,60 @@ void writeFigures(db::Database& db, const db::TableDef& def, const SummaryGroupi
 
 // ---- the report's rows (FILESUMTYPE) -----------------------------------------------------------
 
-// A cell as the report shows it; nothing (Null, shown as "---") for a value that is Null or a
-// column that has no figure.
-std::optional<QString> cellText(const QString& name, const QString& unit, const QVariant& value,
-                                const platform::IntlSettings& intl) {
-    if (value.isNull())
-        return std::nullopt;
+// How a column's cells are written, decided once per column by the first rule its name matches.
+enum class CellRule { Text, Size, Date, Time, Attribute, Number };
+
+struct CellFormat {
+    CellRule rule = CellRule::Number;
+    QString unit;
+    // A size in whole bytes (no "KB" or "MB"): "standard" without its decimal part, which is the
+    // 64-bit sum with its digits grouped.
+    bool wholeBytes = false;
+};
+
+CellFormat cellFormat(const QString& name, const QString& unit) {
     const work::FileFieldDef* field = work::findFileField(name);
     const work::FieldKind kind = field ? field->kind : work::FieldKind::None;
     if (kind == work::FieldKind::Text)
-        return value.toString().trimmed();
-    if (name.endsWith(QLatin1String("SIZE")))
-        return summarySizeText(value.toLongLong(), unit, intl);
+        return {CellRule::Text, {}, false};
+    if (name.endsWith(QLatin1String("SIZE"))) {
+        const QString u = unit.trimmed().toUpper();
+        return {CellRule::Size, unit, u != QLatin1String("KB") && u != QLatin1String("MB")};
+    }
     if (kind == work::FieldKind::Date)
-        return shortDateText(value.toLongLong(), intl);
+        return {CellRule::Date, {}, false};
     if (kind == work::FieldKind::Time)
-        return timeText(value.toLongLong(), intl);
+        return {CellRule::Time, {}, false};
     if (kind == work::FieldKind::Attribute)
+        return {CellRule::Attribute, {}, false};
+    return {CellRule::Number, {}, false};
+}
+
+// A cell as the report shows it; nothing (Null, shown as "---") for a value that is Null or a
+// column that has no figure.
+std::optional<QString> cellText(const CellFormat& format, const QVariant& value,
+                                const platform::IntlSettings& intl) {
+    if (value.isNull())
+        return std::nullopt;
+    switch (format.rule) {
+    case CellRule::Text:
+        return value.toString().trimmed();
+    case CellRule::Size:
+        if (format.wholeBytes)
+            return platform::formatWholeNumber(value.toLongLong(), intl.sThousand);
+        return summarySizeText(value.toLongLong(), format.unit, intl);
+    case CellRule::Date:
+        return shortDateText(value.toLongLong(), intl);
+    case CellRule::Time:
+        return timeText(value.toLongLong(), intl);
+    case CellRule::Attribute:
         return attributeText(value.toBool());
+    case CellRule::Number:
+        break;
+    }
+    // Counts are whole numbers: "standard" without its decimal part is their digits grouped.
+    if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int)
+        return platform::formatWholeNumber(value.toLongLong(), intl.sThousand);
     return standardWholeText(value.toDouble(), intl);
 }
 
@@ -240,14 +277,14 @@ qint64 writeRows(db::Database& db, const db::TableDef& figuresDef, const db::Tab
     // first, then the grouping field when it is not a column, then SEEKID.
     struct Source {
         int figure = -1;
-        QString name;
-        QString unit;
+        CellFormat format;
     };
     std::vector<Source> sources;
     for (const ReportColumn& c : columns)
-        sources.push_back({static_cast<int>(figureNames.indexOf(c.name)), c.name, c.extra});
+        sources.push_back({static_cast<int>(figureNames.indexOf(c.name)), cellFormat(c.name, c.extra)});
     if (rowNames.size() - 1 > static_cast<qsizetype>(columns.size()))
-        sources.push_back({static_cast<int>(figureNames.indexOf(grouping.field)), grouping.field, {}});
+        sources.push_back(
+            {static_cast<int>(figureNames.indexOf(grouping.field)), cellFormat(grouping.field, QString())});
     const int seekId = static_cast<int>(rowNames.size() - 1);
 
     db::RecordAppender appender(db, rowsDef.name, rowNames);
@@ -258,7 +295,7 @@ qint64 writeRows(db::Database& db, const db::TableDef& figuresDef, const db::Tab
         for (size_t i = 0; i < sources.size(); ++i) {
             const Source& s = sources[i];
             const QVariant value = s.figure >= 0 ? figures->value(s.figure) : QVariant();
-            if (const std::optional<QString> text = cellText(s.name, s.unit, value, intl)) {
+            if (const std::optional<QString> text = cellText(s.format, value, intl)) {
                 texts[i] = text->toUtf8();
                 appender.setText(static_cast<int>(i),
                                  std::string_view(texts[i].constData(), size_t(texts[i].size())));
