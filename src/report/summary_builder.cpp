@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 
+#include <array>
 #include <optional>
 
 namespace zek::report {
@@ -123,6 +124,11 @@ public:
         : m_names(fieldNames(def)), m_appender(db, def.name, m_names) {
         m_grouping = static_cast<int>(m_names.indexOf(groupingField));
         m_groupingType = def.fields[static_cast<size_t>(m_grouping)].type;
+        // A figure the column list does not show has no field.
+        for (size_t f = 0; f < FigureCount; ++f) {
+            const qsizetype field = m_names.indexOf(QLatin1String(FigureNames[f]));
+            m_figureFields[f] = field >= 0 && field != m_grouping ? static_cast<int>(field) : -1;
+        }
     }
 
     void write(const QVariant& group, const GroupFigures& own, const CumulatedGroup& cumulated, int level) {
@@ -136,28 +142,25 @@ public:
                 m_appender.setInteger(m_grouping, group.toLongLong());
             }
         }
-        set(QStringLiteral("SEL"), own.selected);
-        set(QStringLiteral("SELSIZE"), own.selectedSize);
-        set(QStringLiteral("UNSEL"), own.unselected);
-        set(QStringLiteral("UNSELSIZE"), own.unselectedSize);
-        set(QStringLiteral("CUMULSEL"), cumulated.cumulative.selected);
-        set(QStringLiteral("CUMULSELSIZE"), cumulated.cumulative.selectedSize);
-        set(QStringLiteral("CUMULUNSEL"), cumulated.cumulative.unselected);
-        set(QStringLiteral("CUMULUNSELSIZE"), cumulated.cumulative.unselectedSize);
-        set(QStringLiteral("PATHLEVEL"), level);
-        set(QStringLiteral("PATHSUBAANT"), cumulated.subgroups);
+        const GroupFigures& cumul = cumulated.cumulative;
+        const std::array<qint64, FigureCount> values{
+            own.selected,   own.selectedSize,   own.unselected,   own.unselectedSize,
+            cumul.selected, cumul.selectedSize, cumul.unselected, cumul.unselectedSize,
+            level,          cumulated.subgroups};
+        for (size_t f = 0; f < FigureCount; ++f)
+            if (m_figureFields[f] >= 0)
+                m_appender.setInteger(m_figureFields[f], values[f]);
         m_appender.append();
     }
 
 private:
-    // A figure the column list does not show has no field.
-    void set(const QString& name, qint64 value) {
-        const qsizetype field = m_names.indexOf(name);
-        if (field >= 0 && field != m_grouping)
-            m_appender.setInteger(static_cast<int>(field), value);
-    }
+    static constexpr size_t FigureCount = 10;
+    static constexpr std::array<const char*, FigureCount> FigureNames{
+        "SEL",          "SELSIZE",    "UNSEL",          "UNSELSIZE", "CUMULSEL",
+        "CUMULSELSIZE", "CUMULUNSEL", "CUMULUNSELSIZE", "PATHLEVEL", "PATHSUBAANT"};
 
     QStringList m_names;
+    std::array<int, FigureCount> m_figureFields{};
     db::RecordAppender m_appender;
     int m_grouping = 0;
     db::FieldType m_groupingType = db::FieldType::Text;
