@@ -180,14 +180,15 @@ db::TableDef filesumtypeDef(const ReportColumns& summaryColumns, const QString& 
     bool groupingIsColumn = false;
     for (const ReportColumn& c : summaryColumns)
         groupingIsColumn = groupingIsColumn || c.name == grouping;
-    if (!groupingIsColumn)
-        t.fields.push_back(text(grouping, HostPathSize));
     const QStringList names =
         reportFieldNames(summaryColumns, groupingIsColumn ? QStringList() : QStringList{grouping});
     for (size_t i = 0; i < summaryColumns.size(); ++i) {
         const ReportColumn& c = summaryColumns[i];
         t.fields.push_back(text(names[static_cast<qsizetype>(i)], c.name == grouping ? HostPathSize : 20));
     }
+    // The engine shows field c - 1 in column c: a grouping field that is no column comes after them.
+    if (!groupingIsColumn)
+        t.fields.push_back(text(grouping, HostPathSize));
     t.fields.push_back(typed("SEEKID", db::FieldType::Currency));
     t.indexes.push_back({"SEEKID", "SEEKID", false, false});
     return t;

@@ -48,6 +48,8 @@ db::TableDef filedettypeDef(const ReportColumns& detailColumns);
 // The Summary report's figures per group, and its formatted rows.
 db::TableDef filesuminttypeDef(const ReportColumns& summaryColumns, const QString& groupingField,
                                bool ascending);
+// FILESUMTYPE: one text field per summary column in column order (the engine shows field c - 1 in
+// column c), then the grouping field when no column is named after it, then SEEKID.
 db::TableDef filesumtypeDef(const ReportColumns& summaryColumns, const QString& groupingField);
 
 // Text size of a report-table column named after a file field.

@@ -115,7 +115,7 @@ private Q_SLOTS:
         QCOMPARE(fieldNames(filesumtypeDef(summary, "PATH")),
                  QStringList({"PATH", "SEL", "SEL_2", "PATH_2", "SEEKID"}));
         QCOMPARE(fieldNames(filesumtypeDef(summary, "EXTENSION")),
-                 QStringList({"EXTENSION", "PATH", "SEL", "SEL_2", "PATH_2", "SEEKID"}));
+                 QStringList({"PATH", "SEL", "SEL_2", "PATH_2", "EXTENSION", "SEEKID"}));
         QCOMPARE(fieldNames(filesuminttypeDef(summary, "PATH", true)), QStringList({"PATH", "SEL"}));
 
         QTemporaryDir dir;
