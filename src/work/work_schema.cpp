@@ -111,7 +111,8 @@ int detailTextSize(const QString& f) {
         case FieldKind::Text:
             return field->size;
         case FieldKind::Size:
-            return 14;
+            // The largest 64-bit size with its separators ("9,223,372,036,854,775,807") and more.
+            return 26;
         case FieldKind::Date:
         case FieldKind::Time:
             return 15;

@@ -163,6 +163,11 @@ private Q_SLOTS:
             << qint64(3'000'000'000) << false << 1 << qint64(6'000'000'000) << qint64(1'500'000'000)
             << QStringList{"3,000,000,000", "2,929,687.50", "2,861.02", "50.00", "200.00", "66.67",
                            "09:05",         "3/15/24",      " ",        "a.txt", "1"};
+        // A disk image larger than any size text of 32 bits: its cell still fits.
+        QTest::newRow("200,000,000,000 bytes")
+            << qint64(200'000'000'000) << false << 1 << qint64(400'000'000'000) << qint64(100'000'000'000)
+            << QStringList{"200,000,000,000", "195,312,500.00", "190,734.86", "50.00", "200.00", "66.67",
+                           "09:05",           "3/15/24",        " ",          "a.txt", "1"};
     }
     void cellTexts() {
         QFETCH(qint64, size);

@@ -71,7 +71,7 @@ private Q_SLOTS:
             {"LONGNAME", FieldKind::Text, 255, FieldType::Text, 255},
             {"NAME", FieldKind::Text, 8, FieldType::Text, 8},
             {"EXTENSION", FieldKind::Text, 3, FieldType::Text, 3},
-            {"SIZE", FieldKind::Size, 14, FieldType::Long, 0},
+            {"SIZE", FieldKind::Size, 26, FieldType::Long, 0},
             {"DATE", FieldKind::Date, 15, FieldType::Long, 0},
             {"CREATIONTIME", FieldKind::Time, 15, FieldType::Long, 0},
             {"ACCESSDATE", FieldKind::Date, 15, FieldType::Long, 0},
