@@ -166,7 +166,9 @@ void MainWindow::wireWorkFileHooks() {
 void MainWindow::wireReports() {
     for (report::ReportEngine* engine : {&m_app.detailReport, &m_app.summaryReport}) {
         engine->pageHeight = report::defaultPrinterPageHeight;
-        engine->processEvents = [] { QCoreApplication::processEvents(); };
+        // While a report is built the windows repaint and the clock runs, but what the user types
+        // or clicks waits for the end: a command could close the work file under the builder.
+        engine->processEvents = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
         wireReportViewer(m_mdiArea, m_app, *engine, this);
         connect(engine, &report::ReportEngine::availabilityChanged, this, &MainWindow::setPrintEnabled);
     }
@@ -181,7 +183,9 @@ void MainWindow::wireReports() {
     // A selection made by Start, Historic or the offer after Open becomes both reports, and their
     // viewers come back from the icon.
     m_app.query.hooks.buildReports = [this] {
+        m_buildingReports = true;
         buildReports(m_app);
+        m_buildingReports = false;
         restoreReportViewers();
     };
 }
@@ -259,6 +263,12 @@ void MainWindow::endProgram() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // A close request from the window manager is not user input and would still reach the window
+    // while a report is built; the builder holds the work file, so the window stays.
+    if (m_buildingReports) {
+        event->ignore();
+        return;
+    }
     if (!m_ended)
         endProgram();
     event->accept();

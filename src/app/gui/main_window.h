@@ -113,6 +113,7 @@ private:
     QTimer* m_clock = nullptr;
     bool m_insertMode = true;
     bool m_ended = false;
+    bool m_buildingReports = false;
     std::unique_ptr<HelpWindow> m_help;
 };
 

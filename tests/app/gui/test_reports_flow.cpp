@@ -101,11 +101,17 @@ private Q_SLOTS:
         app->work.settings.folders.append(tree, scan::shortFormOfFolder(QFile::encodeName(tree)));
         Q_EMIT app->work.events.settingsReloaded();
 
+        // A close request while the reports are built is refused: the builder holds the work file.
+        bool closedDuringBuild = true;
+        QObject::connect(&app->detailReport, &report::ReportEngine::created, main(),
+                         [&] { closedDuringBuild = main()->close(); });
         auto* startButton = main()->findChild<QPushButton*>("drivedirstart");
         QVERIFY(startButton && startButton->isEnabled());
         startButton->click();
         QTRY_VERIFY(viewer("RptForm") && viewer("SRptForm"));
         QVERIFY(app->detailReport.isAvailable() && app->summaryReport.isAvailable());
+        QVERIFY(!closedDuringBuild);
+        QVERIFY(!main()->hasEnded());
         QVERIFY(main()->findChild<QAction*>("Menu_File_Print")->isEnabled());
 
         // Detail: one row per entry (the folders A and B and six files), numbered in selection order.
