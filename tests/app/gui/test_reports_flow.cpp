@@ -151,6 +151,8 @@ private Q_SLOTS:
             main()->resize(1300, 740);
             QCoreApplication::processEvents();
             QVERIFY(main()->grab().save(dir + "/reports.png"));
+            QVERIFY(viewer("RptForm")->parentWidget()->grab().save(dir + "/detail_viewer.png"));
+            QVERIFY(viewer("SRptForm")->parentWidget()->grab().save(dir + "/summary_viewer.png"));
         }
     }
 };
