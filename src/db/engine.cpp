@@ -326,6 +326,23 @@ bool Database::inTransaction() const {
     return m_db && !sqlite3_get_autocommit(m_db);
 }
 
+void Database::setProgressHandler(std::function<void()> tick) {
+    requireOpen();
+    m_progress = std::move(tick);
+    if (!m_progress) {
+        sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+        return;
+    }
+    // About every ten thousand virtual-machine steps: a fraction of a millisecond.
+    sqlite3_progress_handler(
+        m_db, 10000,
+        [](void* self) {
+            static_cast<Database*>(self)->m_progress();
+            return 0; // never interrupts the statement
+        },
+        this);
+}
+
 Transaction::Transaction(Database& db) : m_db(db) {
     m_db.beginTransaction();
 }

@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -140,6 +141,11 @@ public:
     void rollback();
     bool inTransaction() const;
 
+    // While set, `tick` is called every few thousand steps of any statement this connection runs,
+    // so that a long query can let a window repaint. It runs on the thread that runs the statement
+    // and must not use this database. An empty function removes it.
+    void setProgressHandler(std::function<void()> tick);
+
 private:
     friend struct detail::DatabaseAccess;
     explicit Database(sqlite3* db, QString path);
@@ -157,6 +163,7 @@ private:
     quint64 m_generation = 0;
     int m_transactionDepth = 0;
     int m_tempCounter = 0;
+    std::function<void()> m_progress;
 };
 
 class Transaction {
@@ -170,6 +177,23 @@ public:
 private:
     Database& m_db;
     bool m_done = false;
+};
+
+// A progress handler for as long as it lives.
+class ProgressScope {
+public:
+    ProgressScope(Database& db, std::function<void()> tick) : m_db(db) {
+        m_db.setProgressHandler(std::move(tick));
+    }
+    ~ProgressScope() {
+        if (m_db.isOpen())
+            m_db.setProgressHandler({});
+    }
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
+
+private:
+    Database& m_db;
 };
 
 class Recordset {

@@ -4,6 +4,8 @@
 #include "report/detail_rows.h"
 #include "report/report_build.h"
 
+#include <optional>
+
 namespace zek::report {
 
 namespace {
@@ -81,6 +83,12 @@ bool buildDetailReport(work::WorkState& ws, ReportEngine& engine, const BuildInp
             if (!selection || !selection->isOpen())
                 throw db::EngineError(db::ErrObjectClosed,
                                       QStringLiteral("Object invalid or no longer set."));
+            // Reading the selection from its start sorts it again, for seconds on a large file
+            // table: the window repaints meanwhile.
+            Breather breathe(engine.processEvents);
+            std::optional<db::ProgressScope> duringStatements;
+            if (ws.database)
+                duringStatements.emplace(*ws.database, [&breathe] { breathe(); });
             ws.scanResult = rebuildDetailTable(ws, *selection, inputs, engine.processEvents);
         }
     } catch (const db::EngineError& e) {

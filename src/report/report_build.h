@@ -6,7 +6,10 @@
 #include "report/report_engine.h"
 #include "work/work_state.h"
 
+#include <QElapsedTimer>
 #include <QString>
+
+#include <functional>
 
 namespace zek::report {
 
@@ -20,6 +23,18 @@ struct BuildInputs {
     bool printerCheck = false;
     // The selection's condition (the WHERE text of the statement builder), possibly empty.
     QString whereClause;
+};
+
+// Lets the window answer during a long build: calls `processEvents` (when set) at most once every
+// 50 ms however often it is itself called.
+class Breather {
+public:
+    explicit Breather(const std::function<void()>& processEvents);
+    void operator()();
+
+private:
+    const std::function<void()>& m_processEvents;
+    QElapsedTimer m_clock;
 };
 
 // The one message a failed build shows: the engine's number and text, and which report.

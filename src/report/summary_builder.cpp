@@ -27,25 +27,6 @@ using work::WorkTable;
 const QString SummaryTitle = QStringLiteral("Summary Report");
 constexpr int ThinRuleInterval = 5;
 constexpr int ThickRuleInterval = 10;
-constexpr qint64 BreathMs = 50;
-
-// Lets the window answer during the long loops, at most once every 50 ms.
-class Breather {
-public:
-    explicit Breather(const std::function<void()>& processEvents) : m_processEvents(processEvents) {
-        m_clock.start();
-    }
-    void operator()() {
-        if (m_processEvents && m_clock.elapsed() >= BreathMs) {
-            m_processEvents();
-            m_clock.restart();
-        }
-    }
-
-private:
-    const std::function<void()>& m_processEvents;
-    QElapsedTimer m_clock;
-};
 
 bool needsRebuild(work::WorkState& ws) {
     using work::SettingsGroup;
@@ -414,6 +395,9 @@ bool buildSummaryReport(work::WorkState& ws, ReportEngine& engine, const BuildIn
         if (engine.isAvailable())
             engine.rptClose();
         Breather breathe(engine.processEvents);
+        // The grouping statements run for seconds on a large file table: the window repaints
+        // meanwhile too.
+        db::ProgressScope duringStatements(*ws.database, [&breathe] { breathe(); });
         const qint64 rows = rebuildTables(ws, grouping, inputs.whereClause, inputs.intl, breathe);
         if (!defineReport(engine, ws.settings, grouping, rows))
             return false;

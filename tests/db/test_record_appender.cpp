@@ -94,6 +94,31 @@ private Q_SLOTS:
                  int(ErrItemNotFound));
     }
 
+    // A long statement calls the progress handler while it runs, and none after its scope.
+    void longStatementsTickWhileAProgressScopeLives() {
+        {
+            Transaction t(*m_db);
+            RecordAppender a(*m_db, "files", {"NAME", "SIZE"});
+            for (int i = 0; i < 50000; ++i) {
+                a.setText(0, "f");
+                a.setInteger(1, (i * 7919) % 50000);
+                a.append();
+            }
+            t.commit();
+        }
+        int ticks = 0;
+        {
+            ProgressScope scope(*m_db, [&ticks] { ++ticks; });
+            auto rs = m_db->openSql("SELECT SIZE, COUNT(*) AS N FROM FILES GROUP BY SIZE ORDER BY SIZE DESC");
+            QCOMPARE(rs->value("SIZE").toLongLong(), 49999);
+        }
+        QVERIFY(ticks > 0);
+        const int seen = ticks;
+        auto rs = m_db->openSql("SELECT SIZE FROM FILES ORDER BY SIZE");
+        rs->moveLast();
+        QCOMPARE(ticks, seen);
+    }
+
     void utf8LengthsCountCodePointsAndRefuseMalformedBytes() {
         QCOMPARE(utf8TextLength(""), 0);
         QCOMPARE(utf8TextLength("plain ascii, longer than a word"), 31);
