@@ -7,7 +7,7 @@ Breather::Breather(const std::function<void()>& processEvents) : m_processEvents
 }
 
 void Breather::operator()() {
-    if (m_processEvents && m_clock.elapsed() >= 50) {
+    if (m_processEvents && m_clock.elapsed() >= 25) {
         m_processEvents();
         m_clock.restart();
     }

@@ -26,7 +26,7 @@ struct BuildInputs {
 };
 
 // Lets the window answer during a long build: calls `processEvents` (when set) at most once every
-// 50 ms however often it is itself called.
+// 25 ms however often it is itself called.
 class Breather {
 public:
     explicit Breather(const std::function<void()>& processEvents);
