@@ -7,6 +7,7 @@
 #include "query/gui/conditions_window.h"
 #include "support/condition_lines.h"
 #include "support/laptop_screen.h"
+#include "support/program_session.h"
 #include "support/scripted_prompter.h"
 #include "support/test_env.h"
 #include "work/work_file.h"
@@ -28,29 +29,14 @@ using namespace zek;
 class TestMainWindowChildren : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<test::TestEnvironment> env;
-    std::unique_ptr<test::ScriptedPrompter> prompter;
-    std::unique_ptr<AppState> app;
-    std::unique_ptr<StartWindow> start;
+    std::unique_ptr<test::ProgramSession> session;
+    test::ScriptedPrompter* prompter = nullptr;
+    AppState* app = nullptr;
 
-    MainWindow* main() const { return start->mainWindow(); }
-    QAction* action(const QString& name) const { return main()->findChild<QAction*>(name); }
+    MainWindow* main() const { return session->main(); }
+    QAction* action(const QString& name) const { return session->action(name); }
     ConditionsWindow* conditions() const { return main()->findChild<ConditionsWindow*>("Drivedirquery"); }
     QString lineValue(int n) const { return app->work.settings.queryLines.line(n).value; }
-
-    // Starts the program on a private work directory, up to the idle main window.
-    void startProgram() {
-        const QString ini = platform::settingsFileName();
-        QVERIFY(platform::writePrivateProfileString("Global", "DefaultDirectory", env->workDirectory(), ini));
-        QVERIFY(platform::writePrivateProfileString("Tip", "Tipstart", "NO", ini));
-        app = std::make_unique<AppState>();
-        start = std::make_unique<StartWindow>(*app);
-        start->setAssociationCaches(platform::CacheUpdate::Skip);
-        start->show();
-        QTRY_VERIFY(main() && main()->status() == "ZEK 32-bit version");
-        QApplication::setActiveWindow(main());
-        QVERIFY(QTest::qWaitForWindowActive(main()));
-    }
 
     void activateConditions() {
         main()->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(conditions()->parentWidget()));
@@ -65,21 +51,13 @@ class TestMainWindowChildren : public QObject {
 
 private Q_SLOTS:
     void init() {
-        env = std::make_unique<test::TestEnvironment>();
-        prompter = std::make_unique<test::ScriptedPrompter>();
-        startProgram();
+        session = std::make_unique<test::ProgramSession>();
+        prompter = session->prompter.get();
+        QVERIFY(session->startProgram());
+        app = session->app.get();
     }
 
-    void cleanup() {
-        if (start && main() && !main()->hasEnded()) {
-            prompter->messageAnswers = {platform::IdNo};
-            main()->close();
-        }
-        start.reset();
-        app.reset();
-        prompter.reset();
-        env.reset();
-    }
+    void cleanup() { session.reset(); }
 
     // Add asks for the position, Insert puts an empty line before the current one, Delete empties
     // the current line: the same as the window's own commands, on the row last visited.
@@ -118,15 +96,15 @@ private Q_SLOTS:
     // The label follows the file the user works on: a new name after Save As, and the opened file.
     void pathSelectionNamesTheActiveFile() {
         auto* label = main()->findChild<QLabel*>("activedatabase");
-        QCOMPARE(label->text(), env->workDirectory() + "/work.zek");
-        const QString saved = env->path("saved-as.zek");
+        QCOMPARE(label->text(), session->env->workDirectory() + "/work.zek");
+        const QString saved = session->env->path("saved-as.zek");
         prompter->saveAnswers = {saved};
         action("Menu_File_SaveAs")->trigger();
         QCOMPARE(app->work.activeFileName, saved);
         QCOMPARE(label->text(), saved);
 
         action("Menu_File_New")->trigger();
-        QCOMPARE(label->text(), env->workDirectory() + "/work.zek");
+        QCOMPARE(label->text(), session->env->workDirectory() + "/work.zek");
         prompter->openAnswers = {saved};
         action("Menu_File_Open")->trigger();
         QCOMPARE(label->text(), saved);

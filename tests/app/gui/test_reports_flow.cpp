@@ -1,14 +1,10 @@
 // From a real start-up to both reports: a tree scanned with Start shows the Detail and Summary viewers
 // on their first page, and the work file saved and opened again shows the same reports.
-#include "app/gui/main_window.h"
-#include "app/gui/start_window.h"
-#include "platform/host_paths.h"
-#include "platform/profile.h"
 #include "report/gui/report_viewer_window.h"
 #include "scan/folder_add_check.h"
 #include "support/laptop_screen.h"
+#include "support/program_session.h"
 #include "support/scripted_prompter.h"
-#include "support/test_env.h"
 
 #include <QAction>
 #include <QDir>
@@ -51,48 +47,28 @@ QList<QStringList> gridTexts(const QTableWidget* grid) {
 class TestReportsFlow : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<test::TestEnvironment> env;
-    std::unique_ptr<test::ScriptedPrompter> prompter;
-    std::unique_ptr<AppState> app;
-    std::unique_ptr<StartWindow> start;
+    std::unique_ptr<test::ProgramSession> session;
+    test::ScriptedPrompter* prompter = nullptr;
+    AppState* app = nullptr;
 
-    MainWindow* main() const { return start->mainWindow(); }
+    MainWindow* main() const { return session->main(); }
     ReportViewerWindow* viewer(const char* name) const {
         return main()->findChild<ReportViewerWindow*>(name);
     }
 
-    void startProgram() {
-        const QString ini = platform::settingsFileName();
-        QVERIFY(platform::writePrivateProfileString("Global", "DefaultDirectory", env->workDirectory(), ini));
-        QVERIFY(platform::writePrivateProfileString("Tip", "Tipstart", "NO", ini));
-        app = std::make_unique<AppState>();
-        start = std::make_unique<StartWindow>(*app);
-        start->setAssociationCaches(platform::CacheUpdate::Skip);
-        start->show();
-        QTRY_VERIFY(main() && main()->status() == "ZEK 32-bit version");
-    }
-
 private Q_SLOTS:
     void init() {
-        env = std::make_unique<test::TestEnvironment>();
-        prompter = std::make_unique<test::ScriptedPrompter>();
-        startProgram();
+        session = std::make_unique<test::ProgramSession>();
+        prompter = session->prompter.get();
+        QVERIFY(session->startProgram());
+        app = session->app.get();
     }
 
-    void cleanup() {
-        if (start && main() && !main()->hasEnded()) {
-            prompter->messageAnswers = {platform::IdNo};
-            main()->close();
-        }
-        start.reset();
-        app.reset();
-        prompter.reset();
-        env.reset();
-    }
+    void cleanup() { session.reset(); }
 
     void startShowsBothReportsAndOpenShowsThemAgain() {
         // A folder with two files and a subfolder B with four.
-        const QString tree = env->path("tree");
+        const QString tree = session->env->path("tree");
         QVERIFY(QDir().mkpath(tree + "/A/B"));
         writeFile(tree + "/A/one.txt", 60);
         writeFile(tree + "/A/two.txt", 40);
@@ -129,7 +105,7 @@ private Q_SLOTS:
 
         // Saved and opened again: the offer to build from the loaded file (answered Yes) shows the
         // same pages.
-        const QString saved = env->path("inventory.zek");
+        const QString saved = session->env->path("inventory.zek");
         prompter->saveAnswers = {saved};
         main()->findChild<QAction*>("Menu_File_SaveAs")->trigger();
         QCOMPARE(app->work.activeFileName, saved);
