@@ -2,7 +2,10 @@
 
 #include "platform/prompt.h"
 
+#include <QElapsedTimer>
+
 #include <memory>
+#include <optional>
 
 namespace zek::query {
 
@@ -106,6 +109,16 @@ SelectionOutcome buildQueryAndReports(work::WorkState& ws, QueryState& qs) {
     try {
         if (!ws.database)
             throw db::EngineError(db::ErrObjectClosed, QStringLiteral("Object invalid or no longer set."));
+        QElapsedTimer sinceEvents;
+        sinceEvents.start();
+        std::optional<db::ProgressScope> answering;
+        if (qs.hooks.processEvents)
+            answering.emplace(*ws.database, [&] {
+                if (sinceEvents.elapsed() >= 25) {
+                    qs.hooks.processEvents();
+                    sinceEvents.restart();
+                }
+            });
         selection = ws.database->openSql(qs.selectStatement);
         selection->moveLast();
         count = selection->recordCount();

@@ -52,6 +52,9 @@ struct QueryHooks {
     // Builds the Detail and then the Summary report from the selection just opened (the owner of
     // the report engines fills this; the statement builder knows no reports).
     std::function<void()> buildReports;
+    // Lets the windows repaint while the selection is opened and counted, which takes seconds on a
+    // large file table.
+    std::function<void()> processEvents;
 };
 
 // The state of the statement builder, kept from one run to the next.

@@ -26,6 +26,7 @@
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
@@ -166,9 +167,7 @@ void MainWindow::wireWorkFileHooks() {
 void MainWindow::wireReports() {
     for (report::ReportEngine* engine : {&m_app.detailReport, &m_app.summaryReport}) {
         engine->pageHeight = report::defaultPrinterPageHeight;
-        // While a report is built the windows repaint and the clock runs, but what the user types
-        // or clicks waits for the end: a command could close the work file under the builder.
-        engine->processEvents = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+        engine->processEvents = [this] { answerEventsDuringWork(); };
         wireReportViewer(m_mdiArea, m_app, *engine, this);
         connect(engine, &report::ReportEngine::availabilityChanged, this, &MainWindow::setPrintEnabled);
     }
@@ -182,12 +181,20 @@ void MainWindow::wireReports() {
     connect(events, &work::WorkEvents::settingsReloaded, this, closeReports);
     // A selection made by Start, Historic or the offer after Open becomes both reports, and their
     // viewers come back from the icon.
+    m_app.query.hooks.processEvents = [this] { answerEventsDuringWork(); };
     m_app.query.hooks.buildReports = [this] {
-        m_buildingReports = true;
+        m_workInProgress = true;
         buildReports(m_app);
-        m_buildingReports = false;
+        m_workInProgress = false;
         restoreReportViewers();
     };
+}
+
+void MainWindow::answerEventsDuringWork() {
+    // The windows repaint and the clock runs, but what the user types or clicks waits for the end,
+    // and a close request is refused: a command could close the work file under the work.
+    const QScopedValueRollback<bool> working(m_workInProgress, true);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void MainWindow::restoreReportViewers() {
@@ -265,7 +272,7 @@ void MainWindow::endProgram() {
 void MainWindow::closeEvent(QCloseEvent* event) {
     // A close request from the window manager is not user input and would still reach the window
     // while a report is built; the builder holds the work file, so the window stays.
-    if (m_buildingReports) {
+    if (m_workInProgress) {
         event->ignore();
         return;
     }

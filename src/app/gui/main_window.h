@@ -86,6 +86,8 @@ private:
     // another work file is opened.
     void wireReports();
     void restoreReportViewers();
+    // Lets events run during long work on the work file (a selection, a report build).
+    void answerEventsDuringWork();
     void placeChildWindows();
     void updateClock();
     void loadStatus(const QString& text);
@@ -113,7 +115,7 @@ private:
     QTimer* m_clock = nullptr;
     bool m_insertMode = true;
     bool m_ended = false;
-    bool m_buildingReports = false;
+    bool m_workInProgress = false;
     std::unique_ptr<HelpWindow> m_help;
 };
 
