@@ -1,7 +1,10 @@
 #include "report/gui/report_viewer_window.h"
 
+#include "platform/prompt.h"
 #include "platform/twips.h"
+#include "report/page_navigation.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -11,6 +14,9 @@
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <optional>
+#include <tuple>
 
 namespace zek {
 
@@ -101,20 +107,25 @@ void ReportViewerWindow::buildControls() {
     auto* barLayout = new QHBoxLayout(bar);
     barLayout->setContentsMargins(1, 1, 1, 1);
     barLayout->setSpacing(0);
-    const std::pair<const char*, QString> buttons[] = {
-        {"Data1_first", "|<"}, {"Data1_previous", "<"}, {"Data1_next", ">"}, {"Data1_last", ">|"}};
-    for (const auto& [name, text] : buttons) {
+    const std::tuple<const char*, QString, report::PageMove> buttons[] = {
+        {"Data1_first", "|<", report::PageMove::First},
+        {"Data1_previous", "<", report::PageMove::Previous},
+        {"Data1_next", ">", report::PageMove::Next},
+        {"Data1_last", ">|", report::PageMove::Last}};
+    for (const auto& [name, text, move] : buttons) {
         auto* button = new QToolButton(bar);
         button->setObjectName(name);
         button->setText(text);
         button->setAutoRaise(true);
         barLayout->addWidget(button);
+        connect(button, &QToolButton::clicked, this, [this, move = move] { movePage(move); });
         if (QLatin1String(name) == QLatin1String("Data1_previous"))
             barLayout->addSpacing(twipsToPixels(1455 - 570, Axis::X) - 2 * button->sizeHint().width());
     }
     m_pageBox = new QLineEdit(this);
     m_pageBox->setObjectName("PAGINANR");
     m_pageBox->setMaximumWidth(fontMetrics().horizontalAdvance("000000") + 12);
+    connect(m_pageBox, &QLineEdit::returnPressed, this, &ReportViewerWindow::showTypedPage);
     m_status = new QLineEdit(this);
     m_status->setObjectName("TXT_status");
     m_status->setReadOnly(true);
@@ -185,6 +196,25 @@ void ReportViewerWindow::showStatus() {
     // Long work follows: the text must be on screen before it starts.
     if (m_status->isVisible())
         m_status->repaint();
+}
+
+void ReportViewerWindow::movePage(report::PageMove move) {
+    const std::optional<int> page = report::pageAfterMove(move, m_engine.currentPage(), m_engine.pageCount());
+    if (!page) {
+        QApplication::beep();
+        return;
+    }
+    m_pageBox->setText(QString::number(*page));
+    m_engine.rptNewPage(*page);
+}
+
+void ReportViewerWindow::showTypedPage() {
+    const report::PageEntry entry = report::pageFromEntry(m_pageBox->text(), m_engine.pageCount());
+    if (entry.page == 0) {
+        platform::msgBox(entry.message, platform::MbOkOnly, platform::DefaultMessageTitle);
+        return;
+    }
+    m_engine.rptNewPage(entry.page);
 }
 
 } // namespace zek

@@ -4,6 +4,7 @@
 // engine's state; it follows the engine's signals.
 #pragma once
 
+#include "report/page_navigation.h"
 #include "report/report_engine.h"
 
 #include <QWidget>
@@ -23,6 +24,10 @@ public:
     QTableWidget* grid() const { return m_grid; }
 
     QSize sizeHint() const override;
+
+    // The navigation bar's moves (a beep when not possible) and the page typed in `PAGINANR`.
+    void movePage(report::PageMove move);
+    void showTypedPage();
 
 private:
     void buildControls();

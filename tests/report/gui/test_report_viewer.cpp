@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QPrinterInfo>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QtTest>
 
 using namespace zek;
@@ -130,6 +131,41 @@ private Q_SLOTS:
         QVERIFY(!s.printEnabled());
         QVERIFY(!s.viewer("RptForm"));
         QVERIFY(s.main->mdiArea()->subWindowList().isEmpty());
+    }
+
+    // The navigation bar pages the report and names the page in the page box; a page typed there
+    // and Enter shows it, or says why not.
+    void navigationBarAndPageBox() {
+        Session s;
+        s.detailReport(1, 2); // five rows, two a page: three pages
+        ReportViewerWindow* viewer = s.viewer("RptForm");
+        auto click = [viewer](const char* name) { viewer->findChild<QToolButton*>(name)->click(); };
+        auto* box = viewer->findChild<QLineEdit*>("PAGINANR");
+
+        click("Data1_next");
+        QCOMPARE(s.app.detailReport.currentPage(), 2);
+        QCOMPARE(box->text(), "2");
+        click("Data1_last");
+        QCOMPARE(s.app.detailReport.currentPage(), 3);
+        QCOMPARE(gridColumn(*viewer->grid(), 0), (QStringList{"epsilon.tar.gz", ""}));
+        click("Data1_next"); // not possible: a beep, nothing else
+        QCOMPARE(s.app.detailReport.currentPage(), 3);
+        click("Data1_first");
+        QCOMPARE(s.app.detailReport.currentPage(), 1);
+        click("Data1_previous");
+        QCOMPARE(box->text(), "1");
+
+        box->setText("3");
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(s.app.detailReport.currentPage(), 3);
+        box->setText("4");
+        QTest::keyClick(box, Qt::Key_Return);
+        box->setText("x");
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(s.prompter.texts(), QStringList({"Please specify a page number between 1 and 3.",
+                                                  "Invalid page number entered."}));
+        QCOMPARE(s.prompter.messages.at(0).title, QString("ZEK"));
+        QCOMPARE(s.app.detailReport.currentPage(), 3);
     }
 
     void statusShownWhileSorting() {
