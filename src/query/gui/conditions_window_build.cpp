@@ -1,6 +1,7 @@
 // Building the Conditions & Sorting window's controls.
 #include "query/gui/conditions_window.h"
 
+#include "platform/gui/command_button.h"
 #include "query/gui/grid_edits.h"
 
 #include <QComboBox>
@@ -74,14 +75,9 @@ QFrame* panel(const QString& name, QWidget* parent) {
     return frame;
 }
 
-QPushButton* commandButton(const QString& name, const QString& text, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
+
+using platform::commandButton;
 
 ConditionsWindow::ConditionsWindow(work::WorkState& work, const platform::IntlSettings& intl, QWidget* parent)
     : QWidget(parent), m_work(work), m_intl(intl) {

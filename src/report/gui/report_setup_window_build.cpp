@@ -1,6 +1,7 @@
 // Building the report setup window's controls.
 #include "report/gui/report_setup_window.h"
 
+#include "platform/gui/command_button.h"
 #include "report/gui/spin_button.h"
 
 #include <QComboBox>
@@ -51,14 +52,9 @@ QLineEdit* numberBox(const QString& name, int maxLength, QWidget* parent) {
     return box;
 }
 
-QPushButton* commandButton(const QString& name, const QString& text, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
+
+using platform::commandButton;
 
 void ReportSetupWindow::buildWindow() {
     const bool detail = m_kind == report::SetupKind::Detail;
