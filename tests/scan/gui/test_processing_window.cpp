@@ -180,7 +180,9 @@ private Q_SLOTS:
         QVERIFY(refusedWhileWaiting);
         QVERIFY(refusedWhileScanning);
         QVERIFY(escapeRefused);
-        QVERIFY(pathShown.startsWith(top + "/"));
+        // A long path is shortened in its middle; its end names the folder being read.
+        QVERIFY2(QRegularExpression("/cancel/(folder \\d+/)?$").match(pathShown).hasMatch(),
+                 qPrintable(pathShown));
         // The counts of the last pump, and the rate once the scan has run a tenth of a second.
         QVERIFY2(progressShown.startsWith(scan::formatWholeNumber(entriesAtProbe, ",") + " entries in "),
                  qPrintable(progressShown));
