@@ -24,8 +24,9 @@ constexpr double TableSideRoom = 900;  // a wider table is cut to the paper widt
 constexpr double NarrowTableLeft = 400;
 constexpr double TableTop = 1750;
 constexpr double ShadowWidth = 35;
-constexpr double CellTextGap = 30; // from a cell's top to its text, and the end room of a Summary cell
+constexpr double CellTextGap = 30; // from a cell's top to its text
 constexpr double CellInset = RuleHeight;
+constexpr double CellEndRoom = 30; // kept free before the rule on a cell's right
 constexpr double RowStep = RowPitch + RuleHeight;
 
 constexpr int ThinLine = 1;
@@ -64,17 +65,16 @@ qsizetype longestBeginningNarrowerThan(const PageCanvas& canvas, const QString& 
     return low;
 }
 
-// A Summary cell too wide for its column: its characters one by one from `x`, each one that starts
-// left of the end room and still ends inside the column.
-qsizetype summaryCharactersThatFit(const PageCanvas& canvas, const QString& text, double width) {
+// A Summary cell that does not fit aligned: its characters one by one from the cell's start, while
+// they end in the room.
+qsizetype summaryCharactersThatFit(const PageCanvas& canvas, const QString& text, double room) {
     double position = 0;
     qsizetype count = 0;
     while (count < text.size()) {
         const qsizetype length = text.at(count).isHighSurrogate() && count + 1 < text.size() ? 2 : 1;
-        const double advance = canvas.textWidth(text.mid(count, length));
-        if (position >= width - CellTextGap || position + advance > width)
+        position += canvas.textWidth(text.mid(count, length));
+        if (position > room)
             break;
-        position += advance;
         count += length;
     }
     return count;
@@ -83,7 +83,7 @@ qsizetype summaryCharactersThatFit(const PageCanvas& canvas, const QString& text
 double alignedLeft(double x, double width, double textWidth, int alignment) {
     switch (alignment) {
     case 1:
-        return x + width - textWidth;
+        return x + width - CellEndRoom - textWidth;
     case 2:
         return x + (width - textWidth) / 2;
     default:
@@ -91,32 +91,39 @@ double alignedLeft(double x, double width, double textWidth, int alignment) {
     }
 }
 
+// A cell's text keeps clear of the rules on both sides. Its room runs from the cell's start x, an
+// inset right of the rule on the left, to the end room before the rule on the right; a right-aligned
+// text ends there, as far from its rule as a left-aligned one starts from the other. A text that
+// stays in the room where its alignment puts it is printed there; any other is printed from x, cut
+// to the room.
 void drawCell(PageCanvas& canvas, ReportKind kind, double x, double top, const QString& cell,
               const PrintedColumn& column) {
     const QString text = kind == ReportKind::Detail ? cell.trimmed() : cell;
     if (text.isEmpty())
         return;
+    const double room = column.width - CellEndRoom;
     const double width = canvas.textWidth(text);
-    if (width < column.width) {
-        canvas.drawText(alignedLeft(x, column.width, width, column.alignment), top, text);
+    const double left = alignedLeft(x, column.width, width, column.alignment);
+    if (left >= x && left + width <= x + room) {
+        canvas.drawText(left, top, text);
         return;
     }
-    const qsizetype fits = kind == ReportKind::Detail
-                               ? longestBeginningNarrowerThan(canvas, text, column.width)
-                               : summaryCharactersThatFit(canvas, text, column.width);
+    const qsizetype fits = kind == ReportKind::Detail ? longestBeginningNarrowerThan(canvas, text, room)
+                                                      : summaryCharactersThatFit(canvas, text, room);
     if (fits > 0)
         canvas.drawText(x, top, text.left(fits));
 }
 
-// A heading word by word, one word a line, while the lines fit in the heading row. A word wider
-// than its column is cut so that it does not run into the next heading.
+// A heading word by word, one word a line, while the lines end above the rule under the heading
+// row: three lines of a table font fit. A word wider than its column is cut so that it does not run
+// into the next heading.
 void drawHeading(PageCanvas& canvas, double x, double top, const PrintedColumn& column) {
     const QStringList words = column.heading.trimmed().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     const double lineHeight = canvas.textHeight();
-    const double room = column.width - CellInset;
+    const double room = column.width - CellInset - CellEndRoom;
     double y = top + CellTextGap;
     for (const QString& word : words) {
-        if (y + lineHeight > top + HeaderHeight)
+        if (y + lineHeight > top + HeaderHeight + RuleHeight)
             break;
         const qsizetype fits = longestBeginningNarrowerThan(canvas, word, room);
         if (fits > 0)

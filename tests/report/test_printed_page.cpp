@@ -24,7 +24,8 @@ Q_DECLARE_METATYPE(zek::report::ReportKind)
 
 namespace {
 
-// Records what the layout draws; every character is 100 twips wide and a line 180 twips high.
+// Records what the layout draws; every character is 100 twips wide and a line 180 twips high unless
+// told otherwise.
 class RecordingCanvas : public PageCanvas {
 public:
     struct Text {
@@ -45,7 +46,7 @@ public:
 
     void setFont(const CanvasFont& font) override { m_font = font; }
     double textWidth(const QString& text) const override { return 100.0 * text.size(); }
-    double textHeight() const override { return 180; }
+    double textHeight() const override { return lineHeight; }
     void drawText(double x, double top, const QString& text) override {
         texts.push_back({x, top, text, m_font.pointSize, m_font.bold});
     }
@@ -78,6 +79,7 @@ public:
         return found;
     }
 
+    double lineHeight = 180;
     std::vector<Text> texts;
     std::vector<Line> lines;
     std::vector<Box> boxes;
@@ -105,8 +107,9 @@ PrintedPage pageOf(const std::vector<int>& widths, int rows) {
     return page;
 }
 
-RecordingCanvas drawn(const PrintedPage& page) {
+RecordingCanvas drawn(const PrintedPage& page, double lineHeight = 180) {
     RecordingCanvas canvas;
+    canvas.lineHeight = lineHeight;
     drawReportPage(canvas, page);
     return canvas;
 }
@@ -258,22 +261,28 @@ private Q_SLOTS:
 
     void headingsWordByWord_data() {
         QTest::addColumn<QString>("heading");
+        QTest::addColumn<double>("lineHeight");
         QTest::addColumn<QStringList>("lines");
-        QTest::newRow("three words") << "Size in bytes" << QStringList{"Size", "in", "bytes"};
+        QTest::newRow("three words") << "Size in bytes" << 180.0 << QStringList{"Size", "in", "bytes"};
         QTest::newRow("blanks around and between")
-            << "  Last   access date " << QStringList{"Last", "access", "date"};
+            << "  Last   access date " << 180.0 << QStringList{"Last", "access", "date"};
         QTest::newRow("fourth word has no room")
-            << "one two three four" << QStringList{"one", "two", "three"};
+            << "one two three four" << 180.0 << QStringList{"one", "two", "three"};
+        QTest::newRow("third line ends on the rule")
+            << "Size in bytes" << 195.0 << QStringList{"Size", "in", "bytes"};
+        QTest::newRow("third line would cross the rule")
+            << "Size in bytes" << 196.0 << QStringList{"Size", "in"};
         QTest::newRow("word wider than the column")
-            << "Extraordinarily long" << QStringList{"Extraordi", "long"};
-        QTest::newRow("blank") << "   " << QStringList{};
+            << "Extraordinarily long" << 180.0 << QStringList{"Extraordi", "long"};
+        QTest::newRow("blank") << "   " << 180.0 << QStringList{};
     }
     void headingsWordByWord() {
         QFETCH(QString, heading);
+        QFETCH(double, lineHeight);
         QFETCH(QStringList, lines);
         PrintedPage page = pageOf({1000}, 1);
         page.columns[0].heading = heading;
-        const RecordingCanvas canvas = drawn(page);
+        const RecordingCanvas canvas = drawn(page, lineHeight);
         const double x0 = std::floor((Letter - 1015) / 2 - 400);
         QStringList printed;
         for (const RecordingCanvas::Text& t : canvas.texts) {
@@ -281,7 +290,7 @@ private Q_SLOTS:
                 continue;
             printed << t.text;
             QCOMPARE(t.x, x0 + 30);
-            QCOMPARE(t.top, TableTop + 30 + 180 * (printed.size() - 1));
+            QCOMPARE(t.top, TableTop + 30 + lineHeight * (printed.size() - 1));
             QVERIFY(t.bold);
             QCOMPARE(t.size, 8.25);
         }
@@ -298,19 +307,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("printed");
         const ReportKind D = ReportKind::Detail, S = ReportKind::Summary;
         QTest::newRow("detail left, trimmed") << D << "  abc  " << 1000 << 0 << 15.0 << "abc";
-        QTest::newRow("detail right") << D << "abc " << 1000 << 1 << 700.0 << "abc";
+        QTest::newRow("detail right") << D << "abc " << 1000 << 1 << 670.0 << "abc";
         QTest::newRow("detail centre") << D << "abc" << 1000 << 2 << 350.0 << "abc";
         QTest::newRow("unknown alignment is left") << D << "abc" << 1000 << 7 << 15.0 << "abc";
-        QTest::newRow("detail as wide as the column") << D << "abcdefghij" << 1000 << 1 << 0.0 << "abcdefghi";
+        QTest::newRow("too tight left of the inset") << D << "abcdefghi" << 940 << 0 << 0.0 << "abcdefghi";
+        QTest::newRow("just fits right") << D << "abcdefghi" << 940 << 1 << 10.0 << "abcdefghi";
+        QTest::newRow("detail as wide as the room") << D << "abcdefghijk" << 1030 << 1 << 0.0 << "abcdefghi";
         QTest::newRow("detail longest beginning")
             << D << "abcdefghijklmnop" << 1050 << 0 << 0.0 << "abcdefghij";
         QTest::newRow("detail blanks only") << D << "    " << 1000 << 0 << 0.0 << "";
         QTest::newRow("summary keeps blanks, left") << S << "  abc" << 1000 << 0 << 15.0 << "  abc";
-        QTest::newRow("summary keeps blanks, right") << S << "abc  " << 1000 << 1 << 500.0 << "abc  ";
-        QTest::newRow("summary fills to the edge") << S << "abcdefghijkl" << 1000 << 0 << 0.0 << "abcdefghij";
-        QTest::newRow("summary stops at the end room")
-            << S << "abcdefghijkl" << 1025 << 0 << 0.0 << "abcdefghij";
-        QTest::newRow("summary never crosses the edge")
+        QTest::newRow("summary keeps blanks, right") << S << "abc  " << 1000 << 1 << 470.0 << "abc  ";
+        QTest::newRow("summary centre") << S << "abc" << 1000 << 2 << 350.0 << "abc";
+        QTest::newRow("summary fills the room") << S << "abcdefghijkl" << 1030 << 0 << 0.0 << "abcdefghij";
+        QTest::newRow("summary stops before the rule")
             << S << "abcdefghijkl" << 990 << 0 << 0.0 << "abcdefghi";
         QTest::newRow("summary too narrow for one") << S << "abc" << 90 << 0 << 0.0 << "";
     }
