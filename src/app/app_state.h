@@ -4,7 +4,9 @@
 #include "app/recent_files.h"
 #include "app/window_positions.h"
 #include "platform/intl.h"
+#include "platform/printer_choice.h"
 #include "query/statement_builder.h"
+#include "report/print_command.h"
 #include "report/report_engine.h"
 #include "scan/scan_state.h"
 #include "work/work_state.h"
@@ -25,9 +27,11 @@ struct AppState {
     QString tipStart; // "Tipstart" of section "Tip", upper case
     RecentFiles recent;
     WindowPositionStrings windowPositions;
-    // The report viewers check the printer before their first build.
-    bool detailPrinterCheck = true;
-    bool summaryPrinterCheck = true;
+    // The program's printer: the reports are paged for it and printed on it.
+    platform::PrinterChoice printer;
+    // Whether the last print command found the printer's name and orientation unchanged; both set
+    // at start, so that the first Detail report is defined for the printer.
+    report::PrinterCheckFlags printerChecks;
 
     work::WorkState work;
     // The last scan and the last selection, shared by Path Selection, the work file's report offer

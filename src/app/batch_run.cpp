@@ -67,7 +67,9 @@ public:
     }
     std::optional<QString> openFileName(const platform::FileDialogRequest&) override { return std::nullopt; }
     std::optional<QString> saveFileName(const platform::FileDialogRequest&) override { return std::nullopt; }
-    bool printSetup() override { return false; }
+    std::optional<platform::PrinterChoice> printSetup(const platform::PrinterChoice&) override {
+        return std::nullopt;
+    }
     std::optional<QString> workDirectory(const platform::WorkDirectoryRequest&) override {
         return std::nullopt;
     }

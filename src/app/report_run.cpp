@@ -8,7 +8,7 @@ report::BuildInputs reportInputs(const AppState& app) {
     // Without a scan since the program started, both figures stay 0 and every share shows 0.
     inputs.totalBytes = app.scan.driveCapacity.totalBytes;
     inputs.freeBytes = app.scan.driveCapacity.freeBytes;
-    inputs.printerCheck = app.detailPrinterCheck || app.summaryPrinterCheck;
+    inputs.printerCheck = app.printerChecks.name || app.printerChecks.orientation;
     inputs.whereClause = app.query.whereClause;
     return inputs;
 }

@@ -21,7 +21,7 @@ public:
     }
     std::optional<QString> openFileName(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<QString> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
-    bool printSetup() override { return false; }
+    std::optional<PrinterChoice> printSetup(const PrinterChoice&) override { return std::nullopt; }
     std::optional<QString> workDirectory(const WorkDirectoryRequest&) override { return std::nullopt; }
     int position(const PositionRequest&) override { return 0; }
 };

@@ -5,6 +5,8 @@
 // the text, a style made of a button set plus an icon, and a title; they return the button pressed.
 #pragma once
 
+#include "platform/printer_choice.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -60,6 +62,27 @@ struct PositionRequest {
     int current = 0; // current position, 1-based
 };
 
+// The print dialog: which pages, how many copies, on which printer.
+struct PrintDialogRequest {
+    QString caption; // "Detail Report"
+    int minPage = 1;
+    int maxPage = 1;
+    int fromPage = 1;
+    int toPage = 1;
+    PrinterChoice printer; // the current printer, chosen when the dialog opens
+};
+
+enum class PrintRange { All, Pages, Selection };
+
+struct PrintDialogAnswer {
+    PrintRange range = PrintRange::All;
+    int fromPage = 1;
+    int toPage = 1;
+    int copies = 1;
+    PrinterChoice printer; // the printer chosen in the dialog
+    QString outputFile;    // for the built-in PDF writer, when the dialog asked for the file already
+};
+
 class Prompter {
 public:
     virtual ~Prompter() = default;
@@ -68,8 +91,14 @@ public:
     // The chosen file, or nothing when the user cancelled.
     virtual std::optional<QString> openFileName(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> saveFileName(const FileDialogRequest& request) = 0;
-    // The printer set-up dialog; false when cancelled.
-    virtual bool printSetup() = 0;
+    // The printer set-up dialog on the current printer: the printer and paper chosen, or nothing
+    // when cancelled.
+    virtual std::optional<PrinterChoice> printSetup(const PrinterChoice& current) = 0;
+    // The print dialog; nothing when cancelled.
+    virtual std::optional<PrintDialogAnswer> printDialog(const PrintDialogRequest& request) {
+        (void)request;
+        return std::nullopt;
+    }
     // The work-directory dialog; nothing when the user chose Exit.
     virtual std::optional<QString> workDirectory(const WorkDirectoryRequest& request) = 0;
     // The position dialog; the chosen insert position, 0 for Cancel.

@@ -9,6 +9,7 @@
 // the engine's error number and description and the statement, and the reports stay as they were.
 #pragma once
 
+#include "platform/printer_choice.h"
 #include "work/query_line.h"
 #include "work/work_state.h"
 
@@ -36,11 +37,8 @@ struct SortKey {
 // entries as it has sorters; the rest keep what an earlier run put there.
 using SortKeys = std::array<SortKey, 3>;
 
-// The system's default printer; an empty name means there is none.
-struct DefaultPrinter {
-    QString name;
-    int orientation = 1; // 1 portrait, 2 landscape; anything else counts as portrait
-};
+// The program's printer; an empty name means there is none.
+using DefaultPrinter = platform::PrinterChoice;
 
 // What the statement builder asks of the desktop, set once by the owner of the state. Each hook may
 // stay empty.

@@ -22,10 +22,12 @@ TitleLines titleLinesOf(const ReportTitles& titles) {
 }
 
 // The report is defined again when its columns changed or the printer may have, and also when the
-// report standing is not one of this selection's size: its pages would not match its rows.
+// report standing is not one of this selection's size or of the printer's page: its pages would
+// not match its rows or its paper.
 bool needsDefinition(work::WorkState& ws, const ReportEngine& engine, const BuildInputs& inputs) {
     return !ws.unchanged(SettingsGroup::DetailColumns) || inputs.printerCheck || !engine.isAvailable() ||
-           engine.rowCount() != ws.scanResult;
+           engine.rowCount() != ws.scanResult ||
+           (engine.pageHeight && engine.rowsPerPage() != rowsPerPageFor(engine.pageHeight()));
 }
 
 // FILEDETTYPE is written again when the selection or its order may have changed, and also when the

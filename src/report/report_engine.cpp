@@ -1,8 +1,7 @@
 #include "report/report_engine.h"
 
+#include "platform/printer_choice.h"
 #include "platform/prompt.h"
-
-#include <QLocale>
 
 #include <cmath>
 #include <new>
@@ -55,7 +54,9 @@ int pageCountFor(int rowCount, int rowsPerPage) {
 }
 
 int fallbackPageHeight() {
-    return QLocale::system().measurementSystem() == QLocale::MetricSystem ? A4HeightTwips : LetterHeightTwips;
+    return static_cast<int>(
+        platform::paperSizeTwips({QString(), platform::PortraitOrientation, platform::localePaper()})
+            .height());
 }
 
 ReportEngine::ReportEngine(ReportKind kind, work::WorkState& ws, QObject* parent)
@@ -260,6 +261,17 @@ void ReportEngine::rptClose() {
     m_statusVisible = false;
     Q_EMIT closed();
     setAvailable(false);
+}
+
+void ReportEngine::showStatus(const QString& text) {
+    m_statusText = text;
+    m_statusVisible = true;
+    Q_EMIT statusChanged();
+}
+
+void ReportEngine::hideStatus() {
+    m_statusVisible = false;
+    Q_EMIT statusChanged();
 }
 
 } // namespace zek::report

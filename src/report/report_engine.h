@@ -158,9 +158,11 @@ public:
     // The viewer's window caption.
     const QString& caption() const { return m_caption; }
     const ReportPage& page() const { return m_page; }
-    // The viewer's status box (`TXT_status`): shown while sorting.
+    // The viewer's status box (`TXT_status`): shown while sorting and printing.
     const QString& statusText() const { return m_statusText; }
     bool statusVisible() const { return m_statusVisible; }
+    void showStatus(const QString& text);
+    void hideStatus();
 
     // The in-memory cells: slot 1..count, row 1..rowCount.
     float numericCell(int slot, int row) const;

@@ -112,9 +112,7 @@ void ReportEngine::rptSort(int column) {
         return;
     }
     const ColumnDefinition& def = m_columns[static_cast<size_t>(column - 1)];
-    m_statusText = "sorting by " + def.heading;
-    m_statusVisible = true;
-    Q_EMIT statusChanged();
+    showStatus("sorting by " + def.heading);
 
     // A column without cells (no valid type, or beyond the declared count) gives no order.
     if (def.valueSlot > 0 && m_rowCount > 1) {
@@ -125,8 +123,7 @@ void ReportEngine::rptSort(int column) {
         moveRows(order);
     }
 
-    m_statusVisible = false;
-    Q_EMIT statusChanged();
+    hideStatus();
 }
 
 } // namespace zek::report

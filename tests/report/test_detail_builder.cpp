@@ -279,6 +279,24 @@ private Q_SLOTS:
                  QStringList({"Head SIZE", "Head LONGNAME", "Head SIZE", "Head ARCHIVE"}));
     }
 
+    // Another paper since the report was made (Print Setup, or a print dialog's printer): nothing
+    // else changed, yet the report is paged again for the paper it will print on.
+    void anotherPaperPagesTheReportAgain() {
+        Session s;
+        s.setColumns({{"LONGNAME"}});
+        s.addFiles({{"a", 1}, {"b", 2}});
+        s.select();
+        QVERIFY(s.build());
+        QCOMPARE(s.detail.rowsPerPage(), 50);
+
+        s.setAllFlags(true);
+        s.inputs.printerCheck = false;
+        s.detail.pageHeight = [] { return PageMargins + HeaderHeight + 20 * (RowPitch + RuleHeight); };
+        QVERIFY(s.build());
+        QCOMPARE(s.detail.rowsPerPage(), 20);
+        QCOMPARE(s.pageRows(3), QList<QStringList>({{"a"}, {"b"}, {""}}));
+    }
+
     // A selection of another size with the same columns: the report's rows and pages follow it.
     void newSelectionResizesTheReport() {
         Session s;

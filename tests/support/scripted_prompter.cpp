@@ -54,7 +54,8 @@ void ScriptedPrompter::clear() {
     saveRequests.clear();
     workDirectoryRequests.clear();
     positionRequests.clear();
-    printSetupCount = 0;
+    printSetupRequests.clear();
+    printRequests.clear();
 }
 
 int ScriptedPrompter::message(const QString& text, int style, const QString& title) {
@@ -72,9 +73,15 @@ std::optional<QString> ScriptedPrompter::saveFileName(const platform::FileDialog
     return takeOr(saveAnswers, std::optional<QString>());
 }
 
-bool ScriptedPrompter::printSetup() {
-    ++printSetupCount;
-    return printSetupAnswer;
+std::optional<platform::PrinterChoice> ScriptedPrompter::printSetup(const platform::PrinterChoice& current) {
+    printSetupRequests.append(current);
+    return takeOr(printSetupAnswers, std::optional<platform::PrinterChoice>());
+}
+
+std::optional<platform::PrintDialogAnswer>
+ScriptedPrompter::printDialog(const platform::PrintDialogRequest& request) {
+    printRequests.append(request);
+    return takeOr(printAnswers, std::optional<platform::PrintDialogAnswer>());
 }
 
 std::optional<QString> ScriptedPrompter::workDirectory(const platform::WorkDirectoryRequest& request) {

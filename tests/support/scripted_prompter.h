@@ -30,14 +30,16 @@ public:
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<std::optional<QString>> workDirectoryAnswers;
     std::deque<int> positionAnswers;
-    bool printSetupAnswer = false;
+    std::deque<std::optional<platform::PrinterChoice>> printSetupAnswers;
+    std::deque<std::optional<platform::PrintDialogAnswer>> printAnswers;
 
     QList<ShownMessage> messages;
     QList<platform::FileDialogRequest> openRequests;
     QList<platform::FileDialogRequest> saveRequests;
     QList<platform::WorkDirectoryRequest> workDirectoryRequests;
     QList<platform::PositionRequest> positionRequests;
-    int printSetupCount = 0;
+    QList<platform::PrinterChoice> printSetupRequests;
+    QList<platform::PrintDialogRequest> printRequests;
 
     QStringList texts() const;
     void clear();
@@ -45,7 +47,9 @@ public:
     int message(const QString& text, int style, const QString& title) override;
     std::optional<QString> openFileName(const platform::FileDialogRequest& request) override;
     std::optional<QString> saveFileName(const platform::FileDialogRequest& request) override;
-    bool printSetup() override;
+    std::optional<platform::PrinterChoice> printSetup(const platform::PrinterChoice& current) override;
+    std::optional<platform::PrintDialogAnswer>
+    printDialog(const platform::PrintDialogRequest& request) override;
     std::optional<QString> workDirectory(const platform::WorkDirectoryRequest& request) override;
     int position(const platform::PositionRequest& request) override;
     // Records the dialog's object name; dialogHandler, when set, plays the user and gives the result.

@@ -8,11 +8,11 @@
 #include "app/report_run.h"
 #include "app/startup.h"
 #include "app/window_arrange.h"
+#include "platform/gui/printers.h"
 #include "platform/host_paths.h"
 #include "platform/intl.h"
 #include "query/gui/conditions_window.h"
 #include "query/gui/desktop_hooks.h"
-#include "report/gui/report_printer.h"
 #include "report/report_preconditions.h"
 #include "scan/gui/path_selection_window.h"
 #include "work/work_file.h"
@@ -47,7 +47,7 @@ MainWindow::MainWindow(AppState& app, QWidget* parent) : QMainWindow(parent), m_
     buildMenus();
     buildToolbar();
     buildStatusBar();
-    setPrintEnabled(false);
+    setPrintEnabled();
     setEntryItemsVisible(false);
     rebuildRecentFileMenu();
     wireReports();
@@ -160,13 +160,21 @@ void MainWindow::wireWorkFileHooks() {
 
     // A stored work file just opened offers to build the reports from its records.
     query::installDesktopHooks(m_app.query.hooks);
+    m_app.query.hooks.defaultPrinter = [this] { return m_app.printer; };
     connect(events, &work::WorkEvents::storedFileOpened, this,
             [this] { report::confirmReportCreation(m_app.work, m_app.query); });
 }
 
 void MainWindow::wireReports() {
+    // The reports are paged for the program's printer, the system's default until Print Setup or
+    // the print dialog chooses another.
+    if (m_app.printer.name.isEmpty())
+        m_app.printer = platform::systemDefaultPrinter();
+    m_app.query.hooks.defaultPrinter = [this] { return m_app.printer; };
     for (report::ReportEngine* engine : {&m_app.detailReport, &m_app.summaryReport}) {
-        engine->pageHeight = report::defaultPrinterPageHeight;
+        engine->pageHeight = [this] {
+            return static_cast<int>(platform::paperSizeTwips(m_app.printer).height());
+        };
         engine->processEvents = [this] { answerEventsDuringWork(); };
         wireReportViewer(m_mdiArea, m_app, *engine, this);
         connect(engine, &report::ReportEngine::availabilityChanged, this, &MainWindow::setPrintEnabled);

@@ -38,8 +38,9 @@ public:
 
     // The File menu's recent-file entries, rebuilt from the application state.
     void rebuildRecentFileMenu();
-    // The Print items and the toolbar's "print" button; enabled while a report exists.
-    void setPrintEnabled(bool enabled);
+    // The Print items, Print Preview and the toolbar's "print" button, enabled by the reports that
+    // exist.
+    void setPrintEnabled();
     // The Edit menu's entry items (Add New Entry, Insert Entry, Delete Entry) and their separator,
     // shown by the child windows that edit entries.
     void setEntryItemsVisible(bool visible);
@@ -56,6 +57,10 @@ public:
     void fileSaveAs();
     void openRecentFile(int n);
     void printSetup();
+    void printReport(report::ReportKind kind);
+    void printFromToolbar();
+    // The active viewer's report, else the Detail report, else the Summary report.
+    void printPreview();
     void copySelection();
     void copyPage();
     void toggleSaveSettings();
@@ -103,6 +108,7 @@ private:
     QMenu* m_fileMenu = nullptr;
     QMenu* m_printMenu = nullptr;
     QMenu* m_copyMenu = nullptr;
+    QAction* m_printPreviewAction = nullptr;
     QAction* m_recentSeparator = nullptr;
     QList<QAction*> m_recentActions;
     QList<QAction*> m_entryItems;

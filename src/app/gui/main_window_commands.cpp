@@ -2,15 +2,18 @@
 #include "app/gui/main_window.h"
 
 #include "app/gui/help_window.h"
+#include "app/gui/report_printing.h"
 #include "app/startup.h"
 #include "app/window_arrange.h"
 #include "platform/prompt.h"
+#include "report/gui/report_viewer_window.h"
 #include "work/work_file.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QTableWidget>
 
@@ -54,7 +57,31 @@ void MainWindow::openRecentFile(int n) {
 }
 
 void MainWindow::printSetup() {
-    platform::prompter().printSetup();
+    zek::printSetup(m_app);
+}
+
+void MainWindow::printReport(report::ReportKind kind) {
+    // Between pages the windows repaint; what the user does waits for the end of the job.
+    const QScopedValueRollback<bool> working(m_workInProgress, true);
+    zek::printReport(m_app, kind,
+                     [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+}
+
+void MainWindow::printFromToolbar() {
+    const QScopedValueRollback<bool> working(m_workInProgress, true);
+    zek::printFromToolbar(m_app, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+}
+
+void MainWindow::printPreview() {
+    report::ReportEngine* engine = nullptr;
+    if (QMdiSubWindow* active = m_mdiArea->activeSubWindow()) {
+        if (auto* viewer = qobject_cast<ReportViewerWindow*>(active->widget()))
+            engine = &viewer->engine();
+    }
+    if (!engine)
+        engine = m_app.detailReport.isAvailable() ? &m_app.detailReport : &m_app.summaryReport;
+    const QScopedValueRollback<bool> working(m_workInProgress, true);
+    showPrintPreview(m_app, *engine, this);
 }
 
 void MainWindow::toggleSaveSettings() {

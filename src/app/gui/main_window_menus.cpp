@@ -109,8 +109,9 @@ void MainWindow::buildMenus() {
     QAction* fileSaveAs = addItem(m_fileMenu, "Menu_File_SaveAs", "Save &As...");
     addSeparator(m_fileMenu);
     m_printMenu = addMenu(m_fileMenu, "Menu_File_Print", "&Print...");
-    addItem(m_printMenu, "Menu_File_Print_Detail", "&Detail Report");
-    addItem(m_printMenu, "Menu_File_Print_Summary", "&Summary Report");
+    QAction* printDetail = addItem(m_printMenu, "Menu_File_Print_Detail", "&Detail Report");
+    QAction* printSummary = addItem(m_printMenu, "Menu_File_Print_Summary", "&Summary Report");
+    m_printPreviewAction = addItem(m_fileMenu, "Menu_File_PrintPreview", "Print Pre&view...");
     QAction* printSetup = addItem(m_fileMenu, "Menu_File_PrintSetup", "Print Set&up...");
     addSeparator(m_fileMenu);
     QAction* fileExit = addItem(m_fileMenu, "Menu_File_Exit", "E&xit");
@@ -123,6 +124,9 @@ void MainWindow::buildMenus() {
     connect(fileOpen, &QAction::triggered, this, &MainWindow::fileOpen);
     connect(fileSave, &QAction::triggered, this, &MainWindow::fileSave);
     connect(fileSaveAs, &QAction::triggered, this, &MainWindow::fileSaveAs);
+    connect(printDetail, &QAction::triggered, this, [this] { printReport(report::ReportKind::Detail); });
+    connect(printSummary, &QAction::triggered, this, [this] { printReport(report::ReportKind::Summary); });
+    connect(m_printPreviewAction, &QAction::triggered, this, &MainWindow::printPreview);
     connect(printSetup, &QAction::triggered, this, &MainWindow::printSetup);
     connect(fileExit, &QAction::triggered, this, &QWidget::close);
 
@@ -184,7 +188,7 @@ void MainWindow::buildToolbar() {
     QAction* saveButton =
         add("save", toolIcon("document-save", s->standardIcon(QStyle::SP_DialogSaveButton)), "Save Database");
     m_toolbar->addSeparator();
-    add("print", toolIcon("document-print", drawnIcon("print", pal)), "Print Report");
+    QAction* printButton = add("print", toolIcon("document-print", drawnIcon("print", pal)), "Print Report");
     m_toolbar->addSeparator();
     add("cut", toolIcon("edit-cut", drawnIcon("cut", pal)), "Cut");
     QAction* copyButton = add("copy", toolIcon("edit-copy", drawnIcon("copy", pal)), "Copy");
@@ -193,6 +197,7 @@ void MainWindow::buildToolbar() {
     connect(newButton, &QAction::triggered, this, &MainWindow::fileNew);
     connect(openButton, &QAction::triggered, this, &MainWindow::fileOpen);
     connect(saveButton, &QAction::triggered, this, &MainWindow::fileSave);
+    connect(printButton, &QAction::triggered, this, &MainWindow::printFromToolbar);
     connect(copyButton, &QAction::triggered, this, &MainWindow::popUpCopyMenu);
 }
 
@@ -258,12 +263,16 @@ void MainWindow::rebuildRecentFileMenu() {
     m_recentSeparator->setVisible(m_app.recent.separatorVisible && m_app.recent.count() > 0);
 }
 
-void MainWindow::setPrintEnabled(bool enabled) {
-    m_printMenu->menuAction()->setEnabled(enabled);
+void MainWindow::setPrintEnabled() {
+    // Each item prints its own report; the menu, the button and the preview need either.
+    const bool detail = m_app.detailReport.isAvailable();
+    const bool summary = m_app.summaryReport.isAvailable();
+    m_printMenu->menuAction()->setEnabled(detail || summary);
     for (QAction* item : m_printMenu->actions())
-        item->setEnabled(enabled);
+        item->setEnabled(item->objectName() == QLatin1String("Menu_File_Print_Detail") ? detail : summary);
+    m_printPreviewAction->setEnabled(detail || summary);
     if (QAction* button = m_toolbar->findChild<QAction*>("print"))
-        button->setEnabled(enabled);
+        button->setEnabled(detail || summary);
 }
 
 void MainWindow::setEntryItemsVisible(bool visible) {

@@ -3,13 +3,18 @@
 #include <QDialog>
 
 #include "app/gui/work_directory_dialog.h"
+#include "platform/gui/printers.h"
 #include "report/gui/position_dialog.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
+
+#include <algorithm>
+#include <memory>
 
 namespace zek {
 
@@ -155,18 +160,50 @@ std::optional<QString> QtPrompter::saveFileName(const FileDialogRequest& request
     return runFileDialog(request, QFileDialog::AcceptSave);
 }
 
-QPrinter& QtPrompter::printer() {
-    if (!m_printer)
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    return *m_printer;
+std::optional<platform::PrinterChoice> QtPrompter::printSetup(const platform::PrinterChoice& current) {
+    std::unique_ptr<QPrinter> printer = platform::makePrinter(current);
+    QPrintDialog dialog(printer.get(), dialogParent());
+    dialog.setWindowTitle("Print Setup");
+    // Setting up chooses the printer and its paper; page ranges and copies belong to printing. The
+    // PDF writer is offered as the print-to-file printer.
+    dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintToFile);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return platform::choiceOf(*printer);
 }
 
-bool QtPrompter::printSetup() {
-    QPrintDialog dialog(&printer(), dialogParent());
-    dialog.setWindowTitle("Print Setup");
-    // Setting up chooses the printer and its paper; page ranges and copies belong to printing.
-    dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
-    return dialog.exec() == QDialog::Accepted;
+std::optional<platform::PrintDialogAnswer>
+QtPrompter::printDialog(const platform::PrintDialogRequest& request) {
+    std::unique_ptr<QPrinter> printer = platform::makePrinter(request.printer);
+    QPrintDialog dialog(printer.get(), dialogParent());
+    dialog.setWindowTitle(request.caption);
+    dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintSelection |
+                      QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintToFile);
+    dialog.setMinMax(request.minPage, request.maxPage);
+    dialog.setFromTo(request.fromPage, request.toPage);
+    dialog.setPrintRange(QAbstractPrintDialog::AllPages);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    platform::PrintDialogAnswer answer;
+    switch (dialog.printRange()) {
+    case QAbstractPrintDialog::PageRange:
+        answer.range = platform::PrintRange::Pages;
+        break;
+    case QAbstractPrintDialog::Selection:
+    case QAbstractPrintDialog::CurrentPage:
+        answer.range = platform::PrintRange::Selection;
+        break;
+    default:
+        answer.range = platform::PrintRange::All;
+        break;
+    }
+    answer.fromPage = dialog.fromPage();
+    answer.toPage = dialog.toPage();
+    answer.copies = std::max(1, printer->copyCount());
+    answer.printer = platform::choiceOf(*printer);
+    if (answer.printer.isBuiltInPdf())
+        answer.outputFile = printer->outputFileName();
+    return answer;
 }
 
 std::optional<QString> QtPrompter::workDirectory(const WorkDirectoryRequest& request) {

@@ -3,10 +3,6 @@
 
 #include "platform/prompt.h"
 
-#include <QPrinter>
-
-#include <memory>
-
 class QWidget;
 
 namespace zek {
@@ -22,19 +18,15 @@ public:
     std::optional<QString> openFileName(const platform::FileDialogRequest& request) override;
     std::optional<QString> saveFileName(const platform::FileDialogRequest& request) override;
     // The printer dialog in set-up mode on the program's printer.
-    bool printSetup() override;
+    std::optional<platform::PrinterChoice> printSetup(const platform::PrinterChoice& current) override;
+    // The printer dialog with page range, selection and copies.
+    std::optional<platform::PrintDialogAnswer>
+    printDialog(const platform::PrintDialogRequest& request) override;
     // The work-directory dialog (WorkDirectoryDialog), modal, with the proposal selected.
     std::optional<QString> workDirectory(const platform::WorkDirectoryRequest& request) override;
     // The position dialog (PositionDialog), modal; 0 for Cancel.
     int position(const platform::PositionRequest& request) override;
     int execDialog(QObject& dialog) override;
-
-    // The printer that Print Setup configures and printing uses; made on first use, because asking
-    // the print system for its printers takes a moment.
-    QPrinter& printer();
-
-private:
-    std::unique_ptr<QPrinter> m_printer;
 };
 
 // The window the dialogs belong to: the active window, else the first visible top-level one.

@@ -1,19 +1,10 @@
 #include "query/gui/desktop_hooks.h"
 
+#include "platform/gui/printers.h"
+
 #include <QApplication>
-#include <QPrinter>
-#include <QPrinterInfo>
 
 namespace zek::query {
-
-DefaultPrinter defaultPrinter() {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull())
-        return DefaultPrinter{QStringLiteral("PDF"), 1};
-    const QPrinter printer(info);
-    return DefaultPrinter{info.printerName(),
-                          printer.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1};
-}
 
 void setBusyPointer(bool on) {
     if (on)
@@ -24,7 +15,7 @@ void setBusyPointer(bool on) {
 
 void installDesktopHooks(QueryHooks& hooks) {
     hooks.busy = setBusyPointer;
-    hooks.defaultPrinter = defaultPrinter;
+    hooks.defaultPrinter = platform::systemDefaultPrinter;
 }
 
 } // namespace zek::query

@@ -6,13 +6,10 @@
 
 namespace zek::query {
 
-// The system's default printer, or the built-in PDF writer when the system has none.
-DefaultPrinter defaultPrinter();
-
 // The hourglass pointer on (true) and back to normal (false).
 void setBusyPointer(bool on);
 
-// Fills both hooks of the statement builder: the busy pointer and the default printer.
+// Fills both hooks of the statement builder: the busy pointer and the system's default printer.
 void installDesktopHooks(QueryHooks& hooks);
 
 } // namespace zek::query

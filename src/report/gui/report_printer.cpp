@@ -1,30 +1,62 @@
 #include "report/gui/report_printer.h"
 
-#include <QPageLayout>
-#include <QPrinter>
-#include <QPrinterInfo>
+#include "platform/gui/printers.h"
 
-#include <cmath>
-#include <memory>
+#include <QPrinter>
 
 namespace zek::report {
 
-int defaultPrinterPageHeight() {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    std::unique_ptr<QPrinter> printer;
-    if (info.isNull()) {
-        // The built-in "PDF" printer.
-        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer->setOutputFormat(QPrinter::PdfFormat);
-    } else {
-        printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+namespace {
+
+// A job on a printer of the print system or the PDF writer; the print system's failure shows when
+// the job ends.
+class PrinterOutput : public PagedDeviceOutput {
+public:
+    PrinterOutput(std::unique_ptr<QPrinter> printer, QSizeF paper, QString startError, QString failedText)
+        : PagedDeviceOutput(std::move(printer), paper, std::move(startError)),
+          m_failedText(std::move(failedText)) {}
+
+    bool finish() override {
+        const bool ok = PagedDeviceOutput::finish();
+        if (ok && static_cast<QPrinter&>(device()).printerState() == QPrinter::Error) {
+            setError(m_failedText);
+            return false;
+        }
+        return ok;
     }
-    // From the paper's size in millimetres rather than the page rectangle in whole points: A4 is
-    // 16838 twips high, not the 16840 of its rounded 842 points.
-    const QPageLayout layout = printer->pageLayout();
-    const QSizeF paper = layout.pageSize().size(QPageSize::Millimeter);
-    const double height = layout.orientation() == QPageLayout::Landscape ? paper.width() : paper.height();
-    return static_cast<int>(std::lround(height / 25.4 * 1440));
+
+private:
+    QString m_failedText;
+};
+
+} // namespace
+
+int defaultPrinterPageHeight() {
+    return static_cast<int>(platform::paperSizeTwips(platform::systemDefaultPrinter()).height());
+}
+
+std::unique_ptr<PageOutput> openPrinterOutput(const platform::PrinterChoice& printer, const QString& file,
+                                              QString& error) {
+    std::unique_ptr<QPrinter> device = platform::makePrinter(printer, file);
+    QString startError;
+    QString failedText;
+    if (!printer.isBuiltInPdf() && device->outputFormat() == QPrinter::PdfFormat) {
+        error = "The printer " + printer.name + " is not available.";
+        return nullptr;
+    }
+    if (device->outputFormat() == QPrinter::PdfFormat) {
+        if (file.trimmed().isEmpty()) {
+            error = QStringLiteral("No file was named for the PDF printer.");
+            return nullptr;
+        }
+        startError = "The file " + file + " could not be written.";
+        failedText = startError;
+    } else {
+        startError = "The printer " + printer.name + " could not start printing.";
+        failedText = "The print job on " + printer.name + " failed.";
+    }
+    return std::make_unique<PrinterOutput>(std::move(device), platform::paperSizeTwips(printer), startError,
+                                           failedText);
 }
 
 } // namespace zek::report

@@ -158,8 +158,8 @@ private Q_SLOTS:
         for (QAction* a : main.findChild<QMenu*>("Menu_File")->actions())
             fileOrder.append(a->isSeparator() && a->objectName().isEmpty() ? "-" : a->objectName());
         QCOMPARE(fileOrder, QStringList({"Menu_File_New", "Menu_File_Open", "Menu_File_Save",
-                                         "Menu_File_SaveAs", "-", "Menu_File_Print", "Menu_File_PrintSetup",
-                                         "-", "Menu_File_Exit", "mnuFileArray_0"}));
+                                         "Menu_File_SaveAs", "-", "Menu_File_Print", "Menu_File_PrintPreview",
+                                         "Menu_File_PrintSetup", "-", "Menu_File_Exit", "mnuFileArray_0"}));
         QStringList editOrder;
         for (QAction* a : main.findChild<QMenu*>("Menu_Edit")->actions())
             editOrder.append(a->objectName());
@@ -607,7 +607,7 @@ private Q_SLOTS:
         QVERIFY(app.work.databaseOpen);
 
         start.mainWindow()->findChild<QAction*>("Menu_File_PrintSetup")->trigger();
-        QCOMPARE(prompter->printSetupCount, 1);
+        QCOMPARE(prompter->printSetupRequests.size(), 1);
         start.mainWindow()->close();
     }
 
