@@ -284,8 +284,13 @@ private Q_SLOTS:
         QVERIFY(s.viewer("RptForm"));
         QVERIFY(sub->isVisible());
 
+        // The last window going leaves nothing to copy from.
+        QVERIFY(QTest::qWaitForWindowActive(s.main.get()));
+        s.main->mdiArea()->setActiveSubWindow(sub);
+        QVERIFY(s.copyEnabled());
         s.app.detailReport.rptClose();
         QVERIFY(!s.viewer("RptForm"));
+        QVERIFY(!s.copyEnabled());
 
         s.detailReport(1);
         s.summaryReport();
