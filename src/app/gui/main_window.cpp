@@ -49,6 +49,8 @@ MainWindow::MainWindow(AppState& app, QWidget* parent) : QMainWindow(parent), m_
     buildStatusBar();
     setPrintEnabled();
     setEntryItemsVisible(false);
+    updateCopyEnabled();
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &MainWindow::updateCopyEnabled);
     rebuildRecentFileMenu();
     wireReports();
 }

@@ -11,8 +11,6 @@ class QAction;
 class QLabel;
 class QMdiArea;
 class QMenu;
-class QTableWidget;
-class QTableWidgetSelectionRange;
 class QTimer;
 class QToolBar;
 
@@ -20,6 +18,7 @@ namespace zek {
 
 class ConditionsWindow;
 class HelpWindow;
+class ReportViewerWindow;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -99,8 +98,10 @@ private:
     // Runs until the work file is open or the user cancels; false after Cancel.
     bool retryUntilOpen(const QString& failedOperation, const QString& retryOperation);
     void endProgram();
-    // The grid "Grid1" of the active child window, if it has one.
-    QTableWidget* activeGrid() const;
+    // The active child window when it is a report viewer.
+    ReportViewerWindow* activeViewer() const;
+    // Edit > Copy and the toolbar's "copy" are enabled while a report viewer is the active window.
+    void updateCopyEnabled();
     void popUpCopyMenu();
 
     AppState& m_app;
@@ -124,8 +125,5 @@ private:
     bool m_workInProgress = false;
     std::unique_ptr<HelpWindow> m_help;
 };
-
-// The "Clip" text of a grid's cell range: cells separated by tabs, rows by line ends.
-QString gridClipText(const QTableWidget& grid, const QTableWidgetSelectionRange& range);
 
 } // namespace zek

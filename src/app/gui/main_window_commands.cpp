@@ -9,13 +9,11 @@
 #include "report/gui/report_viewer_window.h"
 #include "work/work_file.h"
 
-#include <QApplication>
-#include <QClipboard>
+#include <QCoreApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScopedValueRollback>
 #include <QStyle>
-#include <QTableWidget>
 
 namespace zek {
 
@@ -74,10 +72,8 @@ void MainWindow::printFromToolbar() {
 
 void MainWindow::printPreview() {
     report::ReportEngine* engine = nullptr;
-    if (QMdiSubWindow* active = m_mdiArea->activeSubWindow()) {
-        if (auto* viewer = qobject_cast<ReportViewerWindow*>(active->widget()))
-            engine = &viewer->engine();
-    }
+    if (ReportViewerWindow* viewer = activeViewer())
+        engine = &viewer->engine();
     if (!engine)
         engine = m_app.detailReport.isAvailable() ? &m_app.detailReport : &m_app.summaryReport;
     const QScopedValueRollback<bool> working(m_workInProgress, true);
@@ -162,68 +158,19 @@ void MainWindow::arrangeIcons() {
         icons[i]->move(positions[i]);
 }
 
-QTableWidget* MainWindow::activeGrid() const {
+ReportViewerWindow* MainWindow::activeViewer() const {
     QMdiSubWindow* active = m_mdiArea->activeSubWindow();
-    if (!active)
-        return nullptr;
-    if (active->widget() && active->widget()->objectName() == "Grid1")
-        return qobject_cast<QTableWidget*>(active->widget());
-    return active->findChild<QTableWidget*>("Grid1");
-}
-
-QString gridClipText(const QTableWidget& grid, const QTableWidgetSelectionRange& range) {
-    QStringList rows;
-    for (int r = range.topRow(); r <= range.bottomRow(); ++r) {
-        QStringList cells;
-        for (int c = range.leftColumn(); c <= range.rightColumn(); ++c) {
-            const QTableWidgetItem* item = grid.item(r, c);
-            cells.append(item ? item->text() : QString());
-        }
-        rows.append(cells.join('\t'));
-    }
-    return rows.join('\n');
+    return active ? qobject_cast<ReportViewerWindow*>(active->widget()) : nullptr;
 }
 
 void MainWindow::copySelection() {
-    QTableWidget* grid = activeGrid();
-    if (!grid)
-        return;
-    const QList<QTableWidgetSelectionRange> ranges = grid->selectedRanges();
-    QTableWidgetSelectionRange range;
-    if (!ranges.isEmpty()) {
-        // A grid selects one block of cells; with several, the block that covers them all is copied.
-        int top = ranges.first().topRow(), bottom = ranges.first().bottomRow();
-        int left = ranges.first().leftColumn(), right = ranges.first().rightColumn();
-        for (const QTableWidgetSelectionRange& r : ranges) {
-            top = std::min(top, r.topRow());
-            bottom = std::max(bottom, r.bottomRow());
-            left = std::min(left, r.leftColumn());
-            right = std::max(right, r.rightColumn());
-        }
-        range = QTableWidgetSelectionRange(top, left, bottom, right);
-    } else if (grid->currentRow() >= 0 && grid->currentColumn() >= 0) {
-        range = QTableWidgetSelectionRange(grid->currentRow(), grid->currentColumn(), grid->currentRow(),
-                                           grid->currentColumn());
-    } else {
-        return;
-    }
-    QApplication::clipboard()->setText(gridClipText(*grid, range));
+    if (ReportViewerWindow* viewer = activeViewer())
+        viewer->copySelection();
 }
 
 void MainWindow::copyPage() {
-    QTableWidget* grid = activeGrid();
-    if (!grid || grid->rowCount() == 0 || grid->columnCount() == 0)
-        return;
-    // The header row is the grid's header, not a row of cells: the page is every cell below it.
-    const int row = grid->currentRow();
-    const int column = grid->currentColumn();
-    const QTableWidgetSelectionRange page(0, 0, grid->rowCount() - 1, grid->columnCount() - 1);
-    grid->clearSelection();
-    grid->setRangeSelected(page, true);
-    QApplication::clipboard()->setText(gridClipText(*grid, page));
-    grid->clearSelection();
-    if (row >= 0 && column >= 0)
-        grid->setCurrentCell(row, column);
+    if (ReportViewerWindow* viewer = activeViewer())
+        viewer->copyPage();
 }
 
 } // namespace zek

@@ -294,6 +294,15 @@ void MainWindow::connectEntryItems(ConditionsWindow* conditions) {
     }
 }
 
+void MainWindow::updateCopyEnabled() {
+    const bool enabled = activeViewer() != nullptr;
+    m_copyMenu->menuAction()->setEnabled(enabled);
+    for (QAction* item : m_copyMenu->actions())
+        item->setEnabled(enabled);
+    if (QAction* button = m_toolbar->findChild<QAction*>("copy"))
+        button->setEnabled(enabled);
+}
+
 void MainWindow::popUpCopyMenu() {
     if (!m_copyMenu->menuAction()->isEnabled())
         return;

@@ -2,15 +2,20 @@
 
 #include "platform/prompt.h"
 #include "platform/twips.h"
+#include "report/gui/grid_clip.h"
 #include "report/page_navigation.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -54,6 +59,7 @@ ReportViewerWindow::ReportViewerWindow(report::ReportEngine& engine, QWidget* pa
     : QWidget(parent), m_engine(engine) {
     setObjectName(engine.viewerName());
     buildControls();
+    buildCommands();
 
     using report::ReportEngine;
     connect(&engine, &ReportEngine::captionChanged, this, &QWidget::setWindowTitle);
@@ -99,6 +105,10 @@ void ReportViewerWindow::buildControls() {
     m_grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_grid->verticalHeader()->setDefaultSectionSize(
         std::max(twipsToPixels(report::RowPitch + report::RuleHeight, Axis::Y), fontMetrics().height() + 4));
+    // The window's smallest size still shows the headings and one row between the titles and the bar.
+    m_grid->setMinimumHeight(m_grid->horizontalHeader()->maximumHeight() +
+                             m_grid->verticalHeader()->defaultSectionSize() + 2 * m_grid->frameWidth() +
+                             style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_grid));
 
     // Page navigation: the bar's first, previous, next and last buttons and the page box.
     auto* bar = new QFrame(this);
@@ -125,6 +135,7 @@ void ReportViewerWindow::buildControls() {
     m_pageBox = new QLineEdit(this);
     m_pageBox->setObjectName("PAGINANR");
     m_pageBox->setMaximumWidth(fontMetrics().horizontalAdvance("000000") + 12);
+    m_pageBox->setMinimumWidth(fontMetrics().horizontalAdvance("0000") + 12);
     connect(m_pageBox, &QLineEdit::returnPressed, this, &ReportViewerWindow::showTypedPage);
     m_status = new QLineEdit(this);
     m_status->setObjectName("TXT_status");
@@ -142,6 +153,40 @@ void ReportViewerWindow::buildControls() {
     layout->addLayout(labels);
     layout->addWidget(m_grid, 1);
     layout->addLayout(bottom);
+}
+
+void ReportViewerWindow::buildCommands() {
+    struct Command {
+        const char* name;
+        const char* caption;
+        QKeySequence keys;
+        void (ReportViewerWindow::*run)();
+    };
+    const Command commands[] = {
+        {"Grid1_CopySelection", "Copy &Selection", QKeySequence::Copy, &ReportViewerWindow::copySelection},
+        {"Grid1_CopyPage", "Copy &Page", QKeySequence(), &ReportViewerWindow::copyPage},
+        {nullptr, nullptr, QKeySequence(), nullptr},
+        {"Grid1_PreviousPage", "P&revious Page", QKeySequence(Qt::Key_PageUp),
+         &ReportViewerWindow::previousPage},
+        {"Grid1_NextPage", "&Next Page", QKeySequence(Qt::Key_PageDown), &ReportViewerWindow::nextPage},
+    };
+    // The keys work anywhere in the window (the page box has its own copy key); the grid's own
+    // PageUp and PageDown would only scroll within the page.
+    for (const Command& command : commands) {
+        auto* action = new QAction(this);
+        if (!command.name) {
+            action->setSeparator(true);
+        } else {
+            action->setObjectName(command.name);
+            action->setText(command.caption);
+            action->setShortcut(command.keys);
+            action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            connect(action, &QAction::triggered, this, command.run);
+            addAction(action);
+        }
+        m_grid->addAction(action);
+    }
+    m_grid->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 QSize ReportViewerWindow::sizeHint() const {
@@ -198,14 +243,55 @@ void ReportViewerWindow::showStatus() {
         m_status->repaint();
 }
 
-void ReportViewerWindow::movePage(report::PageMove move) {
+std::optional<int> ReportViewerWindow::possibleMove(report::PageMove move) const {
     const std::optional<int> page = report::pageAfterMove(move, m_engine.currentPage(), m_engine.pageCount());
-    if (!page) {
+    if (!page)
         QApplication::beep();
-        return;
+    return page;
+}
+
+void ReportViewerWindow::movePage(report::PageMove move) {
+    if (const std::optional<int> page = possibleMove(move)) {
+        m_pageBox->setText(QString::number(*page));
+        m_engine.rptNewPage(*page);
     }
-    m_pageBox->setText(QString::number(*page));
-    m_engine.rptNewPage(*page);
+}
+
+void ReportViewerWindow::previousPage() {
+    if (const std::optional<int> page = possibleMove(report::PageMove::Previous))
+        m_engine.rptNewPage(*page);
+}
+
+void ReportViewerWindow::nextPage() {
+    if (const std::optional<int> page = possibleMove(report::PageMove::Next))
+        m_engine.rptNewPage(*page);
+}
+
+void ReportViewerWindow::copySelection() {
+    if (const std::optional<QTableWidgetSelectionRange> block = selectionBlock(*m_grid))
+        QApplication::clipboard()->setText(gridClipText(*m_grid, *block));
+}
+
+void ReportViewerWindow::copyPage() {
+    const std::optional<QTableWidgetSelectionRange> page = pageBlock(*m_grid);
+    if (!page)
+        return;
+    const int row = m_grid->currentRow();
+    const int column = m_grid->currentColumn();
+    m_grid->clearSelection();
+    m_grid->setRangeSelected(*page, true);
+    QApplication::clipboard()->setText(gridClipText(*m_grid, *page));
+    m_grid->clearSelection();
+    if (row >= 0 && column >= 0)
+        m_grid->setCurrentCell(row, column);
+}
+
+void ReportViewerWindow::closeEvent(QCloseEvent* event) {
+    // A close from the window's own menu is refused; once the report is closed the window may go.
+    if (m_engine.isAvailable())
+        event->ignore();
+    else
+        event->accept();
 }
 
 void ReportViewerWindow::showTypedPage() {

@@ -9,6 +9,9 @@
 
 #include <QWidget>
 
+#include <optional>
+
+class QCloseEvent;
 class QLabel;
 class QLineEdit;
 class QTableWidget;
@@ -29,8 +32,26 @@ public:
     void movePage(report::PageMove move);
     void showTypedPage();
 
+    // The previous and next page commands (keys PageUp and PageDown): the bar's tests and beep, but
+    // the page box keeps its text.
+    void previousPage();
+    void nextPage();
+
+    // The selected block of cells (else the current cell), or the whole page, to the clipboard as
+    // text; copying the page keeps the current cell.
+    void copySelection();
+    void copyPage();
+
+protected:
+    // The window stays while its report exists: the report's close removes it.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void buildControls();
+    // The page and copy commands as actions: keys in the window and the grid's context menu.
+    void buildCommands();
+    // The page a move leads to; a beep and nothing when the move is not possible.
+    std::optional<int> possibleMove(report::PageMove move) const;
     // The grid's columns and rows as the report defines them.
     void showLayout();
     void showPage();

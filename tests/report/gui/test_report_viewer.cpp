@@ -9,6 +9,7 @@
 #include "support/test_env.h"
 #include "work/work_file.h"
 
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -57,6 +58,36 @@ struct Session {
     }
     ReportViewerWindow* viewer(const QString& name) const {
         return main->mdiArea()->findChild<ReportViewerWindow*>(name);
+    }
+    QMdiSubWindow* subWindow(const QString& name) const {
+        ReportViewerWindow* window = viewer(name);
+        return window ? qobject_cast<QMdiSubWindow*>(window->parentWidget()) : nullptr;
+    }
+    QAction* action(const QString& name) const { return main->findChild<QAction*>(name); }
+    // Edit > Copy, its two items and the toolbar's "copy" go together.
+    bool copyEnabled() const {
+        const bool menu = main->findChild<QMenu*>("Menu_Edit_Copy")->menuAction()->isEnabled();
+        for (const char* name : {"Menu_Edit_Copy_Selection", "Menu_Edit_Copy_Page", "copy"}) {
+            if (action(name)->isEnabled() != menu)
+                qFatal("%s disagrees with Edit > Copy", name);
+        }
+        return menu;
+    }
+    // Another child window, neither viewer.
+    QMdiSubWindow* otherWindow() {
+        auto* other = new QWidget;
+        other->setObjectName("other");
+        other->resize(200, 100);
+        QMdiSubWindow* sub = main->mdiArea()->addSubWindow(other);
+        other->show();
+        return sub;
+    }
+
+    // A Summary report of one column and no rows.
+    void summaryReport() {
+        ReportEngine& r = app.summaryReport;
+        r.pageHeight = [] { return heightFor(3); };
+        QCOMPARE(r.rptCreate("Summary Report", 0, 1, 1, 0, 0, "", "", "", ""), 0);
     }
 
     // A Detail report of five files, `perPage` to a page, on page `page`.
@@ -168,6 +199,169 @@ private Q_SLOTS:
         QCOMPARE(s.app.detailReport.currentPage(), 3);
     }
 
+    // PageUp and PageDown page like the bar's previous and next, beep at the ends, and leave the
+    // page box as the user typed it.
+    void pageKeys() {
+        Session s;
+        s.detailReport(1, 2); // three pages
+        ReportViewerWindow* viewer = s.viewer("RptForm");
+        auto* box = viewer->findChild<QLineEdit*>("PAGINANR");
+        box->setText("1");
+        QVERIFY(QTest::qWaitForWindowActive(s.main.get()));
+        s.main->mdiArea()->setActiveSubWindow(s.subWindow("RptForm"));
+
+        const struct {
+            QWidget* target;
+            Qt::Key key;
+            int page;
+        } steps[] = {
+            {viewer->grid(), Qt::Key_PageDown, 2},
+            {viewer->grid(), Qt::Key_PageDown, 3},
+            {viewer->grid(), Qt::Key_PageDown, 3}, // the last page: a beep
+            {box, Qt::Key_PageUp, 2},              // from the page box too
+            {viewer->grid(), Qt::Key_PageUp, 1},
+            {viewer->grid(), Qt::Key_PageUp, 1},
+        };
+        for (const auto& step : steps) {
+            step.target->setFocus();
+            QTest::keyClick(step.target, step.key);
+            QCOMPARE(s.app.detailReport.currentPage(), step.page);
+            QCOMPARE(box->text(), "1");
+        }
+        viewer->nextPage();
+        QCOMPARE(s.app.detailReport.currentPage(), 2);
+        QCOMPARE(gridColumn(*viewer->grid(), 0), (QStringList{"gamma.png", "delta"}));
+        QVERIFY(s.prompter.messages.isEmpty());
+    }
+
+    // Edit > Copy and the toolbar's "copy" serve a viewer: enabled while one is the active window,
+    // disabled at start, when another window becomes active and when the active viewer goes.
+    void copyEntriesFollowTheActiveWindow() {
+        Session s;
+        QVERIFY(QTest::qWaitForWindowActive(s.main.get()));
+        QMdiArea* area = s.main->mdiArea();
+        QVERIFY(!s.copyEnabled());
+        QMdiSubWindow* other = s.otherWindow();
+        area->setActiveSubWindow(other);
+        QVERIFY(!s.copyEnabled());
+
+        s.detailReport(1);
+        s.summaryReport();
+        area->setActiveSubWindow(s.subWindow("RptForm"));
+        QVERIFY(s.copyEnabled());
+        area->setActiveSubWindow(other);
+        QVERIFY(!s.copyEnabled());
+        area->setActiveSubWindow(s.subWindow("SRptForm"));
+        QVERIFY(s.copyEnabled());
+        area->setActiveSubWindow(s.subWindow("RptForm"));
+        QVERIFY(s.copyEnabled());
+
+        // The toolbar button opens the submenu.
+        auto* copyMenu = s.main->findChild<QMenu*>("Menu_Edit_Copy");
+        s.action("copy")->trigger();
+        QTRY_VERIFY(copyMenu->isVisible());
+        copyMenu->close();
+
+        s.app.detailReport.rptClose();
+        area->setActiveSubWindow(s.subWindow("SRptForm"));
+        QVERIFY(s.copyEnabled());
+        s.app.summaryReport.rptClose();
+        QCOMPARE(area->activeSubWindow(), other);
+        QVERIFY(!s.copyEnabled());
+    }
+
+    // A close from the window's own menu is refused; the report's close removes the viewer, and the
+    // main window closes with viewers open.
+    void closeRequests() {
+        Session s;
+        s.detailReport(1);
+        QMdiSubWindow* sub = s.subWindow("RptForm");
+        QVERIFY(!sub->close());
+        QAction* systemClose = sub->systemMenu()->actions().last();
+        QCOMPARE(systemClose->text(), "&Close");
+        systemClose->trigger();
+        QCoreApplication::processEvents();
+        QVERIFY(s.viewer("RptForm"));
+        QVERIFY(sub->isVisible());
+
+        // The last window going leaves nothing to copy from.
+        QVERIFY(QTest::qWaitForWindowActive(s.main.get()));
+        s.main->mdiArea()->setActiveSubWindow(sub);
+        QVERIFY(s.copyEnabled());
+        s.app.detailReport.rptClose();
+        QVERIFY(!s.viewer("RptForm"));
+        QVERIFY(!s.copyEnabled());
+
+        s.detailReport(1);
+        s.summaryReport();
+        QVERIFY(s.main->close());
+        QVERIFY(s.main->hasEnded());
+    }
+
+    // Copy Selection takes the selected block (else the current cell); Copy Page every cell below the
+    // headings, the page's empty rows too, and keeps the current cell.
+    void copyTexts() {
+        Session s;
+        s.detailReport(1);
+        QVERIFY(QTest::qWaitForWindowActive(s.main.get()));
+        s.main->mdiArea()->setActiveSubWindow(s.subWindow("RptForm"));
+        QTableWidget* grid = s.viewer("RptForm")->grid();
+        auto copy = [&s](const char* item) {
+            QApplication::clipboard()->clear();
+            s.action(item)->trigger();
+            return QApplication::clipboard()->text();
+        };
+
+        grid->setCurrentCell(1, 0);
+        grid->setRangeSelected(QTableWidgetSelectionRange(1, 0, 2, 1), true);
+        QCOMPARE(copy("Menu_Edit_Copy_Selection"), "beta.doc\t30,720\ngamma.png\t2,048,000");
+        grid->clearSelection();
+        QCOMPARE(copy("Menu_Edit_Copy_Selection"), "beta.doc");
+
+        grid->setCurrentCell(2, 1);
+        QCOMPARE(copy("Menu_Edit_Copy_Page"), "alpha.txt\t1,024\t/home/anna\n"
+                                              "beta.doc\t30,720\t/home/anna/letters\n"
+                                              "gamma.png\t2,048,000\t/home/anna/photos");
+        QCOMPARE(grid->currentRow(), 2);
+        QCOMPARE(grid->currentColumn(), 1);
+        QCOMPARE(grid->selectedItems(), QList<QTableWidgetItem*>{grid->item(2, 1)});
+
+        s.app.detailReport.rptNewPage(2);
+        QCOMPARE(copy("Menu_Edit_Copy_Page"), "delta\t\t/home/anna\nepsilon.tar.gz\t512\t/srv/backup\n\t\t");
+
+        // The copy key in the grid copies the selected block, not only the current cell.
+        grid->setCurrentCell(0, 0);
+        grid->setRangeSelected(QTableWidgetSelectionRange(0, 0, 1, 0), true);
+        QApplication::clipboard()->clear();
+        QTest::keySequence(grid, QKeySequence::Copy);
+        QCOMPARE(QApplication::clipboard()->text(), "delta\nepsilon.tar.gz");
+    }
+
+    // At its smallest the viewer still shows the titles, the headings and a row, and the bar, apart.
+    void smallestViewer() {
+        Session s;
+        s.detailReport(1);
+        QMdiSubWindow* sub = s.subWindow("RptForm");
+        sub->showNormal();
+        sub->resize(sub->minimumSizeHint());
+        QCoreApplication::processEvents();
+        ReportViewerWindow* viewer = s.viewer("RptForm");
+        auto place = [viewer](const char* name) {
+            const QWidget* w = viewer->findChild<QWidget*>(name);
+            return QRect(w->mapTo(viewer, QPoint(0, 0)), w->size());
+        };
+        const QRect title = place("LAB_title2"), grid = place("Grid1"), bar = place("Data1"),
+                    box = place("PAGINANR");
+        QVERIFY(viewer->rect().contains(grid) && viewer->rect().contains(bar) &&
+                viewer->rect().contains(box));
+        QVERIFY(title.bottom() < grid.top());
+        QVERIFY(grid.bottom() < bar.top());
+        QVERIFY(bar.right() < box.left());
+        QVERIFY(place("LAB_title1").height() > 0 && title.height() > 0);
+        const QTableWidget* table = viewer->grid();
+        QVERIFY(table->viewport()->height() >= table->rowHeight(0));
+    }
+
     void statusShownWhileSorting() {
         Session s;
         ReportEngine& r = s.app.summaryReport;
@@ -191,9 +385,8 @@ private Q_SLOTS:
     void newWorkFileClosesBothReports() {
         Session s;
         s.detailReport(1);
+        s.summaryReport();
         ReportEngine& summary = s.app.summaryReport;
-        summary.pageHeight = [] { return heightFor(3); };
-        QCOMPARE(summary.rptCreate("Summary Report", 0, 1, 1, 0, 0, "", "", "", ""), 0);
         QVERIFY(s.viewer("RptForm") && s.viewer("SRptForm"));
         QString name;
         work::openWorkFile(s.app.work, "NEW", name);
