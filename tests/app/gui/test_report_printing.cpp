@@ -185,6 +185,14 @@ private Q_SLOTS:
         s.prompter.dialogHandler = [&](QObject& dialog) {
             if (auto* preview = dialog.findChild<QPrintPreviewWidget*>("PreviewPages"))
                 previewPages = preview->pageCount();
+            // ZEK_SCREENSHOT=<file.png> keeps a picture of the preview.
+            if (const QString shot = qEnvironmentVariable("ZEK_SCREENSHOT"); !shot.isEmpty()) {
+                auto* window = qobject_cast<QWidget*>(&dialog);
+                window->resize(900, 700);
+                window->show();
+                QCoreApplication::processEvents();
+                window->grab().save(shot);
+            }
             return 0;
         };
         s.action("Menu_File_PrintPreview")->trigger();
