@@ -65,7 +65,8 @@ std::optional<QString> askWorkDirectory(AppState& app, const QString& title, con
 
 bool findHelpFile(AppState& app, const QString& programFolder) {
     app.helpFileName.clear();
-    QStringList folders{programFolder};
+    // Beside the program in a build folder; under share/zek of an installation.
+    QStringList folders{programFolder, QDir::cleanPath(QDir(programFolder).filePath("../share/zek"))};
     for (const QString& entry : qEnvironmentVariable("PATH").split(':', Qt::SkipEmptyParts))
         folders.append(entry);
     for (const QString& folder : folders) {

@@ -70,7 +70,7 @@ private Q_SLOTS:
         QVERIFY(!askWorkDirectory(app, "t", "p", "l", "/x").has_value());
     }
 
-    void helpFileIsFoundBesideTheProgramOrAlongPath() {
+    void helpFileIsFoundBesideTheProgramInstalledOrAlongPath() {
         TestEnvironment env;
         ScriptedPrompter prompter;
         AppState app;
@@ -91,6 +91,13 @@ private Q_SLOTS:
         along.close();
         QVERIFY(findHelpFile(app, env.path("bin")));
         QCOMPARE(app.helpFileName, env.path("tools/ZEK.HLP"));
+        // An installation keeps it under share/zek beside bin, found before PATH.
+        QDir().mkpath(env.path("share/zek"));
+        QFile installed(env.path("share/zek/ZEK.HLP"));
+        QVERIFY(installed.open(QIODevice::WriteOnly));
+        installed.close();
+        QVERIFY(findHelpFile(app, env.path("bin")));
+        QCOMPARE(app.helpFileName, env.path("share/zek/ZEK.HLP"));
         QFile beside(env.path("bin/ZEK.HLP"));
         QVERIFY(beside.open(QIODevice::WriteOnly));
         beside.close();
