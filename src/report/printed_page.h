@@ -46,7 +46,7 @@ PrintedPage printedPageOf(const ReportEngine& engine, QSizeF paperTwips, const Q
 // their headings. Detail cells are trimmed and cut to the longest beginning narrower than the
 // column; Summary cells keep their blanks and are cut character by character.
 void drawReportPage(PageCanvas& canvas, const PrintedPage& page);
-// The same onto a painter whose device paints on the full page.
+// The same onto an active painter whose device paints on the full page.
 void drawReportPage(QPainter& painter, const PrintedPage& page);
 
 // The paper of a page layout in twips, from its size in millimetres (A4 is 11906 x 16838, Letter
