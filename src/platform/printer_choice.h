@@ -26,6 +26,10 @@ struct PrinterChoice {
     bool isLandscape() const { return orientation == LandscapeOrientation; }
 };
 
+// The edge a usual printer cannot print on. The page layout is placed from the printable area's
+// corner and allows for it; the built-in PDF writer leaves the same edge.
+inline constexpr double PrinterMarginMillimetres = 6.35;
+
 // The whole paper in twips, turned for landscape: from its size in millimetres, so that A4 is
 // 11906 x 16838 and Letter 12240 x 15840.
 QSizeF paperSizeTwips(const PrinterChoice& printer);

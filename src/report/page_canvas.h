@@ -1,4 +1,4 @@
-// The surface a printed report page is drawn on, in twips from the paper's top-left corner.
+// The surface a printed report page is drawn on, in twips from the corner of the printable area.
 //
 // The page layout places every text by the top-left corner of its box and measures texts in the
 // current font, so the same layout code draws on a printer, a PDF file or an image, and a test can
@@ -33,8 +33,8 @@ public:
 constexpr double TwipsPerPrinterDot = 1440.0 / 600.0;
 
 // A canvas over a QPainter whose device may be a printer, a PDF writer, a preview or an image. It
-// maps twips to device units from the device's logical DPI (1440 twips an inch), origin at the
-// paper's top-left corner: callers make the device paint on the full page. Fonts get their size in
+// maps twips to device units from the device's logical DPI (1440 twips an inch), origin where the
+// device paints from: on a printer, the corner of its printable area. Fonts get their size in
 // twips (1 pt = 20 twips) so that text keeps its size relative to the page on any device. A line
 // width counts printer dots, never thinner than the device's finest line. The painter's state is
 // restored when the canvas goes.

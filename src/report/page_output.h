@@ -28,8 +28,8 @@ public:
     virtual QString error() const = 0;
 };
 
-// A job on a paged paint device (a printer, a PDF writer) that paints the whole paper from its
-// top-left corner.
+// A job on a paged paint device (a printer, a PDF writer) that paints from the corner of its
+// printable area.
 class PagedDeviceOutput : public PageOutput {
 public:
     // `startError` is the message when painting on the device cannot start.

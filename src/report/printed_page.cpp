@@ -1,5 +1,6 @@
 #include "report/printed_page.h"
 
+#include "platform/printer_choice.h"
 #include "report/page_canvas.h"
 
 #include <QPageLayout>
@@ -242,10 +243,9 @@ void drawReportPage(QPainter& painter, const PrintedPage& page) {
 }
 
 QSizeF paperSizeTwips(const QPageLayout& layout) {
-    const QSizeF millimetres = layout.pageSize().size(QPageSize::Millimeter);
-    const auto twips = [](double mm) { return static_cast<double>(std::lround(mm / 25.4 * 1440)); };
-    const QSizeF portrait(twips(millimetres.width()), twips(millimetres.height()));
-    return layout.orientation() == QPageLayout::Landscape ? portrait.transposed() : portrait;
+    const int orientation = layout.orientation() == QPageLayout::Landscape ? platform::LandscapeOrientation
+                                                                           : platform::PortraitOrientation;
+    return platform::paperSizeTwips(platform::PrinterChoice{QString(), orientation, layout.pageSize()});
 }
 
 } // namespace zek::report

@@ -1,6 +1,7 @@
 // One report page on paper: what is printed (the page the engine shows, its titles and columns) and
 // the fixed layout it is printed in: date and page number, two titles, the framed and ruled table
-// with its shadow, two footnotes. All positions are twips from the paper's top-left corner.
+// with its shadow, two footnotes. All positions are twips from the
+// corner of the printable area, as printers place them; the width and height are the whole paper's.
 #pragma once
 
 #include "report/report_engine.h"
@@ -46,7 +47,7 @@ PrintedPage printedPageOf(const ReportEngine& engine, QSizeF paperTwips, const Q
 // their headings. Detail cells are trimmed and cut to the longest beginning narrower than the
 // column; Summary cells keep their blanks and are cut character by character.
 void drawReportPage(PageCanvas& canvas, const PrintedPage& page);
-// The same onto an active painter whose device paints on the full page.
+// The same onto an active painter.
 void drawReportPage(QPainter& painter, const PrintedPage& page);
 
 // The paper of a page layout in twips, from its size in millimetres (A4 is 11906 x 16838, Letter

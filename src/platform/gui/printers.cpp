@@ -39,7 +39,10 @@ std::unique_ptr<QPrinter> makePrinter(const PrinterChoice& choice, const QString
     }
     printer->setPageSize(choice.paper);
     printer->setPageOrientation(choice.isLandscape() ? QPageLayout::Landscape : QPageLayout::Portrait);
-    printer->setFullPage(true);
+    if (choice.isBuiltInPdf()) {
+        const double m = PrinterMarginMillimetres;
+        printer->setPageMargins(QMarginsF(m, m, m, m), QPageLayout::Millimeter);
+    }
     return printer;
 }
 

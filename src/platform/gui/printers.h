@@ -15,7 +15,8 @@ namespace zek::platform {
 // the built-in PDF writer on the paper of the locale.
 PrinterChoice systemDefaultPrinter();
 
-// A printer for a choice, painting the whole paper from its top-left corner; for the built-in PDF
+// A printer for a choice, painting from the corner of its printable area (the PDF writer keeps the
+// margin of a usual printer, so its pages come out as printed ones); for the built-in PDF
 // writer, one writing PDF into `outputFile`.
 std::unique_ptr<QPrinter> makePrinter(const PrinterChoice& choice, const QString& outputFile = QString());
 
