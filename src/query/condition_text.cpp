@@ -157,11 +157,11 @@ QString takeValue(GridRowInput& row, const QString& value, const QString& unit, 
             return error;
         if (typed->size() > maxLength)
             return QStringLiteral("a %1 value holds at most %2 characters").arg(field).arg(maxLength);
+        if (!typed->contains(QRegularExpression(QStringLiteral("[0-9]"))))
+            return QStringLiteral("a SIZE value needs a number");
         const ValueCheck check = checkValueEntry(field, *typed, intl);
         if (!check.ok)
             return check.message;
-        if (!check.text.contains(QRegularExpression(QStringLiteral("[0-9]"))))
-            return QStringLiteral("a SIZE value needs a number");
         row.valueText = check.text;
         row.valueChoiceVisible = true;
         row.valueChoiceIndex =
