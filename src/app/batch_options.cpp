@@ -53,7 +53,16 @@ QString parserError(const QCommandLineParser& parser, const QStringList& argumen
     const QStringList unknown = parser.unknownOptionNames();
     if (!unknown.isEmpty()) {
         const QString& name = unknown.first();
-        return QStringLiteral("unknown option ") + (name.size() == 1 ? "-" : "--") + name;
+        if (name.size() > 1)
+            return QStringLiteral("unknown option --") + name;
+        // A letter of a word such as "-help": the word as it was typed.
+        for (const QString& arg : arguments) {
+            if (arg == QLatin1String("--"))
+                break;
+            if (arg.startsWith(u'-') && !arg.startsWith(QLatin1String("--")) && arg.contains(name))
+                return QStringLiteral("unknown option ") + arg;
+        }
+        return QStringLiteral("unknown option -") + name;
     }
     for (const QString& arg : arguments) {
         if (arg == QLatin1String("--"))

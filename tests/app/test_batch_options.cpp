@@ -49,6 +49,7 @@ private Q_SLOTS:
         QTest::newRow("empty sort") << QStringList{"--sort", ""} << "option --sort needs a sort field"
                                     << true;
         QTest::newRow("unknown short") << QStringList{"-x"} << "unknown option -x" << true;
+        QTest::newRow("one dash, a word") << QStringList{"-q", "-help"} << "unknown option -help" << true;
         QTest::newRow("two files") << QStringList{"a.zek", "--scan", "b.zek"}
                                    << "more than one work file given: a.zek and b.zek" << true;
         QTest::newRow("four sorts") << QStringList{"--sort", "NAME", "--sort", "SIZE",
