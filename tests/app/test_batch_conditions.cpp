@@ -10,6 +10,7 @@
 #include "work/work_file.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QTest>
 
 #include <sys/time.h>
@@ -165,6 +166,21 @@ private Q_SLOTS:
         QCOMPARE(r.status, ExitEmptySelection);
         QVERIFY(r.out.isEmpty());
         QCOMPARE(r.err, QString("zek-batch: No files in selection, please reselect.\n"));
+
+        // The same from the real program, and a refused line with the grid's message.
+        const QString program = QCoreApplication::applicationDirPath() + "/../zek-batch";
+        if (!QFile::exists(program))
+            QSKIP("zek-batch is not built beside the tests");
+        QProcess p;
+        p.start(program, {file, "--list", "--quiet"});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), ExitEmptySelection);
+        p.start(program, {file, "--condition", "TIME > 24:00", "--list"});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), ExitRefused);
+        QCOMPARE(QString::fromUtf8(p.readAllStandardError()),
+                 QString("zek-batch: condition \"TIME > 24:00\": Invalid time specified.\n"));
+        QVERIFY(p.readAllStandardOutput().isEmpty());
     }
 
     // A save takes the settings as the basis of the reports in the file; the lines and sorters the
