@@ -75,9 +75,10 @@ QString twoDigits(int n) {
     return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
 }
 
-// The value as the grid's key filter lets it be typed; nothing when a character would be dropped.
+// The value as the grid's key filter lets it be typed into a box of `maxLength` characters; nothing
+// when a character would be dropped or the box is too short.
 std::optional<QString> typedValue(const QString& field, const QString& text, const QString& unit,
-                                  const platform::IntlSettings& intl, QString& error) {
+                                  const platform::IntlSettings& intl, int maxLength, QString& error) {
     QString typed;
     for (QChar c : text) {
         const int key = filterValueKey(field, c.unicode(), unit, intl);
@@ -89,6 +90,10 @@ std::optional<QString> typedValue(const QString& field, const QString& text, con
             return std::nullopt;
         }
         typed += QChar(key);
+    }
+    if (typed.size() > maxLength) {
+        error = QStringLiteral("a %1 value holds at most %2 characters").arg(field).arg(maxLength);
+        return std::nullopt;
     }
     return typed;
 }
@@ -140,11 +145,9 @@ QString takeValue(GridRowInput& row, const QString& value, const QString& unit, 
     case FieldKind::None:
         break;
     case FieldKind::Text: {
-        const std::optional<QString> typed = typedValue(field, value, QString(), intl, error);
+        const std::optional<QString> typed = typedValue(field, value, QString(), intl, maxLength, error);
         if (!typed)
             return error;
-        if (typed->size() > maxLength)
-            return QStringLiteral("a %1 value holds at most %2 characters").arg(field).arg(maxLength);
         const ValueCheck check = checkValueEntry(field, *typed, intl);
         if (!check.ok)
             return check.message;
@@ -152,11 +155,9 @@ QString takeValue(GridRowInput& row, const QString& value, const QString& unit, 
         break;
     }
     case FieldKind::Size: {
-        const std::optional<QString> typed = typedValue(field, value, unit, intl, error);
+        const std::optional<QString> typed = typedValue(field, value, unit, intl, maxLength, error);
         if (!typed)
             return error;
-        if (typed->size() > maxLength)
-            return QStringLiteral("a %1 value holds at most %2 characters").arg(field).arg(maxLength);
         if (!typed->contains(QRegularExpression(QStringLiteral("[0-9]"))))
             return QStringLiteral("a SIZE value needs a number");
         const ValueCheck check = checkValueEntry(field, *typed, intl);
