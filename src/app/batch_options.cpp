@@ -11,7 +11,7 @@ namespace zek::batch {
 
 namespace {
 
-struct OptionSpec {
+struct OptionDef {
     QStringList names; // the long name last
     QString valueName; // empty for an option without a value
     const char* needs; // what a missing value is, for the message
@@ -19,8 +19,8 @@ struct OptionSpec {
     QString longName() const { return names.last(); }
 };
 
-const std::vector<OptionSpec>& optionSpecs() {
-    static const std::vector<OptionSpec> specs{
+const std::vector<OptionDef>& optionDefs() {
+    static const std::vector<OptionDef> defs{
         {{"work-dir"}, "DIR", "a folder"},
         {{"clear"}, "", ""},
         {{"add"}, "FOLDER", "a folder"},
@@ -37,11 +37,11 @@ const std::vector<OptionSpec>& optionSpecs() {
         {{"h", "help"}, "", ""},
         {{"version"}, "", ""},
     };
-    return specs;
+    return defs;
 }
 
-const OptionSpec* findSpec(const QString& name) {
-    for (const OptionSpec& s : optionSpecs()) {
+const OptionDef* findDef(const QString& name) {
+    for (const OptionDef& s : optionDefs()) {
         if (s.names.contains(name))
             return &s;
     }
@@ -71,13 +71,13 @@ QString parserError(const QCommandLineParser& parser, const QStringList& argumen
         if (!arg.startsWith(QLatin1String("--")) || eq < 0)
             continue;
         const QString name = arg.mid(2, eq - 2);
-        if (const OptionSpec* spec = findSpec(name); spec && spec->valueName.isEmpty())
+        if (const OptionDef* def = findDef(name); def && def->valueName.isEmpty())
             return QStringLiteral("option --%1 takes no value").arg(name);
     }
     if (!arguments.isEmpty() && arguments.last().startsWith(QLatin1String("--"))) {
         const QString name = arguments.last().mid(2);
-        if (const OptionSpec* spec = findSpec(name); spec && !spec->valueName.isEmpty())
-            return QStringLiteral("option --%1 needs %2").arg(name, QLatin1String(spec->needs));
+        if (const OptionDef* def = findDef(name); def && !def->valueName.isEmpty())
+            return QStringLiteral("option --%1 needs %2").arg(name, QLatin1String(def->needs));
     }
     return parser.errorText();
 }
@@ -86,7 +86,7 @@ QString parserError(const QCommandLineParser& parser, const QStringList& argumen
 
 QStringList batchOptionNames() {
     QStringList names;
-    for (const OptionSpec& s : optionSpecs())
+    for (const OptionDef& s : optionDefs())
         names.append(s.longName());
     return names;
 }
@@ -193,18 +193,18 @@ ParsedOptions parseBatchOptions(const QStringList& arguments) {
 
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
-    for (const OptionSpec& spec : optionSpecs())
-        parser.addOption(QCommandLineOption(spec.names, QString(), spec.valueName));
+    for (const OptionDef& def : optionDefs())
+        parser.addOption(QCommandLineOption(def.names, QString(), def.valueName));
     if (!parser.parse(QStringList{QStringLiteral("zek-batch")} + arguments))
         return refuse(parserError(parser, arguments));
 
-    for (const OptionSpec& spec : optionSpecs()) {
-        if (spec.valueName.isEmpty() || spec.mayBeEmpty)
+    for (const OptionDef& def : optionDefs()) {
+        if (def.valueName.isEmpty() || def.mayBeEmpty)
             continue;
-        for (const QString& value : parser.values(spec.longName())) {
+        for (const QString& value : parser.values(def.longName())) {
             if (value.isEmpty())
                 return refuse(
-                    QStringLiteral("option --%1 needs %2").arg(spec.longName(), QLatin1String(spec.needs)));
+                    QStringLiteral("option --%1 needs %2").arg(def.longName(), QLatin1String(def.needs)));
         }
     }
     const QStringList positional = parser.positionalArguments();
