@@ -1,4 +1,4 @@
-// The command line of zek-batch, the headless scanner.
+// The command line of zek-batch, the headless scanner. docs/zek-batch.1 describes it for users.
 #pragma once
 
 #include <QString>
@@ -12,6 +12,7 @@ constexpr int ExitEngineError = 1;        // the work file, the database or a fi
 constexpr int ExitRefused = 2;            // a bad option, or input the program refuses (an add check)
 constexpr int ExitSelectionRejected = 3;  // --select: the engine rejected the statement
 constexpr int ExitWorkDirectoryInUse = 4; // another program (ZEK or zek-batch) uses the work folder
+constexpr int ExitEmptySelection = 5;     // the selection holds no record; no report written
 constexpr int ExitInterrupted = 130;
 
 struct BatchOptions {
@@ -25,15 +26,29 @@ struct BatchOptions {
     bool quiet = false;
     bool help = false;
     bool version = false;
+    QString detailFile;     // --detail FILE: .csv, .txt or .pdf
+    QString summaryFile;    // --summary FILE: .csv, .txt or .pdf
+    QStringList conditions; // --condition LINE, in the order given; they replace the stored lines
+    QStringList sorts;      // --sort FIELD[+|-], at most three; they replace the stored sorters
+    bool showConditions = false;
+    bool list = false;
 };
 
 struct ParsedOptions {
     BatchOptions options;
-    QString error; // why the command line was refused; empty when it was not
+    QString error;         // why the command line was refused; empty when it was not
+    bool showUsage = true; // whether the usage lines help with that error
 };
 
 // `arguments` without the program name.
 ParsedOptions parseBatchOptions(const QStringList& arguments);
+
+// The long name of every option, without the dashes.
+QStringList batchOptionNames();
+
+// Why a report cannot be written to `file` by its name; empty when the name ends in .csv, .txt or
+// .pdf (in any case).
+QString reportFileError(const QString& file);
 
 QString batchUsage();
 QString batchHelp();

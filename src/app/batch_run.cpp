@@ -1,5 +1,7 @@
 #include "app/batch_run.h"
 
+#include "app/batch_conditions.h"
+#include "app/batch_list.h"
 #include "platform/dir_search.h"
 #include "platform/directory_lock.h"
 #include "platform/intl.h"
@@ -240,17 +242,27 @@ int runScan(work::WorkState& ws, const BatchOptions& o, QTextStream& err,
 }
 
 // Builds the statement from the stored condition lines and sorters and selects with it, as the
-// windows do. A rejection was told through the message seam, in the window's words.
-int runSelect(work::WorkState& ws, QTextStream& out) {
+// windows do; --select prints the statement and the count, --list the records. A rejection and an
+// empty selection were told through the message seam, in the window's words.
+int runSelect(work::WorkState& ws, const BatchOptions& o, QTextStream& out) {
     query::QueryState qs;
-    if (query::buildQueryAndReports(ws, qs) == query::SelectionOutcome::Rejected)
+    const query::SelectionOutcome outcome = query::buildQueryAndReports(ws, qs);
+    if (outcome == query::SelectionOutcome::Rejected)
         return ExitSelectionRejected;
-    out << qs.selectStatement << '\n' << ws.scanResult << '\n';
+    if (o.select)
+        out << qs.selectStatement << '\n' << ws.scanResult << '\n';
     out.flush();
+    if (outcome == query::SelectionOutcome::Empty)
+        return ExitEmptySelection;
+    if (o.list) {
+        db::Recordset& selection = *ws.sqlRecordsets[static_cast<size_t>(work::SqlRecordset::Selection)];
+        selection.moveFirst();
+        listRecords(selection, out);
+    }
     return ExitOk;
 }
 
-int run(const BatchOptions& o, QTextStream& out, QTextStream& err,
+int run(const BatchOptions& o, const ConditionOptions& conditions, QTextStream& out, QTextStream& err,
         const volatile std::sig_atomic_t* interrupted, bool errIsTerminal) {
     // Declared before the work state, so the folder goes only after the work file is closed.
     std::optional<QTemporaryDir> temporary;
@@ -309,6 +321,9 @@ int run(const BatchOptions& o, QTextStream& out, QTextStream& err,
             if (const int status = addFolder(ws, folder, err); status != ExitOk)
                 return status;
         }
+        const ConditionChange conditionChange = applyConditionOptions(ws, conditions);
+        if (o.showConditions)
+            showConditions(ws, out, platform::intlFromLocale(QLocale::system()));
         if (o.scan) {
             if (const int status = runScan(ws, o, err, interrupted, errIsTerminal); status != ExitOk)
                 return status;
@@ -318,7 +333,8 @@ int run(const BatchOptions& o, QTextStream& out, QTextStream& err,
             return ExitInterrupted;
         }
 
-        const bool changed = o.clear || !o.addFolders.isEmpty() || o.scan || (newFile && !workFile.isEmpty());
+        const bool changed = o.clear || !o.addFolders.isEmpty() || o.scan || conditionChange.lines ||
+                             conditionChange.sorters || (newFile && !workFile.isEmpty());
         QString target;
         if (!o.saveAs.isEmpty())
             target = absolute(o.saveAs);
@@ -329,12 +345,13 @@ int run(const BatchOptions& o, QTextStream& out, QTextStream& err,
                 return ExitEngineError; // the work file said why
             if (!o.quiet)
                 err << Prefix << "saved " << target << '\n';
+            keepCountedAsChanged(ws, conditionChange);
         } else if (changed && !o.quiet) {
             err << Prefix << "nothing saved: give FILE.zek or --save-as FILE.zek\n";
         }
         // After the save, so that a rejected statement never costs a scan.
-        if (o.select)
-            return runSelect(ws, out);
+        if (o.select || o.list)
+            return runSelect(ws, o, out);
     } catch (const db::EngineError& e) {
         err << Prefix << engineErrorText(e) << '\n';
         return ExitEngineError;
@@ -354,7 +371,9 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
     }
     const ParsedOptions parsed = parseBatchOptions(arguments);
     if (!parsed.error.isEmpty()) {
-        err << Prefix << parsed.error << '\n' << batchUsage() << "Try 'zek-batch --help' for more.\n";
+        err << Prefix << parsed.error << '\n';
+        if (parsed.showUsage)
+            err << batchUsage() << "Try 'zek-batch --help' for more.\n";
         err.flush();
         return ExitRefused;
     }
@@ -368,8 +387,15 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
         out.flush();
         return ExitOk;
     }
+    const ConditionOptions conditions =
+        readConditionOptions(parsed.options, platform::intlFromLocale(QLocale::system()));
+    if (!conditions.error.isEmpty()) {
+        err << Prefix << conditions.error << '\n';
+        err.flush();
+        return ExitRefused;
+    }
     StreamPrompter prompter(err);
-    const int status = run(parsed.options, out, err, interrupted, errIsTerminal);
+    const int status = run(parsed.options, conditions, out, err, interrupted, errIsTerminal);
     err.flush();
     return status;
 }
