@@ -99,7 +99,8 @@ ParsedOptions parseBatchOptions(const QStringList& arguments) {
             return true;
         };
         const bool takesValue = name == QLatin1String("--work-dir") || name == QLatin1String("--add") ||
-                                name == QLatin1String("--save-as");
+                                name == QLatin1String("--save-as") || name == QLatin1String("--detail") ||
+                                name == QLatin1String("--summary");
         if (hasInlineValue && !takesValue)
             return refuse(QStringLiteral("option %1 takes no value").arg(name));
 
@@ -128,6 +129,10 @@ ParsedOptions parseBatchOptions(const QStringList& arguments) {
         } else if (name == QLatin1String("--save-as")) {
             if (!takeValue(o.saveAs) || o.saveAs.isEmpty())
                 return refuse(QStringLiteral("option --save-as needs a file name"));
+        } else if (name == QLatin1String("--detail") || name == QLatin1String("--summary")) {
+            QString& file = name == QLatin1String("--detail") ? o.detailFile : o.summaryFile;
+            if (!takeValue(file) || file.isEmpty())
+                return refuse(QStringLiteral("option %1 needs a file name").arg(name));
         } else {
             return refuse(QStringLiteral("unknown option %1").arg(arg));
         }

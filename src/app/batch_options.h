@@ -12,6 +12,7 @@ constexpr int ExitEngineError = 1;        // the work file, the database or a fi
 constexpr int ExitRefused = 2;            // a bad option, or input the program refuses (an add check)
 constexpr int ExitSelectionRejected = 3;  // --select: the engine rejected the statement
 constexpr int ExitWorkDirectoryInUse = 4; // another program (ZEK or zek-batch) uses the work folder
+constexpr int ExitEmptySelection = 5;     // no record meets the conditions: no report written
 constexpr int ExitInterrupted = 130;
 
 struct BatchOptions {
@@ -21,6 +22,8 @@ struct BatchOptions {
     QStringList addFolders;
     bool scan = false;
     bool select = false;
+    QString detailFile;  // --detail FILE: .csv, .txt or .pdf
+    QString summaryFile; // --summary FILE
     QString saveAs;
     bool quiet = false;
     bool help = false;
