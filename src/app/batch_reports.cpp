@@ -83,11 +83,13 @@ private:
     qsizetype m_width = 0;
 };
 
-// Counts the message boxes shown while it is installed, passing each on: any of them while a file
-// is written means the report could not be read completely.
+// Passes every message box on, after the progress line has made room for it, and counts them: any
+// of them while a file is written means the report could not be read completely.
 class MessageCount : public platform::Prompter {
 public:
-    MessageCount() { m_previous = platform::setPrompter(this); }
+    explicit MessageCount(ProgressLine& progress) : m_progress(progress) {
+        m_previous = platform::setPrompter(this);
+    }
     ~MessageCount() override { platform::setPrompter(m_previous); }
     MessageCount(const MessageCount&) = delete;
     MessageCount& operator=(const MessageCount&) = delete;
@@ -96,6 +98,7 @@ public:
 
     int message(const QString& text, int style, const QString& title) override {
         ++m_count;
+        m_progress.clear();
         return m_previous ? m_previous->message(text, style, title) : platform::IdOk;
     }
     std::optional<QString> openFileName(const platform::FileDialogRequest& r) override {
@@ -115,6 +118,7 @@ public:
     }
 
 private:
+    ProgressLine& m_progress;
     platform::Prompter* m_previous = nullptr;
     int m_count = 0;
 };
@@ -200,7 +204,7 @@ std::optional<QString> writeReport(ReportSet& reports, report::ReportKind kind, 
 
 // Writes one report file through a temporary file that replaces the target only when complete.
 int writeReportFile(ReportSet& reports, report::ReportKind kind, const QString& fileName, bool quiet,
-                    ProgressLine& progress, QTextStream& err) {
+                    ProgressLine& progress, const MessageCount& messages, QTextStream& err) {
     const QString target = absolute(fileName);
     const report::ExportFormat format = *report::exportFormatOf(target);
     QSaveFile file(target);
@@ -210,17 +214,15 @@ int writeReportFile(ReportSet& reports, report::ReportKind kind, const QString& 
         return ExitEngineError;
     }
     std::optional<QString> written;
-    int messages = 0;
+    const int messagesBefore = messages.count();
     try {
-        MessageCount counted;
         written = writeReport(reports, kind, format, file, progress, err);
-        messages = counted.count();
     } catch (const db::EngineError& e) {
         progress.clear();
         err << Prefix << "Error # " << e.number() << " : " << e.description() << '\n';
     }
     progress.clear();
-    if (!written || messages > 0) {
+    if (!written || messages.count() > messagesBefore) {
         file.cancelWriting();
         if (written)
             err << Prefix << target << " not written\n";
@@ -260,6 +262,7 @@ int checkReportFiles(const BatchOptions& o, QTextStream& err) {
 int writeReports(work::WorkState& ws, const BatchOptions& o, const scan::DriveCapacity& capacity,
                  QTextStream& err, bool errIsTerminal) {
     ProgressLine progress(err, errIsTerminal && !o.quiet);
+    const MessageCount messages(progress);
     const platform::PrinterChoice printer = batchPrinter();
     query::QueryState qs;
     qs.hooks.defaultPrinter = [printer] { return printer; };
@@ -301,7 +304,8 @@ int writeReports(work::WorkState& ws, const BatchOptions& o, const scan::DriveCa
                                      std::pair{report::ReportKind::Summary, o.summaryFile}}) {
         if (file.isEmpty())
             continue;
-        if (const int status = writeReportFile(reports, kind, file, o.quiet, progress, err); status != ExitOk)
+        if (const int status = writeReportFile(reports, kind, file, o.quiet, progress, messages, err);
+            status != ExitOk)
             return status;
     }
     return ExitOk;
