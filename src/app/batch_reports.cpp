@@ -123,9 +123,13 @@ private:
     int m_count = 0;
 };
 
+// Thrown from a progress call once Ctrl-C was pressed: the file being written is given up.
+struct Interrupted {};
+
 // What one run of the reports holds.
 struct ReportSet {
     work::WorkState& ws;
+    const volatile std::sig_atomic_t* interrupted = nullptr;
     report::ReportEngine detail;
     report::ReportEngine summary;
     report::BuildInputs inputs;
@@ -153,6 +157,8 @@ std::optional<QString> writeReport(ReportSet& reports, report::ReportKind kind, 
     const QString name = kindName(kind);
     report::ReportEngine& engine = reports.engine(kind);
     const auto rowProgress = [&](qint64 rows) {
+        if (reports.interrupted && *reports.interrupted)
+            throw Interrupted{};
         progress.show(
             QStringLiteral("%1 report: %2 of %3 rows")
                 .arg(name)
@@ -160,6 +166,8 @@ std::optional<QString> writeReport(ReportSet& reports, report::ReportKind kind, 
                 .arg(kind == report::ReportKind::Detail ? reports.ws.scanResult : qint64(engine.rowCount())));
     };
     const auto pageProgress = [&](int page, int pages) {
+        if (reports.interrupted && *reports.interrupted)
+            throw Interrupted{};
         progress.show(QStringLiteral("%1 report: page %2 of %3").arg(name).arg(page).arg(pages));
     };
     // The Detail CSV reads the selection itself, so it needs no report standing; everything else
@@ -219,7 +227,13 @@ int writeReportFile(ReportSet& reports, report::ReportKind kind, const QString& 
         written = writeReport(reports, kind, format, file, progress, err);
     } catch (const db::EngineError& e) {
         progress.clear();
-        err << Prefix << "Error # " << e.number() << " : " << e.description() << '\n';
+        err << Prefix << "Error # " << e.number() << " : " << e.description() << "; " << target
+            << " not written\n";
+    } catch (const Interrupted&) {
+        progress.clear();
+        file.cancelWriting();
+        err << Prefix << "interrupted; " << target << " not written\n";
+        return ExitInterrupted;
     }
     progress.clear();
     if (!written || messages.count() > messagesBefore) {
@@ -260,7 +274,7 @@ int checkReportFiles(const BatchOptions& o, QTextStream& err) {
 }
 
 int writeReports(work::WorkState& ws, const BatchOptions& o, const scan::DriveCapacity& capacity,
-                 QTextStream& err, bool errIsTerminal) {
+                 QTextStream& err, bool errIsTerminal, const volatile std::sig_atomic_t* interrupted) {
     ProgressLine progress(err, errIsTerminal && !o.quiet);
     const MessageCount messages(progress);
     const platform::PrinterChoice printer = batchPrinter();
@@ -270,6 +284,7 @@ int writeReports(work::WorkState& ws, const BatchOptions& o, const scan::DriveCa
         return ExitRefused;
 
     ReportSet reports(ws);
+    reports.interrupted = interrupted;
     const int pageHeight = static_cast<int>(platform::paperSizeTwips(printer).height());
     for (report::ReportEngine* engine : {&reports.detail, &reports.summary}) {
         engine->pageHeight = [pageHeight] { return pageHeight; };
@@ -299,6 +314,10 @@ int writeReports(work::WorkState& ws, const BatchOptions& o, const scan::DriveCa
         return ExitSelectionRejected;
     if (outcome == query::SelectionOutcome::Empty)
         return ExitEmptySelection;
+    if (interrupted && *interrupted) {
+        err << Prefix << "interrupted; no report written\n";
+        return ExitInterrupted;
+    }
 
     for (const auto& [kind, file] : {std::pair{report::ReportKind::Detail, o.detailFile},
                                      std::pair{report::ReportKind::Summary, o.summaryFile}}) {

@@ -9,6 +9,8 @@
 
 #include <QTextStream>
 
+#include <csignal>
+
 namespace zek::batch {
 
 // Whether --detail or --summary asks for a report file.
@@ -22,10 +24,12 @@ int checkReportFiles(const BatchOptions& o, QTextStream& err);
 // Selects with the stored lines and sorters, builds both reports and writes the files asked for;
 // each file appears whole or not at all. `capacity` holds the drive figures of the scan this run
 // made (zero without one). A progress line goes to `err` when `errIsTerminal` and not o.quiet.
-// Returns ExitOk, ExitRefused (the reports' preconditions failed), ExitSelectionRejected,
-// ExitEmptySelection, or ExitEngineError (a report or a file could not be written); the reason is
-// on `err`.
+// `interrupted`, when given, is looked at while files are written: once set, the file being
+// written is given up. Returns ExitOk, ExitRefused (the reports' preconditions failed),
+// ExitSelectionRejected, ExitEmptySelection, ExitEngineError (a report or a file could not be
+// written) or ExitInterrupted; the reason is on `err`.
 int writeReports(work::WorkState& ws, const BatchOptions& o, const scan::DriveCapacity& capacity,
-                 QTextStream& err, bool errIsTerminal);
+                 QTextStream& err, bool errIsTerminal,
+                 const volatile std::sig_atomic_t* interrupted = nullptr);
 
 } // namespace zek::batch

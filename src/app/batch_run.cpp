@@ -342,7 +342,8 @@ int run(const BatchOptions& o, QTextStream& out, QTextStream& err,
         }
         // After the save, so that a rejected statement never costs a scan.
         if (reportFilesAsked(o)) {
-            if (const int status = writeReports(ws, o, capacity, err, errIsTerminal); status != ExitOk)
+            if (const int status = writeReports(ws, o, capacity, err, errIsTerminal, interrupted);
+                status != ExitOk)
                 return status;
         }
         if (o.select)

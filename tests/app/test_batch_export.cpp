@@ -171,13 +171,21 @@ private Q_SLOTS:
         QVERIFY(lines.at(33003).startsWith("33003,"));
         QVERIFY(lines.last().isEmpty());
 
-        // The text and the PDF are the report's pages: none stands, so nothing is written.
+        // The text and the PDF are the report's pages: none stands, so nothing is written, and a
+        // file of that name keeps what it held.
         const QString txt = env->path("big.txt");
+        {
+            QFile old(txt);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("before\n");
+        }
         const BatchRun t = runBatchCaught({"--work-dir", env->path("w2"), file, "--detail", txt, "--quiet"});
         QCOMPARE(t.status, ExitEngineError);
         QVERIFY2(t.err.endsWith("zek-batch: the Detail report could not be built; " + txt + " not written\n"),
                  qPrintable(t.err));
-        QVERIFY(!QFileInfo::exists(txt));
+        QCOMPARE(contentsOf(txt), QString("before\n"));
+        QCOMPARE(QDir(env->root()).entryList({"big.txt*"}, QDir::Files | QDir::Hidden),
+                 QStringList{"big.txt"});
     }
 
     void summaryCsvMatchesACountOfTheTree() {
@@ -344,6 +352,25 @@ private Q_SLOTS:
                      qPrintable(text));
             QVERIFY2(text.contains(pageSize), qPrintable(text));
         }
+    }
+
+    void runsWithoutADisplay() {
+        // As from cron: no display, no platform named, no runtime folder.
+        QVERIFY(makeFile(raw(root + "/one.txt"), 10));
+        const QString pdf = env->path("summary.pdf");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"})
+            environment.remove(name);
+        QProcess batch;
+        batch.setProcessEnvironment(environment);
+        batch.start(QCoreApplication::applicationDirPath() + "/../zek-batch",
+                    {"--work-dir", env->path("w1"), "--add", root, "--scan", "--summary", pdf, "--quiet"});
+        QVERIFY(batch.waitForFinished(60000));
+        const QString err = QString::fromUtf8(batch.readAllStandardError());
+        QCOMPARE(batch.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(batch.exitCode() == ExitOk, qPrintable(err));
+        QVERIFY2(err.isEmpty(), qPrintable(err));
+        QVERIFY(contentsOf(pdf).startsWith("%PDF-"));
     }
 };
 
