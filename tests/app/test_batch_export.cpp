@@ -354,6 +354,17 @@ private Q_SLOTS:
         }
     }
 
+    void unwritableTargetFails() {
+        QVERIFY(makeFile(raw(root + "/one.txt"), 10));
+        const QString csv = env->path("missing/summary.csv");
+        const BatchRun r = runBatchCaught(
+            {"--work-dir", env->path("w1"), file, "--add", root, "--scan", "--summary", csv, "--quiet"});
+        QCOMPARE(r.status, ExitEngineError);
+        QVERIFY2(r.err.startsWith("zek-batch: cannot write " + csv + ": "), qPrintable(r.err));
+        // The scan was saved before the reports were written.
+        QCOMPARE(recordCount(file, "FILETYPE"), 1);
+    }
+
     void runsWithoutADisplay() {
         // As from cron: no display, no platform named, no runtime folder.
         QVERIFY(makeFile(raw(root + "/one.txt"), 10));
