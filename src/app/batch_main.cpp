@@ -1,7 +1,7 @@
 // zek-batch: the headless scanner. See batch_options.cpp for its command line.
 #include "app/batch_run.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <csignal>
 #include <cstdio>
@@ -21,10 +21,26 @@ extern "C" void onInterrupt(int signalNumber) {
     g_interrupted = 1;
 }
 
+QtMessageHandler g_qtMessages = nullptr;
+
+// A run from cron has no XDG_RUNTIME_DIR, and Qt's warning about it would be mailed with every run:
+// the folder it falls back on serves zek-batch well enough.
+void withoutRuntimeDirWarning(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtWarningMsg && text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    if (g_qtMessages)
+        g_qtMessages(type, context, text);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // The PDF writer and its fonts need a GUI application, but never a display: a run from cron has
+    // none, so without a platform named the offscreen one serves.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    g_qtMessages = qInstallMessageHandler(withoutRuntimeDirWarning);
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zek-batch"));
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);

@@ -2,6 +2,7 @@
 
 #include "app/batch_conditions.h"
 #include "app/batch_list.h"
+#include "app/batch_reports.h"
 #include "platform/dir_search.h"
 #include "platform/directory_lock.h"
 #include "platform/intl.h"
@@ -197,7 +198,8 @@ int addFolder(work::WorkState& ws, const QString& given, QTextStream& err) {
 }
 
 int runScan(work::WorkState& ws, const BatchOptions& o, QTextStream& err,
-            const volatile std::sig_atomic_t* interrupted, bool errIsTerminal) {
+            const volatile std::sig_atomic_t* interrupted, bool errIsTerminal,
+            scan::DriveCapacity& capacity) {
     if (ws.settings.folders.isEmpty()) {
         err << Prefix << "You have to add drives and directories first.\n";
         return ExitRefused;
@@ -209,6 +211,7 @@ int runScan(work::WorkState& ws, const BatchOptions& o, QTextStream& err,
     ProgressLine progress(err, scan, o.quiet, errIsTerminal, intl, interrupted);
     const scan::ScanOutcome outcome = scan::scanSelectedFolders(scan, ws, progress);
     progress.finish();
+    capacity = scan.driveCapacity;
 
     const scan::ScanCounters& n = scan.counters;
     if (n.problems() > 0) {
@@ -264,6 +267,9 @@ int runSelect(work::WorkState& ws, const BatchOptions& o, QTextStream& out) {
 
 int run(const BatchOptions& o, const ConditionOptions& conditions, QTextStream& out, QTextStream& err,
         const volatile std::sig_atomic_t* interrupted, bool errIsTerminal) {
+    // A report file that cannot be written is refused before anything is opened or scanned.
+    if (const int status = checkReportFiles(o, err); status != ExitOk)
+        return status;
     // Declared before the work state, so the folder goes only after the work file is closed.
     std::optional<QTemporaryDir> temporary;
     QString workDirectory;
@@ -324,8 +330,10 @@ int run(const BatchOptions& o, const ConditionOptions& conditions, QTextStream& 
         const ConditionChange conditionChange = applyConditionOptions(ws, conditions);
         if (o.showConditions)
             showConditions(ws, out, platform::intlFromLocale(QLocale::system()));
+        scan::DriveCapacity capacity; // of this run's scan; the disk shares are 0 without one
         if (o.scan) {
-            if (const int status = runScan(ws, o, err, interrupted, errIsTerminal); status != ExitOk)
+            if (const int status = runScan(ws, o, err, interrupted, errIsTerminal, capacity);
+                status != ExitOk)
                 return status;
         }
         if (interrupted && *interrupted) {
@@ -350,6 +358,11 @@ int run(const BatchOptions& o, const ConditionOptions& conditions, QTextStream& 
             err << Prefix << "nothing saved: give FILE.zek or --save-as FILE.zek\n";
         }
         // After the save, so that a rejected statement never costs a scan.
+        if (reportFilesAsked(o)) {
+            if (const int status = writeReports(ws, o, capacity, err, errIsTerminal, interrupted);
+                status != ExitOk)
+                return status;
+        }
         if (o.select || o.list)
             return runSelect(ws, o, out);
     } catch (const db::EngineError& e) {
