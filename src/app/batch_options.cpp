@@ -1,5 +1,7 @@
 #include "app/batch_options.h"
 
+#include "report/report_export.h"
+
 #include "work/work_file.h"
 
 #include <QCommandLineParser>
@@ -92,10 +94,7 @@ QStringList batchOptionNames() {
 }
 
 QString reportFileError(const QString& file) {
-    const QString suffix = QFileInfo(file).suffix().toLower();
-    if (suffix == QLatin1String("csv") || suffix == QLatin1String("txt") || suffix == QLatin1String("pdf"))
-        return QString();
-    return QStringLiteral("cannot write %1: the report file must end in .csv, .txt or .pdf").arg(file);
+    return report::exportFormatOf(file) ? QString() : report::refusedExportText(file);
 }
 
 QString batchUsage() {

@@ -22,8 +22,6 @@ struct BatchOptions {
     QStringList addFolders;
     bool scan = false;
     bool select = false;
-    QString detailFile;  // --detail FILE: .csv, .txt or .pdf
-    QString summaryFile; // --summary FILE
     QString saveAs;
     bool quiet = false;
     bool help = false;

@@ -1,5 +1,6 @@
 #include "report/report_pdf.h"
 
+#include "platform/printer_choice.h"
 #include "report/page_output.h"
 #include "report/print_command.h"
 #include "report/printed_page.h"
@@ -22,8 +23,10 @@ bool writeReportPdf(QIODevice& out, ReportEngine& engine, const QPageSize& paper
     writer->setResolution(PdfResolution);
     writer->setCreator(QStringLiteral("ZEK"));
     writer->setTitle(engine.title().trimmed());
-    // The page drawing places everything from the paper's top-left corner: no margins.
-    const QPageLayout layout(paper, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Point,
+    // The page drawing places everything from the printable area's corner: the file keeps the edge of
+    // a usual printer, as the program's PDF printer does, so both print the same page.
+    const double m = platform::PrinterMarginMillimetres;
+    const QPageLayout layout(paper, QPageLayout::Portrait, QMarginsF(m, m, m, m), QPageLayout::Millimeter,
                              QMarginsF(0, 0, 0, 0));
     writer->setPageLayout(layout);
     const QSizeF paperTwips = paperSizeTwips(writer->pageLayout());

@@ -57,13 +57,14 @@ private Q_SLOTS:
                                     << "at most three --sort options: there are three sorters" << false;
         QTest::newRow("other ending")
             << QStringList{"--detail", "r.doc"}
-            << "cannot write r.doc: the report file must end in .csv, .txt or .pdf" << false;
-        QTest::newRow("no ending") << QStringList{"--summary", "report"}
-                                   << "cannot write report: the report file must end in .csv, .txt or .pdf"
-                                   << false;
+            << "cannot write a report to r.doc: the file name must end in .csv, .txt or .pdf" << false;
+        QTest::newRow("no ending")
+            << QStringList{"--summary", "report"}
+            << "cannot write a report to report: the file name must end in .csv, .txt or .pdf" << false;
         QTest::newRow("ending not last")
             << QStringList{"--summary", "/tmp/x.csv.bak"}
-            << "cannot write /tmp/x.csv.bak: the report file must end in .csv, .txt or .pdf" << false;
+            << "cannot write a report to /tmp/x.csv.bak: the file name must end in .csv, .txt or .pdf"
+            << false;
     }
     void refusals() {
         QFETCH(QStringList, arguments);
@@ -85,7 +86,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("err");
         QTest::newRow("report file")
             << QStringList{"--detail", "out.csv", "--summary", "out.doc"}
-            << "zek-batch: cannot write out.doc: the report file must end in .csv, .txt or "
+            << "zek-batch: cannot write a report to out.doc: the file name must end in .csv, .txt or "
                ".pdf\n";
         QTest::newRow("condition") << QStringList{"--condition", "NAME = A*", "--condition",
                                                   "DATE < 2020-13-01"}
