@@ -70,6 +70,7 @@ struct PrintDialogRequest {
     int fromPage = 1;
     int toPage = 1;
     PrinterChoice printer; // the current printer, chosen when the dialog opens
+    QString pdfFile;       // the file proposed for the built-in PDF writer
 };
 
 enum class PrintRange { All, Pages, Selection };

@@ -139,6 +139,8 @@ void runPrintCommand(ReportEngine& engine, PrintContext& context) {
     request.fromPage = 1;
     request.toPage = engine.pageCount();
     request.printer = *context.currentPrinter;
+    if (!context.outputFolder.isEmpty())
+        request.pdfFile = context.outputFolder + QLatin1Char('/') + request.caption + QStringLiteral(".pdf");
     const std::optional<platform::PrintDialogAnswer> answer = platform::prompter().printDialog(request);
     if (!answer)
         return;

@@ -219,6 +219,7 @@ private Q_SLOTS:
         QCOMPARE(r.caption, "Detail Report");
         QCOMPARE(std::tuple(r.minPage, r.maxPage, r.fromPage, r.toPage), std::tuple(1, 3, 1, 3));
         QCOMPARE(r.printer.name, "Office");
+        QCOMPARE(r.pdfFile, s.env.workDirectory() + "/Detail Report.pdf");
         QVERIFY(s.job.finished);
         QCOMPARE(s.job.pageNumbers(), (QStringList{"2", "3", "2", "3"}));
         QCOMPARE(s.job.pages.at(0)->texts.at(0), "Wednesday, December 9, 2026");

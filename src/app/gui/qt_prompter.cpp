@@ -174,7 +174,7 @@ std::optional<platform::PrinterChoice> QtPrompter::printSetup(const platform::Pr
 
 std::optional<platform::PrintDialogAnswer>
 QtPrompter::printDialog(const platform::PrintDialogRequest& request) {
-    std::unique_ptr<QPrinter> printer = platform::makePrinter(request.printer);
+    std::unique_ptr<QPrinter> printer = platform::makePrinter(request.printer, request.pdfFile);
     QPrintDialog dialog(printer.get(), dialogParent());
     dialog.setWindowTitle(request.caption);
     dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintSelection |
