@@ -383,6 +383,28 @@ private Q_SLOTS:
         QVERIFY2(err.isEmpty(), qPrintable(err));
         QVERIFY(contentsOf(pdf).startsWith("%PDF-"));
     }
+
+    // Ctrl-C during a scan of a large tree stops it as Cancel does: status 130, nothing saved, no
+    // report written.
+    void ctrlCStopsAScan() {
+        const QString target = env->path("usr.zek");
+        const QString csv = env->path("usr.csv");
+        QProcess batch;
+        batch.start(QCoreApplication::applicationDirPath() + "/../zek-batch",
+                    {"--work-dir", env->path("w1"), target, "--add", "/usr", "--scan", "--detail", csv});
+        QVERIFY(batch.waitForStarted());
+        QTest::qWait(400);
+        if (batch.state() != QProcess::Running)
+            QSKIP("the scan of /usr ended before it could be interrupted");
+        QVERIFY(::kill(static_cast<pid_t>(batch.processId()), SIGINT) == 0);
+        QVERIFY(batch.waitForFinished(30000));
+        const QString err = QString::fromUtf8(batch.readAllStandardError());
+        QCOMPARE(batch.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(batch.exitCode() == ExitInterrupted, qPrintable(err));
+        QVERIFY2(err.contains("nothing saved"), qPrintable(err));
+        QVERIFY(!QFileInfo::exists(target));
+        QVERIFY(!QFileInfo::exists(csv));
+    }
 };
 
 QTEST_MAIN(TestBatchExport)
