@@ -163,9 +163,9 @@ private Q_SLOTS:
         // A failed Update keeps the AddNew pending, so it can be corrected.
         rs->addNew();
         rs->setValue("NAME", "ok");
-        m_db->execute("CREATE TRIGGER NoBig BEFORE INSERT ON ITEMS WHEN NEW.SIZE > 100 BEGIN SELECT "
-                      "RAISE(ABORT, 'too big'); END");
-        rs->setValue("SIZE", 1000);
+        // (The engine runs no triggers, so a unique index makes the write fail.)
+        m_db->execute("CREATE UNIQUE INDEX OneSize ON ITEMS (SIZE)");
+        rs->setValue("SIZE", 35);
         QVERIFY(errorNumber([&] { rs->update(); }) != 0);
         rs->setValue("SIZE", 5);
         rs->update();
