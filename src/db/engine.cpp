@@ -233,6 +233,11 @@ int Database::execute(const QString& sql) {
             throwSqlite(m_db, rc);
         }
         const char* start = p;
+        if (!raw && tail == p) {
+            // SQLite reads a text only up to a zero character; what follows one would never run.
+            throw EngineError(ErrTextAfterEnd,
+                              QStringLiteral("Characters found after end of SQL statement."));
+        }
         p = tail;
         if (!raw)
             continue; // only blanks or a comment
