@@ -42,7 +42,7 @@ for t in $targets; do
         -print_final_stats=1 -artifact_prefix="$crashes/" "$corpus" >"$log" 2>&1 || true
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
     speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
-    found=$(grep -c '^==[0-9]*==ERROR\|^FUZZ CHECK FAILED\|runtime error:\|ERROR: libFuzzer' "$log" || true)
+    found=$(grep -c 'Test unit written to' "$log" || true)
     line=$(printf '%-12s runs %-10s exec/s %-7s crashes %s' "$t" "${runs:-?}" "${speed:-?}" "$found")
     echo "$line"
     summary="$summary$line

@@ -102,7 +102,8 @@ struct SchemaObject {
     QString name;
     QString table; // the table an index or trigger belongs to
     bool virtualTable = false;
-    int storedColumns = 0; // a table's columns, hidden and generated ones included
+    bool withoutRowid = false; // a table kept in its key's order, without record numbers
+    int storedColumns = 0;     // a table's columns, hidden and generated ones included
 };
 
 class Recordset;

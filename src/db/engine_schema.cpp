@@ -282,8 +282,12 @@ std::vector<SchemaObject> Database::schemaObjects() const {
         o.type = text(s.get(), 0);
         o.name = text(s.get(), 1);
         o.table = text(s.get(), 2);
-        o.virtualTable =
-            text(s.get(), 3).simplified().startsWith(QStringLiteral("CREATE VIRTUAL"), Qt::CaseInsensitive);
+        const QString sql = text(s.get(), 3).simplified();
+        // Table options follow the closing bracket of the column list ("WITHOUT ROWID, STRICT").
+        o.withoutRowid =
+            o.type == QStringLiteral("table") &&
+            sql.mid(sql.lastIndexOf(u')')).contains(QStringLiteral("WITHOUT ROWID"), Qt::CaseInsensitive);
+        o.virtualTable = sql.startsWith(QStringLiteral("CREATE VIRTUAL"), Qt::CaseInsensitive);
         // A virtual table's columns come from its module, which need not exist here: not asked.
         if (o.type == QStringLiteral("table") && !o.virtualTable) {
             count.bindText(1, o.name);

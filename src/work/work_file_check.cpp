@@ -110,6 +110,9 @@ void checkWorkFileLayout(db::Database& database, const QString& shownName) {
         // A table of the user's own is data the program never reads; it travels with the file.
         if (!table)
             continue;
+        // The record sets walk the program's tables by record number.
+        if (o.withoutRowid)
+            refuse(shownName, QStringLiteral("table '%1' has no record numbers").arg(o.name));
         const db::TableDef def = database.tableDef(o.name);
         // Generated and hidden columns do not show among the fields, yet compute on every read.
         if (o.storedColumns != int(def.fields.size()))

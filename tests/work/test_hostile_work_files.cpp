@@ -122,6 +122,8 @@ private Q_SLOTS:
                                          << "table 'INFOVERSION' has hidden or computed columns";
         QTest::newRow("report table without SEEKID") << "report"
                                                      << "in table 'FILEDETTYPE', field 'SEEKID' is missing";
+        QTest::newRow("table without record numbers") << "norowid"
+                                                      << "table 'SUMMARYSORT' has no record numbers";
         QTest::newRow("virtual table") << "virtual"
                                        << "it holds the virtual table 'NOTES'";
         QTest::newRow("not a database") << "text"
@@ -151,6 +153,9 @@ private Q_SLOTS:
             rawExec(
                 chosen,
                 "DROP TABLE SUMMARYSORT; CREATE TABLE SUMMARYSORT (SORTER TEXT(20), SORTERSTATUS TEXT(5))");
+        } else if (kind == "norowid") {
+            rawExec(chosen, "DROP TABLE SUMMARYSORT; CREATE TABLE SUMMARYSORT (SORTER TEXT(20) PRIMARY KEY, "
+                            "SORTERSTATUS BOOLEAN) WITHOUT ROWID");
         } else if (kind == "generated") {
             rawExec(
                 chosen,
