@@ -236,7 +236,8 @@ void likeFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
 } // namespace
 
 void registerDialectFunctions(sqlite3* db) {
-    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
+    // Direct only: a view, trigger or index of a file from elsewhere cannot call into this code.
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY;
     const int rc =
         sqlite3_create_function_v2(db, "like", 2, flags, nullptr, likeFunction, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)

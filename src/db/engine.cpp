@@ -111,6 +111,13 @@ std::unique_ptr<Database> Database::openHandle(const QString& path, bool create,
             QStringLiteral("The database engine cannot open the file '%1': it is read-only.").arg(path));
     // Definitions name their columns exactly: a misspelt quoted name must fail, not become a text.
     sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    // A work file comes from anyone: its schema is data, never code. Triggers and views never run
+    // (the engine makes neither), schema objects may call only harmless functions, and no statement
+    // can write the schema or the file's pages behind SQLite's back.
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
     registerDialectFunctions(raw);
     if (exclusive)
         runOnOpen(raw, "PRAGMA locking_mode = EXCLUSIVE", path);
@@ -121,6 +128,8 @@ std::unique_ptr<Database> Database::openHandle(const QString& path, bool create,
     runOnOpen(raw, "PRAGMA journal_mode = DELETE", path);
     runOnOpen(raw, "PRAGMA synchronous = NORMAL", path);
     runOnOpen(raw, "PRAGMA cache_size = -16384", path);
+    // Damaged pages are found when read, not trusted.
+    runOnOpen(raw, "PRAGMA cell_size_check = ON", path);
     if (exclusive) {
         // Take the write lock now; in exclusive locking mode it is held until the connection closes.
         runOnOpen(raw, "BEGIN EXCLUSIVE", path);
@@ -224,6 +233,11 @@ int Database::execute(const QString& sql) {
             throwSqlite(m_db, rc);
         }
         const char* start = p;
+        if (!raw && tail == p) {
+            // SQLite reads a text only up to a zero character; what follows one would never run.
+            throw EngineError(ErrTextAfterEnd,
+                              QStringLiteral("Characters found after end of SQL statement."));
+        }
         p = tail;
         if (!raw)
             continue; // only blanks or a comment

@@ -96,6 +96,16 @@ struct TableDef {
 
 constexpr long SystemOrHiddenTable = 0x80000002L;
 
+// One object of the file's schema as SQLite lists it.
+struct SchemaObject {
+    QString type; // "table", "index", "view" or "trigger"
+    QString name;
+    QString table; // the table an index or trigger belongs to
+    bool virtualTable = false;
+    bool withoutRowid = false; // a table kept in its key's order, without record numbers
+    int storedColumns = 0;     // a table's columns, hidden and generated ones included
+};
+
 class Recordset;
 namespace detail {
 struct DatabaseAccess;
@@ -123,6 +133,10 @@ public:
     bool hasTable(const QString& name) const; // case-insensitive
     TableDef tableDef(const QString& name) const;
     void createTable(const TableDef& def);
+    // Every object of the schema, SQLite's own tables included, in creation order.
+    std::vector<SchemaObject> schemaObjects() const;
+    // SQLite's quick integrity check over the whole file; a damaged file fails with ErrNotADatabase.
+    void checkIntegrity();
     void deleteTable(const QString& name);
 
     // Runs a statement in the original dialect ("Delete * from filetype"); returns rows affected.

@@ -267,4 +267,59 @@ void Database::deleteTable(const QString& name) {
     DatabaseAccess::bump(*this);
 }
 
+std::vector<SchemaObject> Database::schemaObjects() const {
+    requireOpen();
+    Stmt s(m_db,
+           QByteArrayLiteral("SELECT type, name, tbl_name, sql FROM main.sqlite_schema ORDER BY rowid"));
+    Stmt count(m_db, QByteArrayLiteral("SELECT count(*) FROM pragma_table_xinfo(?1, 'main')"));
+    ResetGuard guard(s);
+    std::vector<SchemaObject> objects;
+    const auto text = [](sqlite3_stmt* st, int i) {
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)));
+    };
+    while (s.step()) {
+        SchemaObject o;
+        o.type = text(s.get(), 0);
+        o.name = text(s.get(), 1);
+        o.table = text(s.get(), 2);
+        const QString sql = text(s.get(), 3).simplified();
+        // Table options follow the closing bracket of the column list ("WITHOUT ROWID, STRICT").
+        o.withoutRowid =
+            o.type == QStringLiteral("table") &&
+            sql.mid(sql.lastIndexOf(u')')).contains(QStringLiteral("WITHOUT ROWID"), Qt::CaseInsensitive);
+        o.virtualTable = sql.startsWith(QStringLiteral("CREATE VIRTUAL"), Qt::CaseInsensitive);
+        // A virtual table's columns come from its module, which need not exist here: not asked.
+        if (o.type == QStringLiteral("table") && !o.virtualTable) {
+            count.bindText(1, o.name);
+            ResetGuard countGuard(count);
+            if (count.step())
+                o.storedColumns = sqlite3_column_int(count.get(), 0);
+        }
+        objects.push_back(o);
+    }
+    return objects;
+}
+
+void Database::checkIntegrity() {
+    requireOpen();
+    const auto damaged = [this](const QString& detail, int code) {
+        return EngineError(ErrNotADatabase,
+                           QStringLiteral("Unrecognized database format '%1': %2.").arg(m_path, detail),
+                           code);
+    };
+    QString first;
+    try {
+        // One line is enough to refuse the file; the check stops there.
+        Stmt s(m_db, QByteArrayLiteral("PRAGMA main.quick_check(1)"));
+        ResetGuard guard(s);
+        if (s.step())
+            first = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0)));
+    } catch (const EngineError& e) {
+        throw damaged(e.description(), e.extendedCode());
+    }
+    if (first != QStringLiteral("ok"))
+        throw damaged(first.isEmpty() ? QStringLiteral("the integrity check gave no answer") : first,
+                      SQLITE_CORRUPT);
+}
+
 } // namespace zek::db

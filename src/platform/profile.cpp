@@ -180,15 +180,15 @@ public:
             }
         }
         if (insertAfter >= 0) {
-            if (lines[insertAfter].end.isEmpty())
-                lines[insertAfter].end = lineEnd();
+            if (!endsLine(lines[insertAfter].end))
+                lines[insertAfter].end += lineEnd();
             lines.insert(insertAfter + 1, newLine);
             return;
         }
 
         if (!lines.isEmpty()) {
-            if (lines.last().end.isEmpty())
-                lines.last().end = lineEnd();
+            if (!endsLine(lines.last().end))
+                lines.last().end += lineEnd();
             if (!lines.last().text.trimmed().isEmpty())
                 lines.append(Line{QString(), lineEnd()});
         }
@@ -197,10 +197,13 @@ public:
     }
 
 private:
+    // Only "\n" ends a line when reading; a last line may end in a lone "\r", which does not.
+    static bool endsLine(const QString& end) { return end.endsWith(QLatin1Char('\n')); }
+
     // New lines end the way the file's lines already do.
     QString lineEnd() const {
         for (const Line& line : lines)
-            if (!line.end.isEmpty())
+            if (endsLine(line.end))
                 return line.end;
         return QStringLiteral("\n");
     }

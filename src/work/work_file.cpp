@@ -1,6 +1,7 @@
 #include "work/work_file.h"
 
 #include "platform/prompt.h"
+#include "work/work_file_check.h"
 
 #include <QDir>
 #include <QFile>
@@ -211,6 +212,7 @@ bool stageChosenFile(const QString& fileName, const QString& staged) {
     if (failure.isEmpty()) {
         try {
             std::unique_ptr<db::Database> database = db::Database::open(staged, true);
+            checkWorkFileLayout(*database, fileName);
             std::unique_ptr<db::Recordset> info = database->openTable(tableName(WorkTable::Infoversion));
             refusal =
                 versionRefusal(info->value(InfoProgramVersionField), info->value(InfoFormatVersionField));
@@ -234,10 +236,13 @@ bool stageChosenFile(const QString& fileName, const QString& staged) {
     return false;
 }
 
-// Steps after the working copy is open: check the version, load the settings tables.
-void loadOpenWorkFile(WorkState& ws, const QString& fileName) {
+// Steps after the working copy is open: check the version, load the settings tables. A working
+// copy not checked before it was opened is checked first, its refusal naming `uncheckedSource`.
+void loadOpenWorkFile(WorkState& ws, const QString& fileName, const QString& uncheckedSource = {}) {
     try {
         ws.reportsBuilt = false;
+        if (!uncheckedSource.isEmpty())
+            checkWorkFileLayout(*ws.database, uncheckedSource);
         openTable(ws, WorkTable::Infoversion);
         db::Recordset* info = ws.table(WorkTable::Infoversion);
         const QString refusal =
@@ -376,7 +381,7 @@ void openWorkFile(WorkState& ws, const QString& modeText, QString& fileName) {
         QFile::remove(workingCopy + "-journal");
         if (!openWorkingCopy(ws, "Could not open ZEK database " + fileName))
             return;
-        loadOpenWorkFile(ws, fileName);
+        loadOpenWorkFile(ws, fileName, templateFile);
         return;
     }
 

@@ -171,6 +171,22 @@ private Q_SLOTS:
                                             "SizeOfMRUList=4\r\n"));
     }
 
+    // A last line ending in a lone CR has no line end for the reader: a key written after it
+    // must still start a line of its own, in its section or in a new one.
+    void aLastLineEndingInCarriageReturn() {
+        writeRaw(ini(), "[ZEK]\rKey=1\r");
+        QVERIFY(writePrivateProfileString("Other", "Key", "2", ini()));
+        QVERIFY(writePrivateProfileString("ZEK", "WorkDir", "/w", ini()));
+        QCOMPARE(findPrivateProfileString("Other", "Key", ini()), std::optional<QString>("2"));
+        QCOMPARE(findPrivateProfileString("ZEK", "WorkDir", ini()), std::optional<QString>("/w"));
+
+        writeRaw(ini(), "[A]\nX=1\r");
+        QVERIFY(writePrivateProfileString("A", "Y", "2", ini()));
+        QCOMPARE(findPrivateProfileString("A", "X", ini()), std::optional<QString>("1"));
+        QCOMPARE(findPrivateProfileString("A", "Y", ini()), std::optional<QString>("2"));
+        QCOMPARE(readRaw(ini()), QByteArray("[A]\nX=1\r\nY=2\n"));
+    }
+
     void newFileAndFolderAreCreated() {
         const QString name = m_dir.filePath(QStringLiteral("a/b/zek.ini"));
         QVERIFY(writePrivateProfileString("Global", "DefaultDirectory", "/w", name));
