@@ -61,6 +61,12 @@ MainWindow::~MainWindow() {
     work::WorkFileHooks& hooks = m_app.work.hooks;
     hooks.processEvents = nullptr;
     hooks.endProgram = nullptr;
+    // The base classes' destructors still hide the child windows and the reports outlive the
+    // window: nothing they signal may reach this window's slots any more.
+    disconnect(m_mdiArea, nullptr, this, nullptr);
+    m_app.detailReport.disconnect(this);
+    m_app.summaryReport.disconnect(this);
+    m_app.work.events.disconnect(this);
 }
 
 void MainWindow::loadStatus(const QString& text) {
