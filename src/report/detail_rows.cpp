@@ -14,11 +14,6 @@ namespace zek::report {
 
 namespace {
 
-const QString FileNumberColumn = QStringLiteral("FILENUMBER");
-const QString TotalShareColumn = QStringLiteral("%TOTAL DISKSPACE");
-const QString FreeShareColumn = QStringLiteral("%FREE DISKSPACE");
-const QString OccupiedShareColumn = QStringLiteral("%OCCUPIED DISKSPACE");
-
 // Rows between two looks at the clock, and the longest the window may wait for its events.
 constexpr int RowsPerClockCheck = 256;
 constexpr qint64 YieldIntervalMs = 50;

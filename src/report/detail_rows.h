@@ -4,9 +4,17 @@
 
 #include "report/report_build.h"
 
+#include <QString>
+
 #include <functional>
 
 namespace zek::report {
+
+// Detail columns that are not fields of the file table: computed for each row.
+inline const QString FileNumberColumn = QStringLiteral("FILENUMBER");
+inline const QString TotalShareColumn = QStringLiteral("%TOTAL DISKSPACE");
+inline const QString FreeShareColumn = QStringLiteral("%FREE DISKSPACE");
+inline const QString OccupiedShareColumn = QStringLiteral("%OCCUPIED DISKSPACE");
 
 // Columns the Detail report shows right-aligned as numbers ("9"); every other column is text ("A").
 bool isNumericDetailColumn(const QString& name);

@@ -1,5 +1,7 @@
 #include "report/report_csv.h"
 
+#include "report/detail_rows.h"
+
 #include "work/file_fields.h"
 #include "work/work_schema.h"
 
@@ -14,11 +16,6 @@
 namespace zek::report {
 
 namespace {
-
-const QString FileNumberColumn = QStringLiteral("FILENUMBER");
-const QString TotalShareColumn = QStringLiteral("%TOTAL DISKSPACE");
-const QString FreeShareColumn = QStringLiteral("%FREE DISKSPACE");
-const QString OccupiedShareColumn = QStringLiteral("%OCCUPIED DISKSPACE");
 
 // Progress is told at most this often.
 constexpr qint64 ProgressIntervalMs = 100;
