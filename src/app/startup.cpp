@@ -3,7 +3,6 @@
 #include "platform/host_paths.h"
 #include "platform/profile.h"
 #include "platform/prompt.h"
-#include "platform/whole_characters.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -33,14 +32,7 @@ void readStartupSettings(AppState& app) {
 }
 
 bool isStorableWorkDirectory(const QString& absolutePath) {
-    for (const QChar c : absolutePath) {
-        if (c == u'\n' || c == u'\r' || c.isNull())
-            return false;
-    }
-    // Half of a character would be stored as another character.
-    if (platform::wholeCharacters(absolutePath) != absolutePath)
-        return false;
-    return absolutePath.size() < platform::ProfileBufferSize;
+    return platform::isStorableProfileValue(absolutePath);
 }
 
 QString proposedWorkDirectory() {
