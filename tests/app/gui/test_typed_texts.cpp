@@ -72,6 +72,7 @@ void addHostileTexts(int maxLength) {
         Entry::Pasted,
         "a\tb\x01"
         "c");
+    row("line feed", "a\nb", Entry::Pasted, "a\nb");
     row("direction marks",
         QString::fromUtf8("\xe2\x80\x8f"
                           "abc \xe2\x80\xae"
@@ -286,6 +287,29 @@ private Q_SLOTS:
         query::SortKeys keys;
         app->work.database->openSql(query::buildSelectStatement(
             query::buildWhereClause(app->work.settings.queryLines), query::buildOrderByList({}, keys)));
+    }
+
+    // NAME takes the characters of short names, among them the apostrophe and the pattern
+    // characters of other dialects; the statement of the stored line is one the engine accepts.
+    void nameValueWithQuoteAndPatternCharacters() {
+        auto* window = main()->findChild<ConditionsWindow*>("Drivedirquery");
+        auto* field = test::child<QComboBox>(*window, "DQFIELD_0");
+        auto* value = test::child<MaskedValueEdit>(*window, "DQVALUE_0");
+        field->setFocus(Qt::MouseFocusReason);
+        QCoreApplication::processEvents();
+        field->setCurrentIndex(field->findText("NAME"));
+        Q_EMIT field->activated(field->currentIndex());
+        QCoreApplication::processEvents();
+        enter(value, "o'b#%_1*.[x]", Entry::Typed); // "." and the brackets are not name characters
+        QCOMPARE(value->maskedText(), QString("O'B#%_1*"));
+        window->storeGridRows();
+        QCOMPARE(app->work.settings.queryLines.line(1).value, QString("'O''B#%_1*'"));
+        saveAsNewAndOpen(session->env->path("name.zek"));
+        QCOMPARE(value->maskedText(), QString("O'B#%_1*"));
+        query::SortKeys keys;
+        const QString where = query::buildWhereClause(app->work.settings.queryLines);
+        QCOMPARE(where, QString("NAME LIKE 'O''B[#]%_1*'"));
+        app->work.database->openSql(query::buildSelectStatement(where, query::buildOrderByList({}, keys)));
     }
 
     // The work directory is remembered in the settings file: a name is taken when the settings file
