@@ -3,6 +3,7 @@
 // 16 bits and bytes that are no UTF-8. Each is scanned as it is, selected by a condition that names
 // it (and nothing that merely resembles it), and written to the Detail CSV unchanged.
 #include "query/statement_builder.h"
+#include "report/report_build.h"
 #include "report/report_csv.h"
 #include "support/condition_lines.h"
 #include "support/walker_fixture.h"
@@ -166,6 +167,54 @@ private Q_SLOTS:
         const QString bad = QString("bad") + QChar(0xFFFD);
         QCOMPARE(selected(*f, top, oneLine("LONGPATH", "*/BAD?/")), QStringList({"/d/" + bad + "/|in"}));
         QCOMPARE(selected(*f, top, oneLine("LONGNAME", "bad?")), QStringList({"/d/|" + bad}));
+    }
+
+    // Built from a selection that names them, the Detail report's rows and the Summary report's
+    // groups hold the names as they were read.
+    void reportsShowEachName() {
+        work::WorkState& ws = f->ws;
+        QueryLines lines;
+        lines.append(conditionLine({"LONGPATH", "=", "*/D/*", "", "OR"}));
+        lines.append(conditionLine({"LONGNAME", "=", "[!a]"}));
+        ws.settings.queryLines = lines;
+        ws.settings.sorters = {Sorter{"LONGPATH", true}, Sorter{}, Sorter{}};
+        ws.settings.detailColumns = {ReportColumn{"LONGPATH", "Folder", 3000, "  ", TextFormat},
+                                     ReportColumn{"LONGNAME", "Name", 3000, "  ", TextFormat}};
+        ws.settings.summaryColumns = defaultSummaryColumns();
+        ws.settings.summaryColumns[0] = ReportColumn{"LONGPATH", "Folder", 3000, "  ", TextFormat};
+        ws.unchangedFlags.fill(false);
+        report::ReportEngine detail{report::ReportKind::Detail, ws};
+        report::ReportEngine summary{report::ReportKind::Summary, ws};
+        for (report::ReportEngine* e : {&detail, &summary})
+            e->pageHeight = [] { return 100000; };
+        query::QueryState qs;
+        qs.hooks.buildReports = [&] {
+            report::BuildInputs inputs;
+            inputs.whereClause = qs.whereClause;
+            QVERIFY(report::buildDetailReport(ws, detail, inputs));
+            QVERIFY(report::buildSummaryReport(ws, summary, inputs));
+        };
+        f->prompter.clear();
+        QCOMPARE(query::buildQueryAndReports(ws, qs), query::SelectionOutcome::Selected);
+        QCOMPARE(f->prompter.texts(), QStringList());
+
+        QStringList detailRows;
+        auto rows = ws.database->openSql("SELECT * FROM FILEDETTYPE ORDER BY SEEKID");
+        for (; !rows->eof(); rows->moveNext())
+            detailRows << rows->value("LONGPATH").toString().mid(top.size()) + "|" +
+                              rows->value("LONGNAME").toString();
+        QStringList groups;
+        auto figures = ws.database->openSql("SELECT * FROM FILESUMINTTYPE");
+        for (; !figures->eof(); figures->moveNext())
+            groups << figures->value("LONGPATH").toString().mid(top.size());
+        for (const HostileName& h : hostileNames()) {
+            const QString n = shown(h.name);
+            QVERIFY2(detailRows.contains("/d/" + n + "/|in"), h.label);
+            QVERIFY2(groups.contains("/d/" + n + "/"), h.label);
+        }
+        QVERIFY(detailRows.contains("/f/|[!a]"));
+        QVERIFY(!detailRows.contains("/f/|b"));
+        QVERIFY(groups.contains("/d/bad" + QString(QChar(0xFFFD)) + "/"));
     }
 
     // The Detail CSV writes each name as it was read, quoted where a spreadsheet needs it.

@@ -312,6 +312,24 @@ private Q_SLOTS:
         app->work.database->openSql(query::buildSelectStatement(where, query::buildOrderByList({}, keys)));
     }
 
+    // A bracket box holds as many brackets as the work file keeps for it: 2,000 characters pasted
+    // become 20 brackets, and the file saves and opens with them.
+    void bracketBoxesHoldWhatTheWorkFileKeeps() {
+        auto* window = main()->findChild<ConditionsWindow*>("Drivedirquery");
+        auto* left = test::child<QLineEdit>(*window, "DQBRACKETL_0");
+        auto* right = test::child<QLineEdit>(*window, "DQBRACKETR_0");
+        enter(left, QString(2000, u'x'), Entry::Pasted);
+        enter(right, QString(2000, u'y'), Entry::Pasted);
+        QCOMPARE(left->text(), QString(20, u'('));
+        QCOMPARE(right->text(), QString(20, u')'));
+        window->storeGridRows();
+        prompter->clear();
+        saveAsNewAndOpen(session->env->path("brackets.zek"));
+        QCOMPARE(prompter->texts().filter("Error"), QStringList());
+        QCOMPARE(left->text(), QString(20, u'('));
+        QCOMPARE(right->text(), QString(20, u')'));
+    }
+
     // The work directory is remembered in the settings file: a name is taken when the settings file
     // gives it back whole at the next start, and refused with "Not a valid path." when it cannot.
     void workDirectoryNames_data() {
