@@ -5,6 +5,7 @@
 #include "query/statement_builder.h"
 #include "report/report_build.h"
 #include "report/report_csv.h"
+#include "report/report_text.h"
 #include "support/condition_lines.h"
 #include "support/walker_fixture.h"
 
@@ -215,6 +216,21 @@ private Q_SLOTS:
         QVERIFY(detailRows.contains("/f/|[!a]"));
         QVERIFY(!detailRows.contains("/f/|b"));
         QVERIFY(groups.contains("/d/bad" + QString(QChar(0xFFFD)) + "/"));
+
+        // As text, each row stays on a line of its own: a tab or a line feed in a name is written
+        // as its picture.
+        QBuffer text;
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        report::writeReportText(text, detail);
+        const QStringList textLines = QString::fromUtf8(text.data()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(textLines.size(), detail.rowCount() + 1);
+        // Tab, line feed and U+0001 become U+2409, U+240A and U+2401.
+        for (const QString& picture :
+             {QString("t") + QChar(0x2409), QString("l") + QChar(0x240A), QString("c") + QChar(0x2401)})
+            QCOMPARE(textLines.filter("/d/" + picture + "b/").size(), 1);
+        for (const QString& line : textLines)
+            QVERIFY2(!line.contains('\t') && !line.contains('\r') && !line.contains(QChar(1)),
+                     qPrintable(line));
     }
 
     // The Detail CSV writes each name as it was read, quoted where a spreadsheet needs it.
