@@ -2,6 +2,7 @@
 // characters, control characters, direction marks, characters beyond 16 bits and more than a box
 // holds: each is kept exactly (in the box, in the work file, and after Save As and Open), cut to
 // whole characters at the box's length, or refused with the box's own message.
+#include "app/gui/work_directory_dialog.h"
 #include "app/startup.h"
 #include "platform/host_paths.h"
 #include "platform/profile.h"
@@ -328,6 +329,16 @@ private Q_SLOTS:
         QCOMPARE(prompter->texts().filter("Error"), QStringList());
         QCOMPARE(left->text(), QString(20, u'('));
         QCOMPARE(right->text(), QString(20, u')'));
+    }
+
+    // The work directory's box keeps whole characters whatever reaches it.
+    void workDirectoryBoxKeepsWholeCharacters() {
+        WorkDirectoryDialog dialog;
+        dialog.setTexts("Setup Workdirectory ZEK", "p", "l", "/tmp/x" + Clef.left(1));
+        QCOMPARE(dialog.directory(), QString("/tmp/x"));
+        dialog.directoryEdit()->setMaxLength(8);
+        enter(dialog.directoryEdit(), "/tmp/ab" + Clef, Entry::Pasted);
+        QCOMPARE(dialog.directory(), QString("/tmp/ab"));
     }
 
     // The work directory is remembered in the settings file: a name is taken when the settings file
