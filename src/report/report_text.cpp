@@ -1,5 +1,7 @@
 #include "report/report_text.h"
 
+#include "report/cell_text.h"
+
 #include <QIODevice>
 #include <QTextStream>
 
@@ -19,23 +21,6 @@ QString trimmedEnd(QString text) {
         --end;
     text.truncate(end);
     return text;
-}
-
-// A cell on one line of its own: a control character or a line or paragraph separator (a name on
-// disk may hold a tab or a line feed) is shown as its picture, so a row never spills onto the next
-// line and the columns after it stay in place.
-QString visibleCell(const QString& cell) {
-    QString out = cell;
-    for (QChar& c : out) {
-        const char16_t u = c.unicode();
-        if (u < 0x20)
-            c = QChar(char16_t(0x2400 + u)); // SYMBOL FOR NULL and on
-        else if (u == 0x7F)
-            c = QChar(char16_t(0x2421)); // SYMBOL FOR DELETE
-        else if (u == 0x85 || u == 0x2028 || u == 0x2029)
-            c = QChar(char16_t(0x2424)); // SYMBOL FOR NEWLINE
-    }
-    return out;
 }
 
 // The rows of the page the engine shows: a last page holds fewer than rowsPerPage.
@@ -74,7 +59,7 @@ QString textLine(const std::vector<TextColumn>& columns, const QStringList& cell
     for (size_t c = 0; c < columns.size(); ++c) {
         const TextColumn& column = columns[c];
         const QString cell =
-            c < static_cast<size_t>(cells.size()) ? visibleCell(cells[static_cast<qsizetype>(c)]) : QString();
+            c < static_cast<size_t>(cells.size()) ? oneLineText(cells[static_cast<qsizetype>(c)]) : QString();
         const qsizetype room = std::max<qsizetype>(0, column.width - cell.size());
         if (c > 0)
             line += ColumnGap;

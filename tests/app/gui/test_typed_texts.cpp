@@ -9,6 +9,7 @@
 #include "query/gui/conditions_window.h"
 #include "query/gui/grid_edits.h"
 #include "query/statement_builder.h"
+#include "report/gui/grid_clip.h"
 #include "report/gui/report_setup_window.h"
 #include "support/controls.h"
 #include "support/laptop_screen.h"
@@ -19,6 +20,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QTableWidget>
 
 #include <memory>
 
@@ -339,6 +341,18 @@ private Q_SLOTS:
         dialog.directoryEdit()->setMaxLength(8);
         enter(dialog.directoryEdit(), "/tmp/ab" + Clef, Entry::Pasted);
         QCOMPARE(dialog.directory(), QString("/tmp/ab"));
+    }
+
+    // A viewer's cells on the clipboard keep the block's shape: a tab or line feed of a name is
+    // copied as its picture.
+    void copiedCellsKeepTheirShape() {
+        QTableWidget grid(2, 2);
+        const QStringList texts{"a\tb", "c\nd", "Bob's", "e\r\x01"};
+        for (int i = 0; i < 4; ++i)
+            grid.setItem(i / 2, i % 2, new QTableWidgetItem(texts[i]));
+        const QString clip = gridClipText(grid, QTableWidgetSelectionRange(0, 0, 1, 1));
+        QCOMPARE(clip, QString("a") + QChar(0x2409) + "b\tc" + QChar(0x240A) + "d\nBob's\te" + QChar(0x240D) +
+                           QChar(0x2401));
     }
 
     // The work directory is remembered in the settings file: a name is taken when the settings file
