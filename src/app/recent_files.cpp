@@ -83,9 +83,27 @@ void saveRecentFiles(const RecentFiles& recent, const QString& iniFileName) {
                                             iniFileName);
     const int size = platform::getPrivateProfileInt(Section, "SizeOfMRUList", DefaultSize, iniFileName);
     const int count = std::min(recent.count(), size);
-    for (int i = 1; i <= count; ++i)
-        platform::writePrivateProfileString(Section, "File" + QString::number(i), recent.fileName(i),
-                                            iniFileName);
+    // A name the settings file cannot give back whole is left out, and the entries after it move
+    // up; the places left at the end are emptied, so no entry of an earlier exit stays behind.
+    int written = 0;
+    for (int i = 1; i <= count; ++i) {
+        const QString name = recent.fileName(i);
+        if (!platform::isStorableProfileValue(name))
+            continue;
+        platform::writePrivateProfileString(Section, "File" + QString::number(++written), name, iniFileName);
+    }
+    for (int i = written + 1; i <= count; ++i)
+        platform::writePrivateProfileString(Section, "File" + QString::number(i), QString(), iniFileName);
+}
+
+QString recentFileMenuText(const QString& caption) {
+    // "&n " marks the number; an "&" of the file name is doubled so the menu shows it.
+    const qsizetype space = caption.indexOf(' ');
+    if (space < 0)
+        return caption;
+    QString name = caption.mid(space + 1);
+    name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return caption.left(space + 1) + name;
 }
 
 } // namespace zek

@@ -18,7 +18,10 @@ struct RecentFiles {
 void addRecentFile(RecentFiles& recent, const QString& name, const QString& workingCopyName);
 // Reads the list from the settings file, skipping blank entries and the working copy.
 void loadRecentFiles(RecentFiles& recent, const QString& iniFileName, const QString& workingCopyName);
-// Writes the list at exit, cut to "SizeOfMRUList" (stored as 4 when missing).
+// Writes the list at exit, cut to "SizeOfMRUList" (stored as 4 when missing). Names the settings
+// file cannot keep (a line break, longer than a setting is read) are left out.
 void saveRecentFiles(const RecentFiles& recent, const QString& iniFileName);
+// The menu text of an entry's caption: the number keeps its "&", an "&" in the file name is shown.
+QString recentFileMenuText(const QString& caption);
 
 } // namespace zek

@@ -31,6 +31,10 @@ void readStartupSettings(AppState& app) {
     app.screenWidthSetting = width.trimmed().isEmpty() ? 9600 : width.trimmed().toInt();
 }
 
+bool isStorableWorkDirectory(const QString& absolutePath) {
+    return platform::isStorableProfileValue(absolutePath);
+}
+
 QString proposedWorkDirectory() {
     return QDir::home().filePath("ZEK");
 }
@@ -43,10 +47,13 @@ std::optional<QString> askWorkDirectory(AppState& app, const QString& title, con
         if (!typed)
             return std::nullopt;
         const QString dir = typed->trimmed();
-        bool usable = !dir.isEmpty() && QFileInfo(dir).isDir();
-        if (!usable && !dir.isEmpty())
+        // A name the settings file cannot give back whole is not a path the program can keep: it is
+        // neither created nor used.
+        const bool storable = dir.isEmpty() || isStorableWorkDirectory(QDir(dir).absolutePath());
+        bool usable = storable && !dir.isEmpty() && QFileInfo(dir).isDir();
+        if (storable && !usable && !dir.isEmpty())
             usable = QDir().mkpath(dir) && QFileInfo(dir).isDir();
-        if (!usable) {
+        if (storable && !usable) {
             msgBox("I am sorry, but I couldn't create the subdirectory " + *typed +
                        ", please specify a new one.",
                    platform::MbOkOnly + platform::MbCritical, "Create Directory");
@@ -54,7 +61,10 @@ std::optional<QString> askWorkDirectory(AppState& app, const QString& title, con
         if (usable) {
             const QString absolute = QDir(dir).absolutePath();
             app.work.workDirectory = absolute;
-            platform::writePrivateProfileString("Global", "DefaultDirectory", absolute, app.iniFileName);
+            platform::HostError error;
+            if (!platform::writePrivateProfileString("Global", "DefaultDirectory", absolute, app.iniFileName,
+                                                     &error))
+                msgBox(error.text, platform::MbOkOnly + platform::MbExclamation, title);
             return absolute;
         }
         msgBox("Not a valid path.", platform::MbOkOnly + platform::MbExclamation, title);

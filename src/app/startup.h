@@ -11,6 +11,11 @@ namespace zek {
 // longer exists, so that the caller asks for it.
 void readStartupSettings(AppState& app);
 
+// Whether the settings file can keep the directory as "DefaultDirectory" and give it back whole at the
+// next start: no line break or zero character, no half of a character, and short enough for the
+// setting's read.
+bool isStorableWorkDirectory(const QString& absolutePath);
+
 // Asks for the work directory until a usable one is typed or the user chooses Exit (nothing). A
 // usable directory exists or can be created; it is written as "DefaultDirectory".
 std::optional<QString> askWorkDirectory(AppState& app, const QString& title, const QString& prompt,

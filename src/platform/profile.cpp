@@ -1,5 +1,7 @@
 #include "platform/profile.h"
 
+#include "platform/whole_characters.h"
+
 #include <QFile>
 #include <QList>
 
@@ -285,6 +287,10 @@ int getPrivateProfileInt(const QString& section, const QString& key, int default
     if (negative)
         n = -n;
     return int(std::clamp<qint64>(n, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+bool isStorableProfileValue(const QString& value) {
+    return !hasLineBreak(value) && wholeCharacters(value) == value && value.size() < ProfileBufferSize;
 }
 
 bool writePrivateProfileString(const QString& section, const QString& key, const QString& value,

@@ -44,6 +44,11 @@ QString getPrivateProfileString(const QString& section, const QString& key, cons
 int getPrivateProfileInt(const QString& section, const QString& key, int defaultValue,
                          const QString& fileName);
 
+// Whether a value written with writePrivateProfileString reads back whole with the default buffer:
+// no line break or zero character, no half of a character (it would be stored as another one), and
+// shorter than ProfileBufferSize.
+bool isStorableProfileValue(const QString& value);
+
 // Sets the key to value, adding the section and the key when missing. False, with the reason in
 // `error`, when the names or the value cannot be stored in an INI line (a line break in any of them,
 // "]" in the section, "=" in the key, a key beginning with ";" or "[") or when the file system

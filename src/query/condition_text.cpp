@@ -1,5 +1,7 @@
 #include "query/condition_text.h"
 
+#include "work/work_schema.h"
+
 #include "query/row_encoding.h"
 #include "query/row_model.h"
 #include "query/value_validation.h"
@@ -265,6 +267,11 @@ ConditionTextParse parseConditionText(const QString& text, const platform::IntlS
         }
         ++i;
     }
+    // The grid's bracket boxes hold no more than the work file keeps.
+    const QString tooManyBrackets =
+        QStringLiteral("at most %1 brackets go on either side of a condition").arg(work::DqBracketSize);
+    if (row.bracketL.size() > work::DqBracketSize)
+        return refuse(tooManyBrackets);
     if (i == n) {
         result.line = storedForm(encodeGridRow(row, intl));
         return result;
@@ -325,6 +332,8 @@ ConditionTextParse parseConditionText(const QString& text, const platform::IntlS
 
     while (i < n && onlyOf(words[i], u')'))
         row.bracketR += words[i++].text;
+    if (row.bracketR.size() > work::DqBracketSize)
+        return refuse(tooManyBrackets);
 
     QStringList rest;
     for (; i < n; ++i)

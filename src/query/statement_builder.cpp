@@ -34,6 +34,21 @@ private:
     std::function<void(bool)> m_busy;
 };
 
+// A text value as the pattern of LIKE. Of the engine's pattern characters only "*" and "?" are the
+// user's wildcards; "#" (any digit) and "[" (a character list) are characters of names, so each is
+// put in a list of its own, where it stands for itself: N#1 selects "N#1.TXT" and not "N51.TXT".
+QString likePattern(const QString& value) {
+    QString pattern;
+    pattern.reserve(value.size() + 8);
+    for (const QChar c : value) {
+        if (c == u'#' || c == u'[')
+            pattern += u'[' + QString(c) + u']';
+        else
+            pattern += c;
+    }
+    return pattern;
+}
+
 } // namespace
 
 QString buildOrderByList(const Sorters& sorters, SortKeys& sortKeys) {
@@ -68,10 +83,14 @@ QString buildWhereClause(const QueryLines& lines) {
         if (line.field.trimmed().isEmpty())
             continue;
         const QString e = line.evaluation.trimmed();
-        if (e.contains(QLatin1String("NOT"), Qt::CaseSensitive))
-            clause += "NOT (" + line.field.trimmed() + " " + e.mid(4) + " " + line.value.trimmed() + ")";
+        const bool negated = e.contains(QLatin1String("NOT"), Qt::CaseSensitive);
+        const QString op = negated ? e.mid(4) : e;
+        const QString value =
+            op == QLatin1String("LIKE") ? likePattern(line.value.trimmed()) : line.value.trimmed();
+        if (negated)
+            clause += "NOT (" + line.field.trimmed() + " " + op + " " + value + ")";
         else
-            clause += line.field.trimmed() + " " + e + " " + line.value.trimmed();
+            clause += line.field.trimmed() + " " + e + " " + value;
         clause += line.bracketR.trimmed();
         if (line.connection.trimmed().isEmpty())
             clause += QLatin1String(" AND ");

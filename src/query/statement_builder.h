@@ -73,6 +73,8 @@ struct QueryState {
 QString buildOrderByList(const Sorters& sorters, SortKeys& sortKeys);
 // The WHERE clause of lines 1 to count: brackets, conditions ("NOT (" ... ")" for a negated
 // evaluation), connections (" AND " when none is chosen); a trailing " AND " is removed, no other.
+// In a value compared with LIKE, "#" and "[" stand for themselves: "*" and "?" are the only
+// wildcards a condition value has.
 QString buildWhereClause(const QueryLines& lines);
 QString buildSelectStatement(const QString& whereClause, const QString& orderByList);
 

@@ -82,4 +82,18 @@ QString shareText(qint64 part, qint64 whole, bool grouped, const platform::IntlS
     return platform::formatGroupedNumber(share, 2, grouped ? intl.sThousand : QString(), intl.sDecimal);
 }
 
+QString oneLineText(const QString& cell) {
+    QString out = cell;
+    for (QChar& c : out) {
+        const char16_t u = c.unicode();
+        if (u < 0x20)
+            c = QChar(char16_t(0x2400 + u)); // SYMBOL FOR NULL and on
+        else if (u == 0x7F)
+            c = QChar(char16_t(0x2421)); // SYMBOL FOR DELETE
+        else if (u == 0x85 || u == 0x2028 || u == 0x2029)
+            c = QChar(char16_t(0x2424)); // SYMBOL FOR NEWLINE
+    }
+    return out;
+}
+
 } // namespace zek::report

@@ -35,4 +35,10 @@ QString attributeText(bool set);
 // ("###,###,##0.00") or not ("#0.00"); 0 when the whole is 0.
 QString shareText(qint64 part, qint64 whole, bool grouped, const platform::IntlSettings& intl);
 
+// A cell's text on one line of its own, for the report's text forms (the text export and the
+// clipboard, where a tab or a line end would start another cell or row): control characters and
+// line separators (a name on disk may hold a tab or a line feed) are written as their pictures, a
+// tab as U+2409, a line feed as U+240A. Every other character stays.
+QString oneLineText(const QString& cell);
+
 } // namespace zek::report

@@ -1,5 +1,7 @@
 #include "report/report_text.h"
 
+#include "report/cell_text.h"
+
 #include <QIODevice>
 #include <QTextStream>
 
@@ -57,7 +59,7 @@ QString textLine(const std::vector<TextColumn>& columns, const QStringList& cell
     for (size_t c = 0; c < columns.size(); ++c) {
         const TextColumn& column = columns[c];
         const QString cell =
-            c < static_cast<size_t>(cells.size()) ? cells[static_cast<qsizetype>(c)] : QString();
+            c < static_cast<size_t>(cells.size()) ? oneLineText(cells[static_cast<qsizetype>(c)]) : QString();
         const qsizetype room = std::max<qsizetype>(0, column.width - cell.size());
         if (c > 0)
             line += ColumnGap;

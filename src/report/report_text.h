@@ -24,7 +24,9 @@ struct TextColumn {
 };
 
 // One line: each cell padded to its column's width as the column aligns, two blanks between
-// columns, no blanks at the end. A cell longer than its column is written whole.
+// columns, no blanks at the end. A cell longer than its column is written whole. Control characters
+// and line separators of a cell are written as their pictures (a tab as U+2409, a line feed as
+// U+240A), so the line stays one line.
 QString textLine(const std::vector<TextColumn>& columns, const QStringList& cells);
 
 // Every page of the report the engine holds, from page 1. A column is as wide as its width in

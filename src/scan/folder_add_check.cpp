@@ -3,6 +3,8 @@
 #include "platform/drives.h"
 #include "platform/short_names.h"
 
+#include <QFile>
+
 #include <dirent.h>
 
 #include <vector>
@@ -84,6 +86,16 @@ QString shortFormOfFolder(const QByteArray& rawAbsolutePath) {
         parent += '/' + name;
     }
     return result.isEmpty() ? QStringLiteral("/") : result;
+}
+
+bool folderNameKept(const QByteArray& rawAbsolutePath, const QString& longForm) {
+    return QFile::encodeName(longForm) == rawAbsolutePath;
+}
+
+QString unkeptFolderNameText(const QString& longForm) {
+    return "The name of " + longForm +
+           " is not valid text, so the list cannot keep it. Please add the folder that holds it: "
+           "its scan reads every name as it is on disk.";
 }
 
 } // namespace zek::scan

@@ -32,6 +32,13 @@ struct FolderAddCheck {
 FolderAddCheck checkFolderAddition(const FolderList& list, const QString& candidateLong,
                                    const QString& candidateShort, bool showShortForms);
 
+// Whether the folder's name as the list keeps it (text) leads back to the folder on disk: false for a
+// name that is no UTF-8, whose text stands for other bytes. Such a folder is reached by the scan of
+// the folder that holds it, which reads every name as its bytes.
+bool folderNameKept(const QByteArray& rawAbsolutePath, const QString& longForm);
+// The message for a folder that cannot be added for that reason.
+QString unkeptFolderNameText(const QString& longForm);
+
 // The short form of an absolute folder path: each name replaced by its short form within its parent
 // folder (the alternate the directory search gives it, or the name in upper case), "/" between them.
 // "/" stays "/". A parent that cannot be read still yields a form: the name's own first alternate.

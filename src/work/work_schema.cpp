@@ -78,9 +78,9 @@ db::TableDef drivedirlistDef() {
 
 db::TableDef detailqueryDef() {
     return {"DETAILQUERY",
-            {typed("DQCHOICE", db::FieldType::Boolean), text("DQBRACKETL", 20), text("DQFIELD", 30),
-             text("DQEVALUATION", 10), text("DQVALUE", DqValueSize), text("DQVALUECHOICE", 10),
-             text("DQBRACKETR", 20), text("DQCONNECTION", 10)},
+            {typed("DQCHOICE", db::FieldType::Boolean), text("DQBRACKETL", DqBracketSize),
+             text("DQFIELD", 30), text("DQEVALUATION", 10), text("DQVALUE", DqValueSize),
+             text("DQVALUECHOICE", 10), text("DQBRACKETR", DqBracketSize), text("DQCONNECTION", 10)},
             {},
             0};
 }

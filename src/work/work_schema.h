@@ -30,6 +30,8 @@ inline const QString InfoFormatVersionField = QStringLiteral("ZEK DATABASE VERSI
 // A condition value holds up to 64 typed characters; quoted, with every apostrophe doubled, that
 // is at most 130.
 constexpr int DqValueSize = 130;
+// The brackets of one side of a condition line.
+constexpr int DqBracketSize = 20;
 
 db::TableDef filetypeDef();
 db::TableDef infoversionDef();

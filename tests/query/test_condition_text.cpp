@@ -136,6 +136,10 @@ private Q_SLOTS:
                                            "NOT); a value with spaces goes in double quotes";
         QTest::newRow("open quote") << "LONGNAME = \"open"
                                     << "a value in double quotes has no closing quote";
+        QTest::newRow("21 left brackets") << QString(21, u'(') + " NAME = A"
+                                          << "at most 20 brackets go on either side of a condition";
+        QTest::newRow("21 right brackets")
+            << "NAME = A " + QString(21, u')') << "at most 20 brackets go on either side of a condition";
     }
     void refused() {
         QFETCH(QString, text);

@@ -254,7 +254,7 @@ void MainWindow::rebuildRecentFileMenu() {
     }
     m_recentActions.clear();
     for (int n = 1; n <= m_app.recent.count(); ++n) {
-        auto* action = new QAction(m_app.recent.captions[n - 1], m_fileMenu);
+        auto* action = new QAction(recentFileMenuText(m_app.recent.captions[n - 1]), m_fileMenu);
         action->setObjectName("mnuFileArray_" + QString::number(n));
         connect(action, &QAction::triggered, this, [this, n] { openRecentFile(n); });
         m_fileMenu->addAction(action);

@@ -1,5 +1,7 @@
 #include "app/gui/work_directory_dialog.h"
 
+#include "platform/whole_characters.h"
+
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,6 +25,7 @@ WorkDirectoryDialog::WorkDirectoryDialog(QWidget* parent) : QDialog(parent) {
     m_directory = new QLineEdit(this);
     m_directory->setObjectName("txtDirectory");
     m_directory->setMinimumWidth(320);
+    m_directory->setValidator(new platform::WholeCharactersValidator(m_directory));
     m_label->setBuddy(m_directory);
 
     auto* note = new QLabel("To quit ZEK, choose the Exit button.", this);

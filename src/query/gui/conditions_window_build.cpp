@@ -3,6 +3,7 @@
 
 #include "platform/gui/command_button.h"
 #include "query/gui/grid_edits.h"
+#include "work/work_schema.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -206,6 +207,7 @@ QWidget* ConditionsWindow::buildRow(int r) {
     c.bracketL->setObjectName(QStringLiteral("DQBRACKETL_") + n);
     c.bracketL->setFixedWidth(w.bracket);
     c.bracketL->setAlignment(Qt::AlignCenter);
+    c.bracketL->setMaxLength(work::DqBracketSize); // as many as the work file keeps
 
     c.field = new QComboBox(c.container);
     c.field->setObjectName(QStringLiteral("DQFIELD_") + n);
@@ -239,6 +241,7 @@ QWidget* ConditionsWindow::buildRow(int r) {
     c.bracketR->setObjectName(QStringLiteral("DQBRACKETR_") + n);
     c.bracketR->setFixedWidth(w.bracket);
     c.bracketR->setAlignment(Qt::AlignCenter);
+    c.bracketR->setMaxLength(work::DqBracketSize); // as many as the work file keeps
 
     c.connection = new QComboBox(c.container);
     c.connection->setObjectName(QStringLiteral("DQCONNECTION_") + n);

@@ -1,5 +1,7 @@
 #include "report/gui/grid_clip.h"
 
+#include "report/cell_text.h"
+
 #include <QTableWidget>
 
 #include <algorithm>
@@ -12,7 +14,7 @@ QString gridClipText(const QTableWidget& grid, const QTableWidgetSelectionRange&
         QStringList cells;
         for (int c = range.leftColumn(); c <= range.rightColumn(); ++c) {
             const QTableWidgetItem* item = grid.item(r, c);
-            cells.append(item ? item->text() : QString());
+            cells.append(item ? report::oneLineText(item->text()) : QString());
         }
         rows.append(cells.join('\t'));
     }

@@ -10,7 +10,8 @@ class QTableWidget;
 
 namespace zek {
 
-// Cells separated by tabs, rows by line ends; a cell without an item is empty.
+// Cells separated by tabs, rows by line ends; a cell without an item is empty. A tab or line end
+// inside a cell is written as its picture (report::oneLineText), so the block keeps its shape.
 QString gridClipText(const QTableWidget& grid, const QTableWidgetSelectionRange& range);
 
 // The block Copy Selection takes: the one block that covers the selected cells, else the current

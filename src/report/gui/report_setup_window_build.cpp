@@ -2,6 +2,7 @@
 #include "report/gui/report_setup_window.h"
 
 #include "platform/gui/command_button.h"
+#include "platform/whole_characters.h"
 #include "report/gui/spin_button.h"
 
 #include <QComboBox>
@@ -40,6 +41,9 @@ QLineEdit* textBox(const QString& name, int maxLength, QWidget* parent) {
     auto* box = new QLineEdit(parent);
     box->setObjectName(name);
     box->setMaxLength(maxLength);
+    // Cut at its length, the box keeps whole characters: half of one would not read back from the
+    // work file as it was typed.
+    box->setValidator(new platform::WholeCharactersValidator(box));
     return box;
 }
 

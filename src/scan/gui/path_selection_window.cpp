@@ -135,6 +135,10 @@ void PathSelectionWindow::addFolder() {
         return;
     const QString longForm = m_outline.longPath(position);
     const QString shortForm = m_outline.shortPath(position);
+    if (!scan::folderNameKept(m_outline.rawPath(position), longForm)) {
+        platform::msgBox(scan::unkeptFolderNameText(longForm));
+        return;
+    }
     FolderList& folders = m_work.settings.folders;
     const scan::FolderAddCheck check =
         scan::checkFolderAddition(folders, longForm, shortForm, scan::showsShortForms(*m_scan));
