@@ -313,8 +313,8 @@ void openWorkFile(WorkState& ws, const QString& modeText, QString& fileName) {
     const QString workingCopy = ws.workingCopyName();
     // Asked while the active file still has its name: the question names it, and a work file
     // without a name counts as none to save.
-    if (mode == "NEW" || mode == "LOAD")
-        confirmSaveChanges(ws);
+    if ((mode == "NEW" || mode == "LOAD") && !confirmSaveChanges(ws))
+        return; // the changes could not be saved: the work file stays as it is
     const QString previousName = ws.activeFileName;
     ws.activeFileName.clear();
     // LOAD: the chosen file is staged and checked while the current work file stays open; a file

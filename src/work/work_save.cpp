@@ -200,7 +200,7 @@ bool saveWorkFile(WorkState& ws, const QString& targetName) {
     return true;
 }
 
-void saveOrSaveAs(WorkState& ws, const QString& modeText) {
+bool saveOrSaveAs(WorkState& ws, const QString& modeText) {
     const QString mode = modeText.toUpper();
     const bool activeIsWorkingCopy = sameFile(ws.activeFileName, ws.workingCopyName());
     QString target;
@@ -215,13 +215,14 @@ void saveOrSaveAs(WorkState& ws, const QString& modeText) {
         request.initialFolder = ws.workDirectory;
         const std::optional<QString> chosen = platform::prompter().saveFileName(request);
         if (!chosen || chosen->trimmed().isEmpty())
-            return;
+            return true;
         target = chosen->trimmed();
     }
     if (!saveWorkFile(ws, target))
-        return;
+        return false;
     ws.activeFileName = target;
     Q_EMIT ws.events.fileOpenedOrSaved(target);
+    return true;
 }
 
 bool workFileChanged(WorkState& ws) {
@@ -236,15 +237,14 @@ bool workFileChanged(WorkState& ws) {
     return anyFlagFalse || unsaved || (ws.reportsBuilt && !ws.reportsCurrent);
 }
 
-void confirmSaveChanges(WorkState& ws) {
+bool confirmSaveChanges(WorkState& ws) {
     if (!ws.databaseOpen || ws.activeFileName.isEmpty())
-        return;
+        return true;
     if (!workFileChanged(ws))
-        return;
+        return true;
     const int answer = msgBox("Save active " + ws.activeFileName + " ZEK database?",
                               platform::MbYesNo + platform::MbExclamation, "Save changes");
-    if (answer == platform::IdYes)
-        saveOrSaveAs(ws, "SAVE");
+    return answer != platform::IdYes || saveOrSaveAs(ws, "SAVE");
 }
 
 } // namespace zek::work

@@ -167,6 +167,60 @@ private Q_SLOTS:
         }
         QCOMPARE(fileBytes(userFile), before);
     }
+
+    // New, Open and exit ask to save the changes first; when that save fails, the changes stay.
+    void failedSaveBeforeLeavingKeepsTheWork_data() {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("exit") << "exit";
+        QTest::newRow("New") << "Menu_File_New";
+        QTest::newRow("Open") << "Menu_File_Open";
+    }
+    void failedSaveBeforeLeavingKeepsTheWork() {
+        QFETCH(QString, command);
+        const QString small = session->env->path("small");
+        QVERIFY(makeTree(small, 20));
+        addFolder(small);
+        start();
+        QTRY_VERIFY(app->detailReport.isAvailable());
+        const QString userFile = session->env->path("inventory.zek");
+        prompter->saveAnswers = {userFile};
+        trigger("Menu_File_SaveAs");
+        const QByteArray before = fileBytes(userFile);
+        const QString other = session->env->path("other.zek");
+        QVERIFY(QFile::copy(userFile, other));
+        const long long records = filetypeCount(*app->work.database);
+        QVERIFY(records > 0);
+
+        app->work.settings.detailTitles.firstTitle = "Changed";
+        prompter->clear();
+        prompter->messageAnswers = {platform::IdYes};
+        prompter->openAnswers = {other};
+        {
+            test::FileSizeLimit disk(4096);
+            if (command == "exit")
+                QVERIFY(!main()->close());
+            else
+                trigger(qPrintable(command));
+        }
+        QCOMPARE(prompter->texts(),
+                 QStringList({"Save active " + userFile + " ZEK database?",
+                              "Error # 778 : disk I/O error occured when saving " + userFile + "."}));
+        QCOMPARE(fileBytes(userFile), before);
+        QVERIFY(!main()->hasEnded());
+        QCOMPARE(app->work.activeFileName, userFile);
+        QCOMPARE(app->work.settings.detailTitles.firstTitle, QString("Changed"));
+        QCOMPARE(filetypeCount(*app->work.database), records);
+
+        // With room again, the changes go elsewhere and the program ends without asking again.
+        const QString elsewhere = session->env->path("elsewhere.zek");
+        prompter->clear();
+        prompter->saveAnswers = {elsewhere};
+        trigger("Menu_File_SaveAs");
+        QCOMPARE(filetypeCount(*db::Database::open(elsewhere, false)), records);
+        QVERIFY(main()->close());
+        QVERIFY(main()->hasEnded());
+        QCOMPARE(prompter->texts(), QStringList());
+    }
 };
 
 ZEK_TEST_MAIN_ON_LAPTOP_SCREEN(TestDiskFull)
