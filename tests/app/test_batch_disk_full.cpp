@@ -1,6 +1,6 @@
 // zek-batch on a disk that fills up: the error goes to the error stream with its number and text, the
-// status is 1, the user's file keeps every byte, no temporary file stays behind, and the next run
-// saves elsewhere. The full disk is a file size limit on the test process, or, where this machine
+// status is 1, the user's file keeps every byte, no temporary or truncated file stays behind, and the
+// next run saves elsewhere. The full disk is a file size limit on the test process, or, where this machine
 // lets the test mount one, a small tmpfs.
 #include "db/engine.h"
 #include "support/batch_runner.h"
@@ -46,7 +46,7 @@ QStringList leftovers(const QString& folder) {
 }
 
 // Where the disk fills.
-enum class Fills { ScanIntoWorkingCopy, OpenIntoWorkingCopy, SaveOntoTarget };
+enum class Fills { ScanIntoWorkingCopy, OpenIntoWorkingCopy, SaveOntoTarget, ReportFile };
 
 } // namespace
 
@@ -129,6 +129,9 @@ private Q_SLOTS:
         QTest::newRow("user's file on it")
             << Fills::SaveOntoTarget
             << QString("zek-batch: Error # 28 : No space left on device occured when saving %1.\n");
+        QTest::newRow("report file on it")
+            << Fills::ReportFile
+            << QString("zek-batch: cannot write %2: Error # 28 : No space left on device\n");
     }
     void smallFileSystem() {
         QFETCH(Fills, fills);
@@ -142,20 +145,29 @@ private Q_SLOTS:
 
         const bool workOnIt = fills == Fills::ScanIntoWorkingCopy;
         const QString workDir = workOnIt ? mountPoint + "/work" : m_env.path(tag + "/work");
-        const QString saved = workOnIt ? m_env.path(tag + "/saved") : mountPoint;
+        const QString saved = fills == Fills::SaveOntoTarget ? mountPoint : m_env.path(tag + "/saved");
         QVERIFY(QDir().mkpath(saved));
         const QString userFile = saved + "/inventory.zek";
-        QCOMPARE(runBatchCaught({userFile, "--work-dir", workDir, "--quiet"}).status, batch::ExitOk);
+        const QString reportFile = mountPoint + "/detail.csv";
+        // The report is written from a full inventory; the other cases scan into an empty one.
+        const QStringList first = fills == Fills::ReportFile
+                                      ? QStringList{userFile, "--work-dir", workDir, "--add", m_big, "--scan"}
+                                      : QStringList{userFile, "--work-dir", workDir};
+        QCOMPARE(runBatchCaught(first + QStringList{"--quiet"}).status, batch::ExitOk);
         const QByteArray before = fileBytes(userFile);
         QVERIFY(!before.isEmpty());
 
         const BatchRun r =
-            runBatchCaught({userFile, "--work-dir", workDir, "--add", m_big, "--scan", "--quiet"});
+            fills == Fills::ReportFile
+                ? runBatchCaught({userFile, "--work-dir", workDir, "--detail", reportFile, "--quiet"})
+                : runBatchCaught({userFile, "--work-dir", workDir, "--add", m_big, "--scan", "--quiet"});
         QCOMPARE(r.status, batch::ExitEngineError);
-        QCOMPARE(r.err, QString(message).replace("%1", userFile));
+        QCOMPARE(r.err, QString(message).replace("%1", userFile).replace("%2", reportFile));
         QCOMPARE(fileBytes(userFile), before);
         QCOMPARE(QDir(saved).entryList(QDir::Files | QDir::Hidden), QStringList{"inventory.zek"});
         QCOMPARE(leftovers(workDir), QStringList());
+        if (fills == Fills::ReportFile)
+            QCOMPARE(QDir(mountPoint).entryList(QDir::Files | QDir::Hidden), QStringList());
 
         if (workOnIt) // the full folder stays full: the next run works in another
             nextRunSavesElsewhere(userFile, m_env.path(tag + "/work2"), m_env.path(tag + "/elsewhere.zek"));
