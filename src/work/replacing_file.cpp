@@ -25,7 +25,15 @@ void syncFolderOf(const QString& path) {
 
 } // namespace
 
-ReplacingFile::ReplacingFile(QString target) : m_target(std::move(target)) {}
+ReplacingFile::ReplacingFile(QString target) : m_target(std::move(target)) {
+    // A target that is a symbolic link is replaced where it points: the link stays a link.
+    for (int hops = 0; hops < 16; ++hops) {
+        const QFileInfo info(m_target);
+        if (!info.isSymLink())
+            break;
+        m_target = info.symLinkTarget();
+    }
+}
 
 ReplacingFile::~ReplacingFile() {
     cancel();

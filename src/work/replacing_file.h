@@ -30,6 +30,7 @@ public:
     // Drops what was written; the target is untouched.
     void cancel();
 
+    // The file replaced: the target given, or the file its symbolic link points to.
     QString target() const { return m_target; }
     // The system's error number of the first failure, 0 while all went well, and its text.
     int errorNumber() const { return m_errorNumber; }

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <QTextStream>
 
@@ -115,6 +116,23 @@ private Q_SLOTS:
         } else if (folderExists) {
             QCOMPARE(fileBytes(target), old);
         }
+    }
+
+    void symbolicLinkKeepsPointingAtTheReplacedFile() {
+        const QString folder = m_env.path("link");
+        QVERIFY(QDir().mkpath(folder + "/real"));
+        const QString real = folder + "/real/inventory.zek";
+        const QString link = folder + "/inventory.zek";
+        QVERIFY(writeFile(real, "old"));
+        QVERIFY(QFile::link(real, link));
+        const QString source = folder + "/new.zek";
+        QVERIFY(writeFile(source, "new"));
+
+        QVERIFY(!work::copyFileOver(source, link).failed());
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(fileBytes(real), QByteArray("new"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 QStringList({"inventory.zek", "new.zek"}));
     }
 };
 
