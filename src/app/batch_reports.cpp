@@ -10,6 +10,7 @@
 #include "report/report_pdf.h"
 #include "report/report_preconditions.h"
 #include "report/report_text.h"
+#include "work/replacing_file.h"
 #include "work/work_file.h"
 
 #include <QDate>
@@ -17,7 +18,6 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 
 namespace zek::batch {
 
@@ -150,10 +150,14 @@ QString rowsText(qint64 n) {
     return QString::number(n) + (n == 1 ? " row" : " rows");
 }
 
+QString fileErrorText(const work::ReplacingFile& file) {
+    return QStringLiteral("Error # %1 : %2").arg(file.errorNumber()).arg(file.errorText());
+}
+
 // Writes one report into `file`; what it wrote ("120 rows", "3 pages"), or nothing after saying
 // on `err` why it could not.
 std::optional<QString> writeReport(ReportSet& reports, report::ReportKind kind, report::ExportFormat format,
-                                   QSaveFile& file, ProgressLine& progress, QTextStream& err) {
+                                   work::ReplacingFile& file, ProgressLine& progress, QTextStream& err) {
     const QString name = kindName(kind);
     report::ReportEngine& engine = reports.engine(kind);
     const auto rowProgress = [&](qint64 rows) {
@@ -175,7 +179,7 @@ std::optional<QString> writeReport(ReportSet& reports, report::ReportKind kind, 
     const bool fromSelection = kind == report::ReportKind::Detail && format == report::ExportFormat::Csv;
     if (!fromSelection && (!reports.built(kind) || !engine.isAvailable())) {
         progress.clear();
-        err << Prefix << "the " << name << " report could not be built; " << file.fileName()
+        err << Prefix << "the " << name << " report could not be built; " << file.target()
             << " not written\n";
         return std::nullopt;
     }
@@ -201,7 +205,7 @@ std::optional<QString> writeReport(ReportSet& reports, report::ReportKind kind, 
         QString error;
         if (!report::writeReportPdf(file, engine, batchPrinter().paper, today, error, pageProgress)) {
             progress.clear();
-            err << Prefix << "cannot write " << file.fileName() << ": " << error << '\n';
+            err << Prefix << "cannot write " << file.target() << ": " << error << '\n';
             return std::nullopt;
         }
         return QString::number(engine.pageCount()) + (engine.pageCount() == 1 ? " page" : " pages");
@@ -215,10 +219,12 @@ int writeReportFile(ReportSet& reports, report::ReportKind kind, const QString& 
                     ProgressLine& progress, const MessageCount& messages, QTextStream& err) {
     const QString target = absolute(fileName);
     const report::ExportFormat format = *report::exportFormatOf(target);
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Written beside the target and renamed over it when complete; a full disk or any other failed
+    // write leaves the target as it was.
+    work::ReplacingFile file(target);
+    if (!file.openForWriting()) {
         progress.clear();
-        err << Prefix << "cannot write " << target << ": " << file.errorString() << '\n';
+        err << Prefix << "cannot write " << target << ": " << fileErrorText(file) << '\n';
         return ExitEngineError;
     }
     std::optional<QString> written;
@@ -231,19 +237,19 @@ int writeReportFile(ReportSet& reports, report::ReportKind kind, const QString& 
             << " not written\n";
     } catch (const Interrupted&) {
         progress.clear();
-        file.cancelWriting();
+        file.cancel();
         err << Prefix << "interrupted; " << target << " not written\n";
         return ExitInterrupted;
     }
     progress.clear();
     if (!written || messages.count() > messagesBefore) {
-        file.cancelWriting();
+        file.cancel();
         if (written)
             err << Prefix << target << " not written\n";
         return ExitEngineError;
     }
     if (!file.commit()) {
-        err << Prefix << "cannot write " << target << ": " << file.errorString() << '\n';
+        err << Prefix << "cannot write " << target << ": " << fileErrorText(file) << '\n';
         return ExitEngineError;
     }
     if (!quiet)

@@ -1,6 +1,7 @@
 #include "work/work_file.h"
 
 #include "platform/prompt.h"
+#include "work/file_copy.h"
 #include "work/work_file_check.h"
 
 #include <QDir>
@@ -55,49 +56,12 @@ QString textOrEmpty(const QVariant& v) {
     return v.isValid() ? v.toString() : QString();
 }
 
-// Copies a file over another through a temporary file beside the target, so a failed copy never
-// leaves the target half-written. Returns an empty text or the reason it failed.
+// Copies a file over another without ever leaving the target half-written. Returns an empty text
+// or the reason it failed, with the system's error number in `errorNumber`.
 QString copyOver(const QString& source, const QString& target, int& errorNumber) {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) {
-        errorNumber = static_cast<int>(in.error());
-        return in.errorString() + " (" + source + ")";
-    }
-    const QString temp = target + ".part";
-    QFile::remove(temp);
-    QFile out(temp);
-    if (!out.open(QIODevice::WriteOnly)) {
-        errorNumber = static_cast<int>(out.error());
-        return out.errorString() + " (" + temp + ")";
-    }
-    char buffer[1 << 16];
-    for (;;) {
-        const qint64 n = in.read(buffer, sizeof buffer);
-        if (n < 0 || (n > 0 && out.write(buffer, n) != n)) {
-            errorNumber = static_cast<int>(n < 0 ? in.error() : out.error());
-            const QString reason = n < 0 ? in.errorString() : out.errorString();
-            out.close();
-            QFile::remove(temp);
-            return reason;
-        }
-        if (n == 0)
-            break;
-    }
-    if (!out.flush() || out.handle() < 0 || ::fsync(out.handle()) != 0) {
-        errorNumber = static_cast<int>(out.error());
-        const QString reason = out.errorString();
-        out.close();
-        QFile::remove(temp);
-        return reason;
-    }
-    out.close();
-    if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0) {
-        errorNumber = errno;
-        const QString reason = QString::fromLocal8Bit(strerror(errno));
-        QFile::remove(temp);
-        return reason;
-    }
-    return {};
+    const CopyFailure failure = copyFileOver(source, target);
+    errorNumber = failure.number;
+    return failure.text;
 }
 
 // Fills the settings of the window groups from the settings tables of the open work file, each
@@ -349,8 +313,8 @@ void openWorkFile(WorkState& ws, const QString& modeText, QString& fileName) {
     const QString workingCopy = ws.workingCopyName();
     // Asked while the active file still has its name: the question names it, and a work file
     // without a name counts as none to save.
-    if (mode == "NEW" || mode == "LOAD")
-        confirmSaveChanges(ws);
+    if ((mode == "NEW" || mode == "LOAD") && !confirmSaveChanges(ws))
+        return; // the changes could not be saved: the work file stays as it is
     const QString previousName = ws.activeFileName;
     ws.activeFileName.clear();
     // LOAD: the chosen file is staged and checked while the current work file stays open; a file

@@ -3,7 +3,8 @@
 // The program never edits the user's file in place: it works on the private working copy
 // "work.zek" in the work directory. Open copies the chosen file over the working copy, Save copies
 // the working copy out. Every operation reports its own failures to the user; callers learn of a
-// failed New or Open by `activeFileName` being empty afterwards.
+// failed New or Open by `activeFileName` being empty afterwards; a New or Open stopped because the
+// changes could not be saved leaves the work file open as it was.
 #pragma once
 
 #include "work/work_state.h"
@@ -22,9 +23,12 @@ void openWorkFile(WorkState& ws, const QString& mode, QString& fileName);
 void createEmptyWorkFile(WorkState& ws);
 // True when the target was written.
 bool saveWorkFile(WorkState& ws, const QString& targetName);
-// mode is "SAVE" or "SAVE AS".
-void saveOrSaveAs(WorkState& ws, const QString& mode);
-void confirmSaveChanges(WorkState& ws);
+// mode is "SAVE" or "SAVE AS". False only when a save was tried and failed (the user was told);
+// a cancelled file dialog counts as done.
+bool saveOrSaveAs(WorkState& ws, const QString& mode);
+// The save-changes question. False when the user chose to save and the save failed: the caller then
+// keeps the work file as it is (no New, Open or exit), so the changes can still be saved elsewhere.
+bool confirmSaveChanges(WorkState& ws);
 void reopenWorkFile(WorkState& ws, const QString& name);
 void closeWorkFile(WorkState& ws);
 void refreshUnchangedFlags(WorkState& ws);

@@ -1,10 +1,9 @@
 #include "work/work_file.h"
 
 #include "platform/prompt.h"
+#include "work/file_copy.h"
 
 #include <QDir>
-#include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -128,28 +127,10 @@ void writeSettingsTables(WorkState& ws) {
     info->close();
 }
 
-// Writes the working copy's bytes to the target through a temporary file that replaces the target
-// only once complete.
-QString copyToTarget(const QString& source, const QString& target) {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return in.errorString();
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        return out.errorString();
-    char buffer[1 << 16];
-    for (;;) {
-        const qint64 n = in.read(buffer, sizeof buffer);
-        if (n < 0)
-            return in.errorString();
-        if (n == 0)
-            break;
-        if (out.write(buffer, n) != n)
-            return out.errorString();
-    }
-    if (!out.commit())
-        return out.errorString();
-    return {};
+// One text for every failed save, whether the engine or the copy failed.
+QString failedSaveText(int number, const QString& description, const QString& targetName) {
+    return "Error # " + QString::number(number) + " : " + description + " occured when saving " + targetName +
+           ".";
 }
 
 } // namespace
@@ -182,8 +163,7 @@ bool saveWorkFile(WorkState& ws, const QString& targetName) {
         writeSettingsTables(ws);
         transaction.commit();
     } catch (const db::EngineError& e) {
-        msgBox("Error # " + QString::number(e.number()) + " : " + e.description() + " occured when saving " +
-               targetName + ".");
+        msgBox(failedSaveText(e.number(), e.description(), targetName));
         ws.database.reset();
         ws.databaseOpen = false;
         reopenWorkFile(ws, workingCopy);
@@ -204,12 +184,13 @@ bool saveWorkFile(WorkState& ws, const QString& targetName) {
         ws.hooks.processEvents();
     ws.databaseOpen = false;
 
-    QString failure;
+    // The target is replaced only by a complete copy: a full disk leaves the user's file as it was.
+    CopyFailure failure;
     if (!sameFile(targetName, workingCopy))
-        failure = copyToTarget(workingCopy, targetName);
+        failure = copyFileOver(workingCopy, targetName);
     reopenWorkFile(ws, workingCopy);
-    if (!failure.isEmpty()) {
-        msgBox("The ZEK database couldn't be saved as " + targetName + ": " + failure);
+    if (failure.failed()) {
+        msgBox(failedSaveText(failure.number, failure.text, targetName));
         return false;
     }
 
@@ -219,7 +200,7 @@ bool saveWorkFile(WorkState& ws, const QString& targetName) {
     return true;
 }
 
-void saveOrSaveAs(WorkState& ws, const QString& modeText) {
+bool saveOrSaveAs(WorkState& ws, const QString& modeText) {
     const QString mode = modeText.toUpper();
     const bool activeIsWorkingCopy = sameFile(ws.activeFileName, ws.workingCopyName());
     QString target;
@@ -234,13 +215,14 @@ void saveOrSaveAs(WorkState& ws, const QString& modeText) {
         request.initialFolder = ws.workDirectory;
         const std::optional<QString> chosen = platform::prompter().saveFileName(request);
         if (!chosen || chosen->trimmed().isEmpty())
-            return;
+            return true;
         target = chosen->trimmed();
     }
     if (!saveWorkFile(ws, target))
-        return;
+        return false;
     ws.activeFileName = target;
     Q_EMIT ws.events.fileOpenedOrSaved(target);
+    return true;
 }
 
 bool workFileChanged(WorkState& ws) {
@@ -255,15 +237,14 @@ bool workFileChanged(WorkState& ws) {
     return anyFlagFalse || unsaved || (ws.reportsBuilt && !ws.reportsCurrent);
 }
 
-void confirmSaveChanges(WorkState& ws) {
+bool confirmSaveChanges(WorkState& ws) {
     if (!ws.databaseOpen || ws.activeFileName.isEmpty())
-        return;
+        return true;
     if (!workFileChanged(ws))
-        return;
+        return true;
     const int answer = msgBox("Save active " + ws.activeFileName + " ZEK database?",
                               platform::MbYesNo + platform::MbExclamation, "Save changes");
-    if (answer == platform::IdYes)
-        saveOrSaveAs(ws, "SAVE");
+    return answer != platform::IdYes || saveOrSaveAs(ws, "SAVE");
 }
 
 } // namespace zek::work

@@ -274,7 +274,12 @@ void MainWindow::updateClock() {
 void MainWindow::endProgram() {
     // Set first: the steps below may close the window again (a failed save ends the program).
     m_ended = true;
-    work::confirmSaveChanges(m_app.work);
+    // Changes the user wanted saved and that could not be (a full disk): the program stays, so they
+    // can be saved elsewhere.
+    if (!work::confirmSaveChanges(m_app.work)) {
+        m_ended = false;
+        return;
+    }
     if (m_app.saveSettingsOnExit)
         windowPositions(m_app.windowPositions, "SAVEVALUES", m_app.iniFileName, &WindowPlacement::lookup);
     saveRecentFiles(m_app.recent, m_app.iniFileName);
@@ -294,6 +299,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     if (!m_ended)
         endProgram();
+    if (!m_ended) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 

@@ -97,6 +97,8 @@ private:
     void loadStatus(const QString& text);
     // Runs until the work file is open or the user cancels; false after Cancel.
     bool retryUntilOpen(const QString& failedOperation, const QString& retryOperation);
+    // Asks to save the changes and closes the work file; the program stays (hasEnded false) when the
+    // user wanted the changes saved and the save failed.
     void endProgram();
     // The active child window when it is a report viewer.
     ReportViewerWindow* activeViewer() const;

@@ -1,0 +1,123 @@
+#include "work/replacing_file.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zek::work {
+
+namespace {
+
+// Makes the rename itself survive a power cut; a folder that cannot be synced is no failure.
+void syncFolderOf(const QString& path) {
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+ReplacingFile::ReplacingFile(QString target) : m_target(std::move(target)) {
+    // A target that is a symbolic link is replaced where it points: the link stays a link.
+    for (int hops = 0; hops < 16; ++hops) {
+        const QFileInfo info(m_target);
+        if (!info.isSymLink())
+            break;
+        m_target = info.symLinkTarget();
+    }
+}
+
+ReplacingFile::~ReplacingFile() {
+    cancel();
+}
+
+QString ReplacingFile::errorText() const {
+    return m_errorNumber != 0 ? QString::fromLocal8Bit(std::strerror(m_errorNumber)) : QString();
+}
+
+bool ReplacingFile::fail(int number) {
+    if (m_errorNumber == 0)
+        m_errorNumber = number != 0 ? number : EIO;
+    setErrorString(errorText());
+    return false;
+}
+
+bool ReplacingFile::openForWriting() {
+    const QByteArray target = QFile::encodeName(m_target);
+    const QByteArray part = QFile::encodeName(partFileName(m_target));
+    struct stat existing {};
+    const bool targetExists = ::stat(target.constData(), &existing) == 0;
+    ::unlink(part.constData());
+    m_fd = ::open(part.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (m_fd < 0)
+        return fail(errno);
+    if (targetExists && ::fchmod(m_fd, existing.st_mode & 07777) != 0) {
+        const int number = errno;
+        cancel();
+        return fail(number);
+    }
+    return QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+}
+
+qint64 ReplacingFile::writeData(const char* data, qint64 size) {
+    if (m_errorNumber != 0 || m_fd < 0)
+        return -1;
+    const qint64 total = size;
+    while (size > 0) {
+        const ssize_t n = ::write(m_fd, data, static_cast<size_t>(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            fail(errno);
+            return -1;
+        }
+        data += n;
+        size -= n;
+    }
+    return total;
+}
+
+bool ReplacingFile::commit() {
+    if (m_fd < 0 || m_errorNumber != 0) {
+        cancel();
+        return fail(m_errorNumber);
+    }
+    // A full disk may show only here, on file systems that allocate late.
+    if (::fsync(m_fd) != 0) {
+        const int number = errno;
+        cancel();
+        return fail(number);
+    }
+    const int fd = m_fd;
+    m_fd = -1;
+    const QByteArray part = QFile::encodeName(partFileName(m_target));
+    if (::close(fd) != 0 || ::rename(part.constData(), QFile::encodeName(m_target).constData()) != 0) {
+        const int number = errno;
+        ::unlink(part.constData());
+        QIODevice::close();
+        return fail(number);
+    }
+    QIODevice::close();
+    syncFolderOf(m_target);
+    return true;
+}
+
+void ReplacingFile::cancel() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+        ::unlink(QFile::encodeName(partFileName(m_target)).constData());
+    }
+    if (isOpen())
+        QIODevice::close();
+}
+
+} // namespace zek::work
