@@ -1,5 +1,6 @@
 #include "work/replacing_file.h"
 
+#include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
 
@@ -24,6 +25,19 @@ void syncFolderOf(const QString& path) {
 }
 
 } // namespace
+
+QString partFileName(const QString& target) {
+    constexpr qsizetype longestName = 255;
+    const QString suffix = QStringLiteral(".part");
+    const QFileInfo info(target);
+    QString name = info.fileName();
+    if (QFile::encodeName(name + suffix).size() <= longestName)
+        return target + suffix;
+    const QString mark = QStringLiteral("~%1").arg(qChecksum(QFile::encodeName(name)), 4, 16, QChar('0'));
+    while (!name.isEmpty() && QFile::encodeName(name + mark + suffix).size() > longestName)
+        name.chop(name.size() >= 2 && name.back().isLowSurrogate() ? 2 : 1);
+    return info.path() + QLatin1Char('/') + name + mark + suffix;
+}
 
 ReplacingFile::ReplacingFile(QString target) : m_target(std::move(target)) {
     // A target that is a symbolic link is replaced where it points: the link stays a link.

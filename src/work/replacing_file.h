@@ -10,9 +10,9 @@
 
 namespace zek::work {
 
-inline QString partFileName(const QString& target) {
-    return target + QStringLiteral(".part");
-}
+// "<target>.part"; a name the file system could not hold with the suffix (names stop at 255 bytes)
+// is shortened and marked with a checksum of the whole name, so a legal name can still be saved.
+QString partFileName(const QString& target);
 
 class ReplacingFile : public QIODevice {
 public:

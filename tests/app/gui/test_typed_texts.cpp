@@ -230,7 +230,7 @@ private Q_SLOTS:
         QCOMPARE(app->work.activeFileName, before);
         QVERIFY(!QFileInfo::exists(file));
         QCOMPARE(prompter->texts(),
-                 QStringList{"The ZEK database couldn't be saved as " + file + ": File name too long"});
+                 QStringList{"Error # 36 : File name too long occured when saving " + file + "."});
     }
 
     // Condition values of the long fields take every printable character (the mask's rule; letters
