@@ -50,6 +50,11 @@ const MadeEntry Tree[] = {
     {"Letters/old/NOTES", Kind::File, "NOTES", 1},
     {"Letters/old/café.txt", Kind::File, "CAF~1.TXT", 2},
     {"Music Library/song.mp3", Kind::File, "SONG.MP3", 4'000'000},
+    {"Résumé", Kind::Folder, "RSUM~1"},
+    {"Résumé/2024", Kind::Folder, "2024"},
+    {"Résumé/2024/cv.txt", Kind::File, "CV.TXT", 10},
+    {"bad\xff name", Kind::Folder, "BADNAM~1"},
+    {"bad\xff name/x.c", Kind::File, "X.C", 3},
 };
 
 bool make(const QByteArray& path, const MadeEntry& e) {
@@ -77,9 +82,9 @@ bool finish(const QByteArray& path, const MadeEntry& e) {
     return utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-const MadeEntry* madeEntry(const QString& relative) {
+const MadeEntry* madeEntry(const QByteArray& relative) {
     for (const MadeEntry& e : Tree) {
-        if (QString::fromUtf8(e.path) == relative)
+        if (relative == e.path)
             return &e;
     }
     return nullptr;
@@ -109,16 +114,16 @@ QList<QByteArray> listed(const QByteArray& folder) {
 
 // The record the scan should write for `name` in `folder`, from the tree itself.
 struct Walked {
-    QString relative; // of the folder, "" for the chosen one, else ending in "/"
+    QByteArray relative; // of the folder, "" for the chosen one, else ending in "/"
     QString shortPath;
     int level = 0;
     int number = 0;
 };
 
 FileRecord expectedRecord(const QString& top, const Walked& folder, const QByteArray& name, bool temporary) {
-    const QString relative = folder.relative + QString::fromUtf8(name);
+    const QByteArray relative = folder.relative + name;
     const MadeEntry* made = madeEntry(relative);
-    const QByteArray path = raw(top + "/" + relative);
+    const QByteArray path = raw(top) + "/" + relative;
     FileRecord r;
     struct statx st {};
     if (!made ||
@@ -127,7 +132,10 @@ FileRecord expectedRecord(const QString& top, const Walked& folder, const QByteA
     const QString shortForm = QString::fromLatin1(made->shortForm);
     const qsizetype dot = shortForm.indexOf(u'.');
     r.path = folder.shortPath;
-    r.longPath = top + "/" + folder.relative;
+    r.longPath = top + "/";
+    // Shown name by name: bytes that are not UTF-8 become U+FFFD.
+    for (const QByteArray& part : folder.relative.split('/'))
+        r.longPath += part.isEmpty() ? QString() : QString::fromUtf8(part) + "/";
     r.level = folder.level;
     r.number = folder.number;
     r.name = shortForm.left(dot < 0 ? shortForm.size() : dot);
@@ -194,11 +202,11 @@ private Q_SLOTS:
         WalkerFixture f;
         const QString top = f.tree("Rows Tree");
         for (const MadeEntry& e : Tree)
-            QVERIFY2(make(raw(top + "/" + e.path), e), e.path);
+            QVERIFY2(make(raw(top) + "/" + e.path, e), e.path);
         // A folder without write permission is made writable again, so the tree can be removed.
         const auto writable = qScopeGuard([&] { ::chmod(raw(top + "/Music Library").constData(), 0755); });
         for (auto e = std::rbegin(Tree); e != std::rend(Tree); ++e) // deepest first
-            QVERIFY2(finish(raw(top + "/" + e->path), *e), e->path);
+            QVERIFY2(finish(raw(top) + "/" + e->path, *e), e->path);
         f.choose({top});
         struct statfs fs {};
         QCOMPARE(statfs(raw(top).constData(), &fs), 0);
@@ -208,12 +216,12 @@ private Q_SLOTS:
         // folder's entries in the order the file system lists them. Every folder is listed before any
         // entry is examined (listing a folder may change its access time), and all before the scan.
         QList<std::pair<Walked, QByteArray>> entries;
-        QList<Walked> folders{{QString(), f.ws.settings.folders.shortForms.at(0).toUpper() + "/", 0, 0}};
+        QList<Walked> folders{{QByteArray(), f.ws.settings.folders.shortForms.at(0).toUpper() + "/", 0, 0}};
         for (qsizetype i = 0; i < folders.size(); ++i) {
             const Walked folder = folders.at(i);
-            for (const QByteArray& name : listed(raw(top + "/" + folder.relative))) {
+            for (const QByteArray& name : listed(raw(top) + "/" + folder.relative)) {
                 entries.append({folder, name});
-                const QString sub = folder.relative + QString::fromUtf8(name);
+                const QByteArray sub = folder.relative + name;
                 const MadeEntry* made = madeEntry(sub);
                 QVERIFY2(made, name.constData());
                 if (made->kind == Kind::Folder) {
