@@ -6,6 +6,7 @@
 #include "work/file_fields.h"
 
 #include <algorithm>
+#include <deque>
 #include <optional>
 #include <utility>
 
@@ -33,8 +34,8 @@ void readDriveCapacity(QString& drive, DriveCapacity& capacity) {
 
 FolderQueueEntry subfolderEntry(const FolderQueueEntry& parent, int parentIndex, QStringView shortForm) {
     FolderQueueEntry sub;
-    sub.shortPath.reserve(parent.shortPath.size() + shortForm.size() + 1);
-    sub.shortPath.append(parent.shortPath).append(shortForm);
+    sub.shortPath.reserve(shortForm.size() + 1);
+    sub.shortPath.append(shortForm);
     sub.level = parent.level + 1;
     sub.parent = parentIndex;
     return sub;
@@ -73,6 +74,11 @@ struct Walk {
     bool shortForms = false; // progress shows short forms (`ActiveOutline` is "OUTLINE2")
     EntryNames names;        // of the folder being walked
     FolderQueueEntry chosen; // the chosen folder the walk is below
+    // The short paths of the folders whose subfolders wait in the queue, once each (queue index,
+    // path ending in "/"), in the order their subfolders come: a waiting subfolder holds only its
+    // own short form.
+    std::deque<std::pair<int, QString>> waitingParents;
+    bool currentIsParent = false; // the folder being walked is among them
 
     // The next batch from the channel; while none is ready, events still run and Cancel is heard.
     bool nextBatch(FolderBatch& b) {
@@ -102,8 +108,15 @@ FolderQueueEntry enterFolder(Walk& w, const FolderBatch& b) {
     queue.releaseBefore(b.index);
     FolderQueueEntry& queued = queue.at(b.index);
     Q_ASSERT(queued.level == b.folder.level);
+    if (queued.level > 0) {
+        while (w.waitingParents.front().first < queued.parent)
+            w.waitingParents.pop_front();
+        Q_ASSERT(w.waitingParents.front().first == queued.parent);
+        queued.shortPath.prepend(w.waitingParents.front().second);
+    }
     addSeparator(queued.shortPath);
     queued.rawLongPath = b.folder.rawLongPath;
+    w.currentIsParent = false;
     if (queued.level == 0) {
         addSeparator(queued.longPath);
         w.chosen = queued;
@@ -158,6 +171,10 @@ void recordEntry(Walk& w, const RecordedFolder& folder, bool storable, const Wal
     w.display.showEntry(w.shortForms ? w.names.shownShortForm(shortForm) : w.names.shown(r.name));
     // The reader has queued the subfolder already; the writer's queue keeps step.
     if (entersFolder(entry)) {
+        if (!w.currentIsParent) {
+            w.waitingParents.emplace_back(folder.index, folder.folder.shortPath);
+            w.currentIsParent = true;
+        }
         FolderQueueEntry sub = subfolderEntry(folder.folder, folder.index, fromUtf8(shortForm));
         sub.belowSkipped = !storable;
         w.scan.queue.append(std::move(sub));
@@ -281,7 +298,7 @@ ScanOutcome scanSelectedFolders(ScanState& scan, work::WorkState& ws, ScanDispla
             channel.emplace(folders, pacing.readAhead);
             writer.emplace(scan, *ws.database, display, pacing);
             writer->commitNow();
-            Walk walk{scan, display, *writer, *channel, showsShortForms(scan), {}, {}};
+            Walk walk{scan, display, *writer, *channel, showsShortForms(scan), {}, {}, {}, false};
             FolderBatch batch;
             while (walk.nextBatch(batch)) {
                 Q_ASSERT(batch.first);

@@ -84,10 +84,10 @@ ScanOutcome scanSelectedFolders(ScanState& scan, work::WorkState& ws, ScanDispla
                                 ScanPacing pacing = {});
 
 // The queue entry of a subfolder found in `parent` (queue index `parentIndex`), as the writer keeps
-// it while it waits: its short path is the parent's followed by the entry's short form (upper case).
-// Its long path is made when the folder is walked, from the raw path the reader hands over (see
-// shownLongPath): a queue as wide as the tree then holds one path per folder, not two. Paths get
-// their trailing "/" then too.
+// it while it waits: its short form (upper case) only. Its paths are made when the folder is walked:
+// the short path from its parent's, kept once for all its subfolders, the long path from the raw
+// path the reader hands over (see shownLongPath). The queue is as wide as the tree, so it holds
+// names, not paths. Paths get their trailing "/" then too.
 FolderQueueEntry subfolderEntry(const FolderQueueEntry& parent, int parentIndex, QStringView shortForm);
 
 // The long path as shown of a folder below the chosen folder `chosen` (its long and raw paths
