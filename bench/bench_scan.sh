@@ -15,8 +15,11 @@
 #   ncdu -0 -x -o FILE TREE
 # and the ratio of zek-batch to each other command is taken within the round. A busy machine slows
 # both sides of a round alike, so the median of the ratios is steadier than the ratio of the medians.
-# Wall time and CPU time (user + system of every thread) are both reported, then the peak memory of
-# one more scan (with /usr/bin/time, when installed).
+# Wall time and CPU time (user + system of every thread, as the shell's `time` counts them: what
+# `perf stat -e task-clock` reports too) are both reported, then the peak memory of one more scan
+# (with /usr/bin/time, when installed). For where the time goes:
+#   perf record -g -- zek-batch --add TREE --scan --save-as FILE --quiet
+#   perf report --no-children -g none -s pid,dso    (the reader thread against the writer)
 # Targets: zek-batch/ncdu <= 1.0 and zek-batch/find <= 0.8 (wall).
 set -euo pipefail
 
