@@ -2,6 +2,11 @@
 // (integers as integers, texts as UTF-8 bytes), no per-value conversions. The folder walker writes the
 // file table through it; everything else writes through record sets.
 //
+// An appender made with `recordsPerInsert` above 1 gathers the records and writes them that many to
+// one insert statement: most of a one-record insert's cost is running the statement, not storing the
+// record (up to 128 records a statement). Its texts are copied as they are set, and the records reach the
+// table at flush() (or when the next group is full): the owner flushes before it commits.
+//
 // The same rules hold as for a record set's AddNew/Update: field types and text sizes are checked
 // (ErrFieldTooSmall, ErrTypeConversion), failures throw EngineError, and record sets on the table see
 // the new records. The appender must go before its database is closed.
@@ -20,7 +25,7 @@ namespace zek::db {
 class RecordAppender {
 public:
     // `fields` are the table's fields the appender sets, in the positions the setters take.
-    RecordAppender(Database& db, const QString& table, const QStringList& fields);
+    RecordAppender(Database& db, const QString& table, const QStringList& fields, int recordsPerInsert = 1);
     ~RecordAppender();
     RecordAppender(const RecordAppender&) = delete;
     RecordAppender& operator=(const RecordAppender&) = delete;
@@ -28,13 +33,20 @@ public:
     // Values of the next record; a field not set is Null. A text's bytes must stay valid until
     // append() or clear(); invalid UTF-8 is refused.
     void setText(int field, std::string_view utf8);
+    // The same for a text whose code points the caller has counted already (utf8TextLength: valid
+    // UTF-8, `length` >= 0), as for a folder's path set on every record of the folder.
+    void setText(int field, std::string_view utf8, qsizetype length);
     void setInteger(int field, qint64 value);
     void setBoolean(int field, bool value);
 
-    // Writes the record and starts the next one with every field Null. On a failure nothing is
-    // written and the values are cleared all the same.
+    // Writes the record (gathering it, with `recordsPerInsert` above 1) and starts the next one with
+    // every field Null. On a failure nothing is written (nor any record gathered with it) and the
+    // values are cleared all the same.
     void append();
-    // Drops the values set so far.
+    // Writes the records gathered and not yet written; with one record per insert there are none.
+    // Records still gathered when the appender goes are dropped.
+    void flush();
+    // Drops the values set so far for the next record.
     void clear();
 
 private:

@@ -80,9 +80,16 @@ bool FolderReader::advance() {
     if (entry.level == 0) {
         addSeparator(entry.shortPath);
         addSeparator(entry.longPath);
+    } else {
+        // Its parent's path, then its name.
+        while (m_waitingParents.front().first < entry.parent)
+            m_waitingParents.pop_front();
+        Q_ASSERT(m_waitingParents.front().first == entry.parent);
+        entry.rawLongPath.prepend(m_waitingParents.front().second);
     }
     addSeparator(entry.rawLongPath);
     m_folder = entry;
+    m_currentIsParent = false;
     return true;
 }
 
@@ -98,10 +105,12 @@ void FolderReader::readChunk(FolderBatch& b) {
         }
         r.name = quint32(i);
         if (entersFolder(r.facts)) {
+            if (!m_currentIsParent) {
+                m_waitingParents.emplace_back(m_current, m_folder.rawLongPath);
+                m_currentIsParent = true;
+            }
             FolderQueueEntry sub;
-            const QByteArrayView raw = m_search->rawName(i);
-            sub.rawLongPath.reserve(m_folder.rawLongPath.size() + raw.size() + 1);
-            sub.rawLongPath.append(m_folder.rawLongPath).append(raw);
+            sub.rawLongPath = m_search->rawName(i).toByteArray(); // the path is made when its turn comes
             sub.level = m_folder.level + 1;
             sub.parent = m_current;
             m_queue.append(std::move(sub));

@@ -7,7 +7,9 @@
 
 #include "platform/unique_fd.h"
 
+#include <deque>
 #include <memory>
+#include <utility>
 
 namespace zek::scan {
 
@@ -50,6 +52,11 @@ private:
     bool m_haveMount = false;
     platform::UniqueFd m_parent; // the open parent of the current folder
     int m_parentIndex = -1;      // its queue index
+    // A queued subfolder holds only its own name until its turn comes; the raw paths of the folders
+    // whose subfolders wait are kept here, once each (queue index, path ending in "/"), in the
+    // order their subfolders come. The queue is as wide as the tree, so this is most of its memory.
+    std::deque<std::pair<int, QByteArray>> m_waitingParents;
+    bool m_currentIsParent = false; // the current folder's path is among them
 };
 
 } // namespace zek::scan

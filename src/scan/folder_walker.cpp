@@ -5,6 +5,8 @@
 #include "scan/record_writer.h"
 #include "work/file_fields.h"
 
+#include <algorithm>
+#include <deque>
 #include <optional>
 #include <utility>
 
@@ -30,16 +32,34 @@ void readDriveCapacity(QString& drive, DriveCapacity& capacity) {
     }
 }
 
-FolderQueueEntry subfolderEntry(const FolderQueueEntry& parent, int parentIndex, QStringView longName,
-                                QStringView shortForm) {
+FolderQueueEntry subfolderEntry(const FolderQueueEntry& parent, int parentIndex, QStringView shortForm) {
     FolderQueueEntry sub;
-    sub.shortPath.reserve(parent.shortPath.size() + shortForm.size() + 1);
-    sub.shortPath.append(parent.shortPath).append(shortForm);
-    sub.longPath.reserve(parent.longPath.size() + longName.size() + 1);
-    sub.longPath.append(parent.longPath).append(longName);
+    sub.shortPath.reserve(shortForm.size() + 1);
+    sub.shortPath.append(shortForm);
     sub.level = parent.level + 1;
     sub.parent = parentIndex;
     return sub;
+}
+
+QString shownLongPath(const FolderQueueEntry& chosen, const QByteArray& raw) {
+    Q_ASSERT(raw.startsWith(chosen.rawLongPath) && raw.endsWith('/'));
+    QString path;
+    path.reserve(chosen.longPath.size() + raw.size() - chosen.rawLongPath.size());
+    path.append(chosen.longPath);
+    // Name by name, as the entries' own names are shown.
+    for (qsizetype at = chosen.rawLongPath.size(); at < raw.size();) {
+        const qsizetype slash = raw.indexOf('/', at);
+        const QByteArrayView name = QByteArrayView(raw).sliced(at, slash - at);
+        const bool ascii = std::all_of(name.begin(), name.end(),
+                                       [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
+        if (ascii)
+            path.append(QLatin1String(name.data(), name.size()));
+        else
+            path.append(platform::displayName(name.toByteArray()));
+        path.append(u'/');
+        at = slash + 1;
+    }
+    return path;
 }
 
 namespace {
@@ -53,6 +73,12 @@ struct Walk {
     ReadAheadChannel& channel;
     bool shortForms = false; // progress shows short forms (`ActiveOutline` is "OUTLINE2")
     EntryNames names;        // of the folder being walked
+    FolderQueueEntry chosen; // the chosen folder the walk is below
+    // The short paths of the folders whose subfolders wait in the queue, once each (queue index,
+    // path ending in "/"), in the order their subfolders come: a waiting subfolder holds only its
+    // own short form.
+    std::deque<std::pair<int, QString>> waitingParents;
+    bool currentIsParent = false; // the folder being walked is among them
 
     // The next batch from the channel; while none is ready, events still run and Cancel is heard.
     bool nextBatch(FolderBatch& b) {
@@ -72,18 +98,31 @@ struct Walk {
     }
 };
 
-// The folder of a first batch, as the writer's queue holds it. The writer's own queue follows the
-// reader's: a chosen folder starts when the reader moves on past the last queued folder; every other
-// folder was queued here as its parent was walked.
-FolderQueueEntry enterFolder(ScanState& scan, const FolderBatch& b) {
-    if (b.index > scan.queue.folderCount)
-        scan.queue.append(b.folder);
-    scan.queue.releaseBefore(b.index);
-    FolderQueueEntry& queued = scan.queue.at(b.index);
+// The folder of a first batch, as the writer's queue holds it, with its long path. The writer's own
+// queue follows the reader's: a chosen folder starts when the reader moves on past the last queued
+// folder; every other folder was queued here as its parent was walked.
+FolderQueueEntry enterFolder(Walk& w, const FolderBatch& b) {
+    FolderQueue& queue = w.scan.queue;
+    if (b.index > queue.folderCount)
+        queue.append(b.folder);
+    queue.releaseBefore(b.index);
+    FolderQueueEntry& queued = queue.at(b.index);
     Q_ASSERT(queued.level == b.folder.level);
+    if (queued.level > 0) {
+        while (w.waitingParents.front().first < queued.parent)
+            w.waitingParents.pop_front();
+        Q_ASSERT(w.waitingParents.front().first == queued.parent);
+        queued.shortPath.prepend(w.waitingParents.front().second);
+    }
     addSeparator(queued.shortPath);
-    addSeparator(queued.longPath);
     queued.rawLongPath = b.folder.rawLongPath;
+    w.currentIsParent = false;
+    if (queued.level == 0) {
+        addSeparator(queued.longPath);
+        w.chosen = queued;
+    } else {
+        queued.longPath = shownLongPath(w.chosen, queued.rawLongPath);
+    }
     return queued;
 }
 
@@ -132,8 +171,11 @@ void recordEntry(Walk& w, const RecordedFolder& folder, bool storable, const Wal
     w.display.showEntry(w.shortForms ? w.names.shownShortForm(shortForm) : w.names.shown(r.name));
     // The reader has queued the subfolder already; the writer's queue keeps step.
     if (entersFolder(entry)) {
-        FolderQueueEntry sub =
-            subfolderEntry(folder.folder, folder.index, w.names.shown(r.name), fromUtf8(shortForm));
+        if (!w.currentIsParent) {
+            w.waitingParents.emplace_back(folder.index, folder.folder.shortPath);
+            w.currentIsParent = true;
+        }
+        FolderQueueEntry sub = subfolderEntry(folder.folder, folder.index, fromUtf8(shortForm));
         sub.belowSkipped = !storable;
         w.scan.queue.append(std::move(sub));
     }
@@ -190,7 +232,7 @@ void tellUnexamined(Walk& w, const FolderQueueEntry& folder, const Unexamined& u
 
 // Walks one folder, from its first batch to its last; false when the scan was cancelled.
 bool walkFolder(Walk& w, FolderBatch& b) {
-    const FolderQueueEntry folder = enterFolder(w.scan, b);
+    const FolderQueueEntry folder = enterFolder(w, b);
     w.display.showFolder(w.shortForms ? folder.shortPath : folder.longPath);
 
     // A path the file table cannot hold (the reader goes by the bytes, which fit, but a short path
@@ -256,7 +298,7 @@ ScanOutcome scanSelectedFolders(ScanState& scan, work::WorkState& ws, ScanDispla
             channel.emplace(folders, pacing.readAhead);
             writer.emplace(scan, *ws.database, display, pacing);
             writer->commitNow();
-            Walk walk{scan, display, *writer, *channel, showsShortForms(scan), {}};
+            Walk walk{scan, display, *writer, *channel, showsShortForms(scan), {}, {}, {}, false};
             FolderBatch batch;
             while (walk.nextBatch(batch)) {
                 Q_ASSERT(batch.first);

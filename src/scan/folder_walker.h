@@ -84,11 +84,16 @@ ScanOutcome scanSelectedFolders(ScanState& scan, work::WorkState& ws, ScanDispla
                                 ScanPacing pacing = {});
 
 // The queue entry of a subfolder found in `parent` (queue index `parentIndex`), as the writer keeps
-// it: its paths are the parent's followed by the entry's short form (upper case) and long name as
-// shown. The raw path, as it reaches the disk, is the reader's: the writer takes it over when the
-// folder is walked. Paths get their trailing "/" then too.
-FolderQueueEntry subfolderEntry(const FolderQueueEntry& parent, int parentIndex, QStringView longName,
-                                QStringView shortForm);
+// it while it waits: its short form (upper case) only. Its paths are made when the folder is walked:
+// the short path from its parent's, kept once for all its subfolders, the long path from the raw
+// path the reader hands over (see shownLongPath). The queue is as wide as the tree, so it holds
+// names, not paths. Paths get their trailing "/" then too.
+FolderQueueEntry subfolderEntry(const FolderQueueEntry& parent, int parentIndex, QStringView shortForm);
+
+// The long path as shown of a folder below the chosen folder `chosen` (its long and raw paths
+// ending in "/"), whose raw path is `raw` (ending in "/"): the chosen folder's long path, then the
+// shown form of each name below it (U+FFFD for bytes that are not UTF-8), each followed by "/".
+QString shownLongPath(const FolderQueueEntry& chosen, const QByteArray& raw);
 
 // Whether the walk enters a folder entry: folders yes, mount points and links never.
 inline bool entersFolder(const platform::EntryFacts& entry) {

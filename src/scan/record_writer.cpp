@@ -10,15 +10,24 @@ namespace zek::scan {
 using db::EngineError;
 using work::FileField;
 
+namespace {
+
+// Records written with one insert statement: most of a one-record insert's cost is the statement's
+// own. Beyond a few tens the gain levels off.
+constexpr int RecordsPerInsert = 32;
+
+} // namespace
+
 RecordWriter::RecordWriter(ScanState& scan, db::Database& database, ScanDisplay& display, ScanPacing pacing)
-    : m_scan(scan), m_database(database),
-      m_appender(database, work::tableName(work::WorkTable::Filetype), work::fileFieldNames()),
+    : m_scan(scan), m_database(database), m_appender(database, work::tableName(work::WorkTable::Filetype),
+                                                     work::fileFieldNames(), RecordsPerInsert),
       m_display(display), m_pacing(pacing) {
     m_clock.start();
 }
 
 void RecordWriter::commitNow() {
     if (m_transaction) {
+        m_appender.flush();
         m_transaction->commit();
         m_transaction.reset();
     }
@@ -28,6 +37,7 @@ void RecordWriter::commitNow() {
 }
 
 void RecordWriter::commitLast() {
+    m_appender.flush();
     m_transaction->commit();
     m_transaction.reset();
 }
@@ -35,6 +45,11 @@ void RecordWriter::commitLast() {
 void RecordWriter::commitAfterFailure() {
     if (!m_transaction)
         return;
+    // The records gathered since the last group was written go in too, when they still can.
+    try {
+        m_appender.flush();
+    } catch (const EngineError&) {
+    }
     try {
         m_transaction->commit();
     } catch (const EngineError&) {
@@ -51,8 +66,8 @@ bool RecordWriter::write(const RecordedFolder& f, std::string_view longName, std
     const std::string_view extension =
         dot == std::string_view::npos ? shortForm.substr(shortForm.size()) : shortForm.substr(dot + 1);
     try {
-        a.setText(at(FileField::Path), f.shortPath());
-        a.setText(at(FileField::LongPath), f.longPath());
+        a.setText(at(FileField::Path), f.shortPath(), f.shortLength);
+        a.setText(at(FileField::LongPath), f.longPath(), f.longLength);
         a.setInteger(at(FileField::PathLevel), f.folder.level);
         a.setInteger(at(FileField::PathNumber), f.index);
         a.setText(at(FileField::Name), name);

@@ -22,11 +22,13 @@ inline QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
-// The folder whose entries are recorded: its queue entry, its number, and its paths in UTF-8.
+// The folder whose entries are recorded: its queue entry, its number, and its paths in UTF-8 with
+// their lengths in code points, counted once for all its records.
 struct RecordedFolder {
     RecordedFolder(const FolderQueueEntry& entry, int number)
         : folder(entry), index(number), shortUtf8(entry.shortPath.toUtf8()),
-          longUtf8(entry.longPath.toUtf8()) {}
+          longUtf8(entry.longPath.toUtf8()), shortLength(db::utf8TextLength(shortPath())),
+          longLength(db::utf8TextLength(longPath())) {}
 
     std::string_view shortPath() const { return {shortUtf8.constData(), std::size_t(shortUtf8.size())}; }
     std::string_view longPath() const { return {longUtf8.constData(), std::size_t(longUtf8.size())}; }
@@ -34,6 +36,7 @@ struct RecordedFolder {
     const FolderQueueEntry& folder;
     int index;
     QByteArray shortUtf8, longUtf8;
+    qsizetype shortLength, longLength;
 };
 
 class RecordWriter {
@@ -67,7 +70,7 @@ public:
 private:
     ScanState& m_scan;
     db::Database& m_database;
-    db::RecordAppender m_appender; // FILETYPE, every field at its position
+    db::RecordAppender m_appender; // FILETYPE, every field at its position, records gathered
     ScanDisplay& m_display;
     ScanPacing m_pacing;
     std::optional<db::Transaction> m_transaction;
