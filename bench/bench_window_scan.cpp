@@ -11,7 +11,8 @@
 // --root keeps the program's home, settings and work directory in DIR across runs (the kill test
 // uses it); without it they live in a temporary folder. --entries is the tree's size, for the memory
 // samples (counted when left out). --scan-only stops after the scan (and its reports) and --save-as
-// then saves the work file to FILE. --open opens FILE through File > Open before the scan.
+// then saves the work file to FILE. --open opens FILE through File > Open and then starts a new work
+// file (File > New) for the scan.
 // The last line is "result outcome=... entries=... scan_ms=..." for scripts.
 #include "app/gui/main_window.h"
 #include "app/gui/start_window.h"
@@ -236,6 +237,11 @@ int main(int argc, char** argv) {
         reportMessages(p.prompter, "open");
         if (!opened)
             return 1;
+        // A file that was never saved by the program (a working copy a kill left) holds no report
+        // settings; the scan starts from a new work file, as after a restart.
+        p.prompter.messageAnswers = {platform::IdNo, platform::IdNo};
+        p.action("Menu_File_New")->trigger();
+        reportMessages(p.prompter, "new");
     }
 
     // The folder, as Add puts it into the list, unless the opened file lists it already.
