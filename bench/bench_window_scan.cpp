@@ -290,9 +290,17 @@ int main(int argc, char** argv) {
             .arg(watch.maxPaintGapMs())
             .arg(test::percentile(watch.paintGapsMs, 0.99))
             .arg(test::percentile(watch.paintGapsMs, 0.5)));
+    QStringList gaps;
+    for (const test::WindowScanWatch::Gap& g : watch.longGaps)
+        gaps << QStringLiteral("%1 ms at %2").arg(g.ms).arg(g.entries);
+    say(QStringLiteral("gaps of 100 ms and more: %1")
+            .arg(gaps.isEmpty() ? QStringLiteral("none") : gaps.join(", ")));
     QStringList samples;
     for (const test::WindowScanWatch::RssSample& s : watch.rss)
-        samples << QStringLiteral("%1 entries: %2 MiB").arg(s.entries).arg(s.kib / 1024);
+        samples << QStringLiteral("%1 entries: %2 MiB (%3 folders queued)")
+                       .arg(s.entries)
+                       .arg(s.kib / 1024)
+                       .arg(s.foldersWaiting);
     say(QStringLiteral("resident before the scan %1 MiB; during it: %2")
             .arg(rssBefore / 1024)
             .arg(samples.join(", ")));

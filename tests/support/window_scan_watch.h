@@ -53,12 +53,18 @@ public:
     struct RssSample {
         qint64 entries = 0;
         qint64 kib = 0;
+        qint64 foldersWaiting = 0; // the breadth-first queue's length
+    };
+    struct Gap {
+        qint64 ms = 0;
+        qint64 entries = 0; // recorded when the gap ended
     };
 
     // Paints of the processing window, in batches: the widgets one update paints count once.
     int paintBatches = 0;
     std::vector<qint64> paintGapsMs; // between two paint batches while the scan ran
     std::vector<qint64> turnGapsMs;  // between two turns of the event loop while the scan ran
+    std::vector<Gap> longGaps;       // the turn gaps of 100 ms and more
     std::vector<RssSample> rss;      // at every tenth of the expected entries, and at the end
     QStringList progressTexts;       // the progress line as it changed
     bool sawWindow = false;
@@ -113,6 +119,8 @@ private:
             m_scanStart = now;
         else
             turnGapsMs.push_back(now - m_lastTurn);
+        if (m_lastTurn >= 0 && now - m_lastTurn >= 100)
+            longGaps.push_back({now - m_lastTurn, m_scan.counters.entries});
         m_lastTurn = now;
         sampleMemory();
         if (auto* progress = m_form->findChild<QLabel*>(QStringLiteral("lblProgress"));
@@ -132,7 +140,7 @@ private:
     void sampleMemory() {
         const qint64 step = m_options.expectedEntries / 10;
         if (step > 0 && m_scan.counters.entries >= step * (static_cast<qint64>(rss.size()) + 1))
-            rss.push_back({m_scan.counters.entries, residentKiB()});
+            rss.push_back({m_scan.counters.entries, residentKiB(), qint64(m_scan.queue.waiting.size())});
     }
 
     void end() {
@@ -142,7 +150,7 @@ private:
         scanMs = m_scanStart >= 0 ? now - m_scanStart : -1;
         if (m_cancelClick >= 0)
             cancelLatencyMs = now - m_cancelClick;
-        rss.push_back({m_scan.counters.entries, residentKiB()});
+        rss.push_back({m_scan.counters.entries, residentKiB(), qint64(m_scan.queue.waiting.size())});
         m_tick.stop();
         m_form = nullptr;
     }
