@@ -285,6 +285,9 @@ int main(int argc, char** argv) {
             .arg(watch.maxTurnGapMs())
             .arg(test::percentile(watch.turnGapsMs, 0.99))
             .arg(test::percentile(watch.turnGapsMs, 0.5)));
+    say(QStringLiteral("the same in the main thread's processor time: max %1 ms, 99th percentile %2 ms")
+            .arg(test::percentile(watch.turnGapsCpuMs, 1.0))
+            .arg(test::percentile(watch.turnGapsCpuMs, 0.99)));
     say(QStringLiteral("processing window paints: %1, gap max %2 ms, 99th percentile %3 ms, median %4 ms")
             .arg(watch.paintBatches)
             .arg(watch.maxPaintGapMs())
@@ -292,7 +295,7 @@ int main(int argc, char** argv) {
             .arg(test::percentile(watch.paintGapsMs, 0.5)));
     QStringList gaps;
     for (const test::WindowScanWatch::Gap& g : watch.longGaps)
-        gaps << QStringLiteral("%1 ms at %2").arg(g.ms).arg(g.entries);
+        gaps << QStringLiteral("%1 ms (%2 ms run) at %3").arg(g.ms).arg(g.cpuMs).arg(g.entries);
     say(QStringLiteral("gaps of 100 ms and more: %1")
             .arg(gaps.isEmpty() ? QStringLiteral("none") : gaps.join(", ")));
     QStringList samples;

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <unistd.h>
 #include <vector>
 
@@ -35,6 +36,13 @@ inline qint64 residentKiB() {
 }
 
 // The value below which `share` of the sorted values lie (the largest for 1.0); 0 when empty.
+// The processor time this thread has used, in milliseconds.
+inline qint64 threadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1'000'000;
+}
+
 inline qint64 percentile(std::vector<qint64> values, double share) {
     if (values.empty())
         return 0;
@@ -58,15 +66,17 @@ public:
     struct Gap {
         qint64 ms = 0;
         qint64 entries = 0; // recorded when the gap ended
+        qint64 cpuMs = 0;   // what this thread ran of it: far less than ms when the machine was busy
     };
 
     // Paints of the processing window, in batches: the widgets one update paints count once.
     int paintBatches = 0;
-    std::vector<qint64> paintGapsMs; // between two paint batches while the scan ran
-    std::vector<qint64> turnGapsMs;  // between two turns of the event loop while the scan ran
-    std::vector<Gap> longGaps;       // the turn gaps of 100 ms and more
-    std::vector<RssSample> rss;      // at every tenth of the expected entries, and at the end
-    QStringList progressTexts;       // the progress line as it changed
+    std::vector<qint64> paintGapsMs;   // between two paint batches while the scan ran
+    std::vector<qint64> turnGapsMs;    // between two turns of the event loop while the scan ran
+    std::vector<qint64> turnGapsCpuMs; // the same, in this thread's processor time
+    std::vector<Gap> longGaps;         // the turn gaps of 100 ms and more
+    std::vector<RssSample> rss;        // at every tenth of the expected entries, and at the end
+    QStringList progressTexts;         // the progress line as it changed
     bool sawWindow = false;
     bool finished = false;
     scan::ScanOutcome outcome = scan::ScanOutcome::Cancelled; // as the window ended
@@ -117,11 +127,15 @@ private:
         const qint64 now = m_clock.elapsed();
         if (m_scanStart < 0)
             m_scanStart = now;
-        else
+        const qint64 cpu = threadCpuMs();
+        if (m_lastTurn >= 0) {
             turnGapsMs.push_back(now - m_lastTurn);
+            turnGapsCpuMs.push_back(cpu - m_lastTurnCpu);
+        }
         if (m_lastTurn >= 0 && now - m_lastTurn >= 100)
-            longGaps.push_back({now - m_lastTurn, m_scan.counters.entries});
+            longGaps.push_back({now - m_lastTurn, m_scan.counters.entries, cpu - m_lastTurnCpu});
         m_lastTurn = now;
+        m_lastTurnCpu = cpu;
         sampleMemory();
         if (auto* progress = m_form->findChild<QLabel*>(QStringLiteral("lblProgress"));
             progress && (progressTexts.isEmpty() || progressTexts.last() != progress->text()))
@@ -162,6 +176,7 @@ private:
     QPointer<ProcessingWindow> m_form;
     qint64 m_scanStart = -1;
     qint64 m_lastTurn = -1;
+    qint64 m_lastTurnCpu = 0;
     qint64 m_lastPaint = -1;
     qint64 m_cancelClick = -1;
 };

@@ -81,7 +81,7 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("cancelAfterEntries");
         QTest::addColumn<bool>("completes");
         QTest::newRow("cancelled early") << qint64(1) << false;
-        QTest::newRow("cancelled half-way") << TreeEntries / 2 << false;
+        QTest::newRow("cancelled at a quarter") << TreeEntries / 4 << false;
         QTest::newRow("completed") << qint64(-1) << true;
     }
 
@@ -113,6 +113,10 @@ private Q_SLOTS:
             QCOMPARE(entries, TreeEntries);
             QVERIFY(watch.progressTexts.size() >= 2);
         } else {
+            // Cancel is pressed at a turn of the event loop, every few tens of milliseconds; a machine
+            // fast enough may finish the tree before the turn that presses it.
+            if (watch.cancelLatencyMs < 0 && watch.outcome == scan::ScanOutcome::Completed)
+                QSKIP("the scan ended before the turn that was to press Cancel");
             QCOMPARE(watch.outcome, scan::ScanOutcome::Cancelled);
             QVERIFY2(watch.cancelLatencyMs >= 0 && watch.cancelLatencyMs < 5000,
                      qPrintable(QString::number(watch.cancelLatencyMs)));
