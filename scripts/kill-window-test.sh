@@ -81,10 +81,11 @@ for i in $(seq 1 "$KILLS"); do
             [ "$s" = 0 ] || fail "$i" "the working copy holds records no complete scan wrote: $s"
         fi
     fi
-    # A kill while start-up was still making the working copy leaves a file without the version
-    # table, which Open refuses with a message; such a file is not opened.
+    # A kill while start-up was still making the working copy leaves a file without all of its
+    # tables and rows, which Open refuses with a message, and which the next start-up replaces
+    # anyway; such a file is not opened.
     open=()
-    if [ -e "$COPY" ] && sqlite3 "$COPY" "SELECT COUNT(*) FROM INFOVERSION" >/dev/null 2>&1; then
+    if [ -e "$COPY" ] && grep -q '^start-up:' "$DIR/killed.log"; then
         cp "$COPY" "$DIR/killed.zek"
         open=(--open "$DIR/killed.zek")
     else
