@@ -244,7 +244,7 @@ int main(int argc, char** argv) {
         reportMessages(p.prompter, "new");
     }
 
-    // The folder, as Add puts it into the list, unless the opened file lists it already.
+    // The folder, as Add puts it into the list, unless the list holds it already.
     FolderList& folders = p.app->work.settings.folders;
     if (!folders.longForms.contains(o.tree)) {
         folders.append(o.tree, scan::shortFormOfFolder(QFile::encodeName(o.tree)));
