@@ -149,6 +149,7 @@ void ProcessingWindow::firstTick() {
     m_timer->stop();
     m_scanning = true;
     m_scanClock.start();
+    m_sincePump.start();
     m_outcome = scan::scanSelectedFolders(m_scan, m_ws, *this, m_pacing);
     m_scanning = false;
     if (m_busyCursor) {
@@ -195,6 +196,11 @@ void ProcessingWindow::showCapacity(const QString& driveRoot, const scan::DriveC
 void ProcessingWindow::showFolder(const QString& text) {
     m_folderText = text;
     m_textsChanged = true;
+    // The walker pumps between a folder's entries. Thousands of empty folders in a row (the last
+    // level of a wide tree) bring none, and the window would stop painting and hearing Cancel until
+    // the next file; the folders themselves keep it turning.
+    if (m_sincePump.isValid() && m_sincePump.elapsed() >= m_pacing.pumpInterval)
+        pump();
 }
 
 void ProcessingWindow::showEntry(QStringView text) {
@@ -205,6 +211,7 @@ void ProcessingWindow::showEntry(QStringView text) {
 }
 
 void ProcessingWindow::pump() {
+    m_sincePump.start();
     if (m_textsChanged) {
         showTexts();
         m_textsChanged = false;

@@ -72,6 +72,7 @@ private:
     QLabel* m_file;
     QLabel* m_progress;
     QElapsedTimer m_scanClock;
+    QElapsedTimer m_sincePump; // the walker pumps between entries; a run of empty folders has none
 
     QString m_folderText;
     QString m_entryText;

@@ -199,6 +199,42 @@ private Q_SLOTS:
         QVERIFY(!QApplication::activeModalWidget());
     }
 
+    void cancelHeardAmongEmptyFolders() {
+        // The last level of a wide tree: hundreds of empty folders in a row, no entry between them.
+        WalkerFixture f;
+        const QString top = f.tree("empty");
+        QVERIFY(makeFolder(raw(top + "/level")));
+        constexpr int EmptyFolders = 400;
+        for (int d = 0; d < EmptyFolders; ++d)
+            QVERIFY(makeFolder(raw(top + QString("/level/empty %1").arg(d))));
+        f.choose({top});
+        f.ws.database->execute("Delete * from filetype");
+
+        // Once every entry is recorded, only folders pass; Cancel is pressed then.
+        qint64 foldersAtCancel = -1;
+        QTimer probe;
+        probe.setInterval(0);
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            ProcessingWindow* form = openForm();
+            if (!form || !form->isScanning() || f.scan.counters.entries < 1 + EmptyFolders ||
+                f.scan.counters.folders < 3)
+                return;
+            probe.stop();
+            foldersAtCancel = f.scan.counters.folders;
+            QTest::mouseClick(form->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        });
+        probe.start();
+        scan::ScanPacing pacing;
+        pacing.pumpInterval = 0;
+        pacing.readAhead = false; // every folder ready at once: the walker never waits for the reader
+        const scan::ScanOutcome outcome =
+            ProcessingWindow::runScan(f.scan, f.ws, platform::IntlSettings{}, nullptr, pacing);
+        QVERIFY2(foldersAtCancel > 0, "no event ran while the empty folders were walked");
+        QCOMPARE(outcome, scan::ScanOutcome::Cancelled);
+        QVERIFY(f.scan.counters.folders < 2 + EmptyFolders);
+        QCOMPARE(f.records().size(), 1 + EmptyFolders);
+    }
+
     void failedScanIsReported() {
         WalkerFixture f;
         f.choose({f.tree("nodb")});
