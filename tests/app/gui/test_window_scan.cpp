@@ -8,6 +8,7 @@
 #include "support/window_scan_watch.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -98,20 +99,26 @@ private Q_SLOTS:
         test::WindowScanWatch::Options options;
         options.cancelAfterEntries = cancelAfterEntries;
         test::WindowScanWatch watch(app.scan, options);
+        QElapsedTimer clock;
+        clock.start();
         session.main()->findChild<QPushButton*>("drivedirstart")->click();
+        // On a quiet machine the small tree can be walked within a few pump intervals; only a scan
+        // long enough to need several must show several paints and progress texts.
+        const bool longScan = clock.elapsed() > 400;
         QVERIFY(watch.finished);
         const qint64 entries = app.scan.counters.entries;
         QVERIFY2(watch.scanMs >= 0, "the scan never ran with the window on screen");
 
         // Painted all along: a window that paints only at the start and the end is frozen for the user.
-        QVERIFY2(watch.paintBatches >= watch.scanMs / 400 && (watch.paintBatches >= 2 || !completes),
+        QVERIFY2(watch.paintBatches >= watch.scanMs / 400 &&
+                     (watch.paintBatches >= 2 || !completes || !longScan),
                  qPrintable(QString("%1 paints in %2 ms").arg(watch.paintBatches).arg(watch.scanMs)));
         QVERIFY2(watch.maxTurnGapMs() < 5000, qPrintable(QString::number(watch.maxTurnGapMs())));
 
         if (completes) {
             QCOMPARE(watch.outcome, scan::ScanOutcome::Completed);
             QCOMPARE(entries, TreeEntries);
-            QVERIFY(watch.progressTexts.size() >= 2);
+            QVERIFY(watch.progressTexts.size() >= (longScan ? 2 : 1));
         } else {
             // Cancel is pressed at a turn of the event loop, every few tens of milliseconds; a machine
             // fast enough may finish the tree before the turn that presses it.
