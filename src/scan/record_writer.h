@@ -48,11 +48,14 @@ public:
     // Commits and lets events run when their time has come.
     void tick() {
         const qint64 now = m_clock.elapsed();
-        if (now - m_lastCommit >= m_pacing.commitInterval || m_uncommitted >= m_pacing.commitRecords)
+        if (now - m_lastCommit >= m_pacing.commitInterval || m_uncommitted >= m_pacing.commitRecords) {
+            // A commit waits for the disk: the window paints just before and just after it, so that
+            // wait is the only gap the user sees.
+            pumpNow();
             commitNow();
-        if (now - m_lastPump >= m_pacing.pumpInterval) {
-            m_display.pump();
-            m_lastPump = m_clock.elapsed();
+            pumpNow();
+        } else if (now - m_lastPump >= m_pacing.pumpInterval) {
+            pumpNow();
         }
     }
     // Commits the last records; none are written after.
@@ -68,6 +71,11 @@ public:
                const platform::EntryFacts& e);
 
 private:
+    void pumpNow() {
+        m_display.pump();
+        m_lastPump = m_clock.elapsed();
+    }
+
     ScanState& m_scan;
     db::Database& m_database;
     db::RecordAppender m_appender; // FILETYPE, every field at its position, records gathered
