@@ -193,9 +193,17 @@ QString seconds(qint64 ms) {
     return QString::number(static_cast<double>(ms) / 1000.0, 'f', 2) + " s";
 }
 
+// The offscreen platform warns on every window it shows; the figures would drown in it.
+void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (text.contains(QLatin1String("does not support propagateSizeHints")))
+        return;
+    fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    qInstallMessageHandler(quietOffscreenWarnings);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir screenConfig;
