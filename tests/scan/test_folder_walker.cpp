@@ -201,7 +201,7 @@ private Q_SLOTS:
         QCOMPARE(display.folders.at(a2), a + "/A2/");
         QCOMPARE(f.scan.queue.folderCount, 4);
         // Walked folders are released: the queue keeps no path per folder.
-        QVERIFY(f.scan.queue.waiting.size() <= 1);
+        QVERIFY(f.scan.queue.waitingCount() <= 1);
     }
 
     void dateAndTimeIntegers() {

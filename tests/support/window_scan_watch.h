@@ -154,7 +154,7 @@ private:
     void sampleMemory() {
         const qint64 step = m_options.expectedEntries / 10;
         if (step > 0 && m_scan.counters.entries >= step * (static_cast<qint64>(rss.size()) + 1))
-            rss.push_back({m_scan.counters.entries, residentKiB(), qint64(m_scan.queue.waiting.size())});
+            rss.push_back({m_scan.counters.entries, residentKiB(), qint64(m_scan.queue.waitingCount())});
     }
 
     void end() {
@@ -164,7 +164,7 @@ private:
         scanMs = m_scanStart >= 0 ? now - m_scanStart : -1;
         if (m_cancelClick >= 0)
             cancelLatencyMs = now - m_cancelClick;
-        rss.push_back({m_scan.counters.entries, residentKiB(), qint64(m_scan.queue.waiting.size())});
+        rss.push_back({m_scan.counters.entries, residentKiB(), qint64(m_scan.queue.waitingCount())});
         m_tick.stop();
         m_form = nullptr;
     }
