@@ -1,16 +1,13 @@
 // The folder queue of a breadth-first walk. An entry's index is its folder number (PATHNUMBER).
-// Entries already walked are released, so the queue holds only the folders still waiting, and it
-// holds them packed: a waiting folder costs a few dozen bytes (its numbers and its name), not the
-// strings and allocations of a whole entry. A wide tree keeps tens of thousands of folders waiting,
-// so this is what keeps a scan's memory close to flat.
+// Entries already walked are released, so the queue holds only the folders still waiting, packed
+// (a few dozen bytes each: their numbers and their name) in a queue that keeps only its two ends in
+// memory. A wide tree keeps tens of thousands of folders waiting; they cost no memory beyond that.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
 
-#include <cstdint>
-#include <deque>
-#include <vector>
+#include "scan/spilling_fifo.h"
 
 namespace zek::scan {
 
@@ -34,27 +31,16 @@ public:
     void clear();
     // Appends an entry and returns its index.
     int append(const FolderQueueEntry& entry);
-    // The entry at `index`, unpacked. The reference stays valid, and changes to it are kept, until
-    // another index is asked for; the walk asks for one folder at a time, when its turn comes.
+    // The first waiting entry (`index` is firstIndex: the walk takes the folders in their order),
+    // unpacked. The reference stays valid, and changes to it are kept, until it is released.
     FolderQueueEntry& at(int index);
     // Releases every entry before `index` (they have been walked).
     void releaseBefore(int index);
     std::size_t waitingCount() const { return m_packed.size(); }
 
 private:
-    struct Packed {
-        std::int64_t offset; // of its texts in the byte store, counted from the store's first byte ever
-        std::int32_t shortChars, longChars, rawBytes;
-        std::int32_t level, parent;
-        bool belowSkipped;
-    };
-    void appendBytes(const char* data, std::size_t size);
-    void dropSpentBytes();
-
-    std::deque<Packed> m_packed;  // entries firstIndex .. folderCount
-    std::vector<char> m_bytes;    // their texts: short path, long path (UTF-16), raw path
-    std::int64_t m_bytesBase = 0; // offset of m_bytes[0]
-    FolderQueueEntry m_unpacked;  // the entry last asked for
+    SpillingFifo m_packed;       // entries firstIndex .. folderCount
+    FolderQueueEntry m_unpacked; // the entry last asked for
     int m_unpackedIndex = -1;
 };
 

@@ -82,10 +82,8 @@ bool FolderReader::advance() {
         addSeparator(entry.longPath);
     } else {
         // Its parent's path, then its name.
-        while (m_waitingParents.front().first < entry.parent)
-            m_waitingParents.pop_front();
-        Q_ASSERT(m_waitingParents.front().first == entry.parent);
-        entry.rawLongPath.prepend(m_waitingParents.front().second);
+        const QByteArrayView parent = m_waitingParents.pathOf(entry.parent);
+        entry.rawLongPath.prepend(parent.data(), parent.size());
     }
     addSeparator(entry.rawLongPath);
     m_folder = entry;
@@ -106,7 +104,7 @@ void FolderReader::readChunk(FolderBatch& b) {
         r.name = quint32(i);
         if (entersFolder(r.facts)) {
             if (!m_currentIsParent) {
-                m_waitingParents.emplace_back(m_current, m_folder.rawLongPath);
+                m_waitingParents.push(m_current, m_folder.rawLongPath);
                 m_currentIsParent = true;
             }
             FolderQueueEntry sub;

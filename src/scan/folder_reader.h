@@ -3,6 +3,7 @@
 #pragma once
 
 #include "scan/folder_batch.h"
+#include "scan/spilling_fifo.h"
 #include "work/folder_list.h"
 
 #include "platform/unique_fd.h"
@@ -55,7 +56,7 @@ private:
     // A queued subfolder holds only its own name until its turn comes; the raw paths of the folders
     // whose subfolders wait are kept here, once each (queue index, path ending in "/"), in the
     // order their subfolders come. The queue is as wide as the tree, so this is most of its memory.
-    std::deque<std::pair<int, QByteArray>> m_waitingParents;
+    WaitingParents m_waitingParents;
     bool m_currentIsParent = false; // the current folder's path is among them
 };
 

@@ -6,6 +6,7 @@
 #include "work/file_fields.h"
 
 #include <algorithm>
+#include <cstring>
 #include <deque>
 #include <optional>
 #include <utility>
@@ -77,8 +78,8 @@ struct Walk {
     // The short paths of the folders whose subfolders wait in the queue, once each (queue index,
     // path ending in "/"), in the order their subfolders come: a waiting subfolder holds only its
     // own short form.
-    std::deque<std::pair<int, QString>> waitingParents;
-    bool currentIsParent = false; // the folder being walked is among them
+    WaitingParents waitingParents; // short paths, in UTF-16
+    bool currentIsParent = false;  // the folder being walked is among them
 
     // The next batch from the channel; while none is ready, events still run and Cancel is heard.
     bool nextBatch(FolderBatch& b) {
@@ -109,10 +110,10 @@ FolderQueueEntry enterFolder(Walk& w, const FolderBatch& b) {
     FolderQueueEntry& queued = queue.at(b.index);
     Q_ASSERT(queued.level == b.folder.level);
     if (queued.level > 0) {
-        while (w.waitingParents.front().first < queued.parent)
-            w.waitingParents.pop_front();
-        Q_ASSERT(w.waitingParents.front().first == queued.parent);
-        queued.shortPath.prepend(w.waitingParents.front().second);
+        const QByteArrayView parent = w.waitingParents.pathOf(queued.parent);
+        QString parentPath(parent.size() / qsizetype(sizeof(char16_t)), Qt::Uninitialized);
+        std::memcpy(parentPath.data(), parent.data(), std::size_t(parent.size()));
+        queued.shortPath.prepend(parentPath);
     }
     addSeparator(queued.shortPath);
     queued.rawLongPath = b.folder.rawLongPath;
@@ -172,7 +173,9 @@ void recordEntry(Walk& w, const RecordedFolder& folder, bool storable, const Wal
     // The reader has queued the subfolder already; the writer's queue keeps step.
     if (entersFolder(entry)) {
         if (!w.currentIsParent) {
-            w.waitingParents.emplace_back(folder.index, folder.folder.shortPath);
+            const QString& path = folder.folder.shortPath;
+            w.waitingParents.push(folder.index, QByteArrayView(reinterpret_cast<const char*>(path.utf16()),
+                                                               path.size() * qsizetype(sizeof(char16_t))));
             w.currentIsParent = true;
         }
         FolderQueueEntry sub = subfolderEntry(folder.folder, folder.index, fromUtf8(shortForm));

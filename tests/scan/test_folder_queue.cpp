@@ -1,7 +1,10 @@
 // The packed folder queue: what goes in comes out whole, whatever the texts hold, while the walk
-// appends and releases as a breadth-first walk does, and a change to the entry being walked stays.
+// appends and releases as a breadth-first walk does, and a change to the entry being walked stays;
+// the queue under it keeps its middle in a temporary file, or in memory when it cannot.
 #include "scan/folder_queue.h"
+#include "scan/spilling_fifo.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace zek::scan;
@@ -32,6 +35,55 @@ class TestFolderQueue : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // Records of every size (none too), added and taken as a breadth-first walk does, come back in
+    // order and whole: through the file when there is one, from memory when the temporary folder is
+    // gone.
+    void recordsComeBackInOrder_data() {
+        QTest::addColumn<int>("chunkBytes");
+        QTest::addColumn<bool>("fileUsable");
+        QTest::newRow("tiny chunks, file") << 16 << true;
+        QTest::newRow("small chunks, file") << 4096 << true;
+        QTest::newRow("small chunks, no temporary folder") << 4096 << false;
+        QTest::newRow("chunks larger than all") << (1 << 24) << true;
+    }
+    void recordsComeBackInOrder() {
+        QFETCH(int, chunkBytes);
+        QFETCH(bool, fileUsable);
+        QTemporaryDir temp;
+        const QByteArray oldTemp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", fileUsable ? temp.path().toUtf8() : QByteArray("/nonexistent/zek-test"));
+        const auto record = [](int n) {
+            return QByteArray::number(n).repeated(n % 13) + QByteArray(n % 3, '\0');
+        };
+        SpillingFifo fifo{std::size_t(chunkBytes)};
+        int pushed = 0, popped = 0;
+        std::int64_t mostSpilled = 0;
+        fifo.push({record(pushed++)});
+        while (!fifo.empty()) {
+            if (fifo.front() != record(popped))
+                QFAIL(qPrintable(QString("record %1 came back changed").arg(popped)));
+            fifo.pop();
+            ++popped;
+            for (int k = 0; k < 1 + popped % 3 && pushed < 30000; ++k, ++pushed)
+                fifo.push({record(pushed).left(2), record(pushed).mid(2)});
+            mostSpilled = std::max(mostSpilled, fifo.spilledBytes());
+        }
+        qputenv("TMPDIR", oldTemp);
+        QCOMPARE(popped, pushed);
+        QCOMPARE(mostSpilled > 0, fileUsable && chunkBytes < (1 << 24));
+    }
+
+    // A parent's path is found by its number, the parents before it dropped.
+    void waitingParentsByNumber() {
+        WaitingParents parents;
+        parents.push(3, "/a/");
+        parents.push(7, "/a/b/");
+        parents.push(9, "");
+        QCOMPARE(parents.pathOf(3), QByteArrayView("/a/"));
+        QCOMPARE(parents.pathOf(3), QByteArrayView("/a/"));
+        QCOMPARE(parents.pathOf(9), QByteArrayView(""));
+    }
+
     // A walk of 200,000 folders, each walked folder adding one to three: every entry comes back as it
     // went in, in its own number, long after the texts before it were dropped.
     void everyEntryComesBackWhole() {
