@@ -14,10 +14,6 @@ struct PackedHeader {
     std::int32_t belowSkipped;
 };
 
-QByteArrayView bytesOf(const QString& text) {
-    return {reinterpret_cast<const char*>(text.utf16()), text.size() * qsizetype(sizeof(char16_t))};
-}
-
 } // namespace
 
 void FolderQueue::clear() {
@@ -39,7 +35,8 @@ int FolderQueue::append(const FolderQueueEntry& entry) {
     h.parent = entry.parent;
     h.belowSkipped = entry.belowSkipped ? 1 : 0;
     m_packed.push({QByteArrayView(reinterpret_cast<const char*>(&h), qsizetype(sizeof h)),
-                   bytesOf(entry.shortPath), bytesOf(entry.longPath), QByteArrayView(entry.rawLongPath)});
+                   utf16Bytes(entry.shortPath), utf16Bytes(entry.longPath),
+                   QByteArrayView(entry.rawLongPath)});
     return ++folderCount;
 }
 
@@ -52,12 +49,12 @@ FolderQueueEntry& FolderQueue::at(int index) {
     std::memcpy(&h, packed.data(), sizeof h);
     const char* at = packed.data() + sizeof h;
     FolderQueueEntry& e = m_unpacked;
-    e.shortPath.resize(h.shortChars);
-    std::memcpy(e.shortPath.data(), at, std::size_t(h.shortChars) * sizeof(char16_t));
-    at += std::size_t(h.shortChars) * sizeof(char16_t);
-    e.longPath.resize(h.longChars);
-    std::memcpy(e.longPath.data(), at, std::size_t(h.longChars) * sizeof(char16_t));
-    at += std::size_t(h.longChars) * sizeof(char16_t);
+    const auto shortBytes = qsizetype(h.shortChars) * qsizetype(sizeof(char16_t));
+    const auto longBytes = qsizetype(h.longChars) * qsizetype(sizeof(char16_t));
+    assignUtf16Bytes(e.shortPath, QByteArrayView(at, shortBytes));
+    at += shortBytes;
+    assignUtf16Bytes(e.longPath, QByteArrayView(at, longBytes));
+    at += longBytes;
     e.rawLongPath = QByteArray(at, h.rawBytes);
     e.level = h.level;
     e.parent = h.parent;

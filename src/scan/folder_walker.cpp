@@ -6,7 +6,6 @@
 #include "work/file_fields.h"
 
 #include <algorithm>
-#include <cstring>
 #include <deque>
 #include <optional>
 #include <utility>
@@ -110,9 +109,8 @@ FolderQueueEntry enterFolder(Walk& w, const FolderBatch& b) {
     FolderQueueEntry& queued = queue.at(b.index);
     Q_ASSERT(queued.level == b.folder.level);
     if (queued.level > 0) {
-        const QByteArrayView parent = w.waitingParents.pathOf(queued.parent);
-        QString parentPath(parent.size() / qsizetype(sizeof(char16_t)), Qt::Uninitialized);
-        std::memcpy(parentPath.data(), parent.data(), std::size_t(parent.size()));
+        QString parentPath;
+        assignUtf16Bytes(parentPath, w.waitingParents.pathOf(queued.parent));
         queued.shortPath.prepend(parentPath);
     }
     addSeparator(queued.shortPath);
@@ -173,9 +171,7 @@ void recordEntry(Walk& w, const RecordedFolder& folder, bool storable, const Wal
     // The reader has queued the subfolder already; the writer's queue keeps step.
     if (entersFolder(entry)) {
         if (!w.currentIsParent) {
-            const QString& path = folder.folder.shortPath;
-            w.waitingParents.push(folder.index, QByteArrayView(reinterpret_cast<const char*>(path.utf16()),
-                                                               path.size() * qsizetype(sizeof(char16_t))));
+            w.waitingParents.push(folder.index, utf16Bytes(folder.folder.shortPath));
             w.currentIsParent = true;
         }
         FolderQueueEntry sub = subfolderEntry(folder.folder, folder.index, fromUtf8(shortForm));

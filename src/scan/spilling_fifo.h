@@ -9,6 +9,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QString>
 
 #include <cstddef>
 #include <cstdint>
@@ -53,6 +54,15 @@ private:
     bool m_fileFailed = false; // no more spilling: the file could not be made or written
     std::size_t m_count = 0;
 };
+
+// A text as the bytes of its UTF-16 code units, to be queued, and back.
+inline QByteArrayView utf16Bytes(const QString& text) {
+    return {reinterpret_cast<const char*>(text.utf16()), text.size() * qsizetype(sizeof(char16_t))};
+}
+inline void assignUtf16Bytes(QString& text, QByteArrayView bytes) {
+    text.resize(bytes.size() / qsizetype(sizeof(char16_t)));
+    std::memcpy(text.data(), bytes.data(), std::size_t(bytes.size()));
+}
 
 // The folders whose subfolders wait, in the order those subfolders come: each folder's number and
 // its path, kept once for all its subfolders.

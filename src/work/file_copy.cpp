@@ -1,5 +1,6 @@
 #include "work/file_copy.h"
 
+#include "platform/dir_search.h"
 #include "platform/unique_fd.h"
 #include "work/replacing_file.h"
 
@@ -17,7 +18,7 @@ namespace {
 CopyFailure failure(int number, const QString& about = {}) {
     CopyFailure f;
     f.number = number != 0 ? number : EIO;
-    f.text = QString::fromLocal8Bit(std::strerror(f.number));
+    f.text = platform::systemErrorText(f.number);
     if (!about.isEmpty())
         f.text += QStringLiteral(" (") + about + u')';
     return f;

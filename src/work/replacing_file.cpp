@@ -1,5 +1,7 @@
 #include "work/replacing_file.h"
 
+#include "platform/dir_search.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -54,7 +56,7 @@ ReplacingFile::~ReplacingFile() {
 }
 
 QString ReplacingFile::errorText() const {
-    return m_errorNumber != 0 ? QString::fromLocal8Bit(std::strerror(m_errorNumber)) : QString();
+    return m_errorNumber != 0 ? platform::systemErrorText(m_errorNumber) : QString();
 }
 
 bool ReplacingFile::fail(int number) {
