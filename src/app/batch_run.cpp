@@ -349,7 +349,10 @@ int run(const BatchOptions& o, const ConditionOptions& conditions, QTextStream& 
         else if (changed && !workFile.isEmpty())
             target = workFile;
         if (!target.isEmpty()) {
-            if (!work::saveWorkFile(ws, target))
+            // With nothing left to do, the working copy in the run's own temporary folder becomes the
+            // saved file: renamed there, not copied byte for byte and then removed.
+            const bool lastUse = temporary && !reportFilesAsked(o) && !o.select && !o.list;
+            if (!(lastUse ? work::saveAndCloseWorkFile(ws, target) : work::saveWorkFile(ws, target)))
                 return ExitEngineError; // the work file said why
             if (!o.quiet)
                 err << Prefix << "saved " << target << '\n';

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zek::work {
@@ -47,6 +48,30 @@ CopyFailure copyFileOver(const QString& source, const QString& target) {
     }
     if (!out.commit())
         return failure(out.errorNumber());
+    return {};
+}
+
+CopyFailure moveFileOver(const QString& source, const QString& target) {
+    const QString replaced = replacedFileOf(target);
+    const QByteArray from = QFile::encodeName(source);
+    const QByteArray to = QFile::encodeName(replaced);
+    {
+        platform::UniqueFd file(::open(from.constData(), O_RDONLY | O_CLOEXEC));
+        if (!file)
+            return failure(errno, source);
+        struct stat existing {};
+        if (::stat(to.constData(), &existing) == 0 && ::fchmod(file.get(), existing.st_mode & 07777) != 0)
+            return failure(errno);
+        // Whole on disk before it takes the target's name.
+        if (::fsync(file.get()) != 0)
+            return failure(errno);
+    }
+    if (::rename(from.constData(), to.constData()) != 0) {
+        if (errno == EXDEV)
+            return copyFileOver(source, target);
+        return failure(errno);
+    }
+    syncFolderOf(replaced);
     return {};
 }
 

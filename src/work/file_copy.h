@@ -17,4 +17,9 @@ struct CopyFailure {
 
 CopyFailure copyFileOver(const QString& source, const QString& target);
 
+// Puts `source` in the place of `target` as copyFileOver does, but by renaming it when both lie on one
+// file system: no byte is copied, and `source` is gone afterwards. The source is synced first and takes
+// an existing target's permissions. Across file systems it is copied, and stays where it was.
+CopyFailure moveFileOver(const QString& source, const QString& target);
+
 } // namespace zek::work

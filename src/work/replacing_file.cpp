@@ -14,9 +14,6 @@
 
 namespace zek::work {
 
-namespace {
-
-// Makes the rename itself survive a power cut; a folder that cannot be synced is no failure.
 void syncFolderOf(const QString& path) {
     const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -25,8 +22,6 @@ void syncFolderOf(const QString& path) {
         ::close(fd);
     }
 }
-
-} // namespace
 
 QString partFileName(const QString& target) {
     constexpr qsizetype longestName = 255;
@@ -41,15 +36,18 @@ QString partFileName(const QString& target) {
     return info.path() + QLatin1Char('/') + name + mark + suffix;
 }
 
-ReplacingFile::ReplacingFile(QString target) : m_target(std::move(target)) {
-    // A target that is a symbolic link is replaced where it points: the link stays a link.
+QString replacedFileOf(const QString& target) {
+    QString file = target;
     for (int hops = 0; hops < 16; ++hops) {
-        const QFileInfo info(m_target);
+        const QFileInfo info(file);
         if (!info.isSymLink())
             break;
-        m_target = info.symLinkTarget();
+        file = info.symLinkTarget();
     }
+    return file;
 }
+
+ReplacingFile::ReplacingFile(QString target) : m_target(replacedFileOf(target)) {}
 
 ReplacingFile::~ReplacingFile() {
     cancel();

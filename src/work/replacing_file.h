@@ -14,6 +14,14 @@ namespace zek::work {
 // is shortened and marked with a checksum of the whole name, so a legal name can still be saved.
 QString partFileName(const QString& target);
 
+// The file a save to `target` replaces: `target`, or the file its symbolic link points to (the link
+// stays a link).
+QString replacedFileOf(const QString& target);
+
+// Makes a rename in the folder of `path` survive a power cut; a folder that cannot be synced is no
+// failure.
+void syncFolderOf(const QString& path);
+
 class ReplacingFile : public QIODevice {
 public:
     explicit ReplacingFile(QString target);

@@ -23,6 +23,11 @@ void openWorkFile(WorkState& ws, const QString& mode, QString& fileName);
 void createEmptyWorkFile(WorkState& ws);
 // True when the target was written.
 bool saveWorkFile(WorkState& ws, const QString& targetName);
+// Saves as `targetName` and leaves the work file closed, for a caller that has no further use for
+// the working copy (zek-batch in its own temporary folder): the working copy becomes the saved file,
+// renamed over the target when both lie on one file system, copied otherwise. On failure, as with
+// saveWorkFile, the user was told and the working copy is open again.
+bool saveAndCloseWorkFile(WorkState& ws, const QString& targetName);
 // mode is "SAVE" or "SAVE AS". False only when a save was tried and failed (the user was told);
 // a cancelled file dialog counts as done.
 bool saveOrSaveAs(WorkState& ws, const QString& mode);

@@ -135,7 +135,12 @@ QString failedSaveText(int number, const QString& description, const QString& ta
 
 } // namespace
 
-bool saveWorkFile(WorkState& ws, const QString& targetName) {
+namespace {
+
+// The first half of every save: the record sets close, the settings tables are rewritten and the
+// working copy is closed, complete on disk. False when that failed; the user was told and the
+// working copy is open again, as it was.
+bool writeAndCloseForSave(WorkState& ws, const QString& targetName) {
     if (!ws.database) {
         msgBox("Database couldn't close.");
         return false;
@@ -183,8 +188,22 @@ bool saveWorkFile(WorkState& ws, const QString& targetName) {
     if (ws.hooks.processEvents)
         ws.hooks.processEvents();
     ws.databaseOpen = false;
+    return true;
+}
 
+void keepAsSaved(WorkState& ws) {
+    ws.unchangedFlags.fill(true);
+    refreshUnchangedFlags(ws);
+    ws.savedSettings = ws.settings;
+}
+
+} // namespace
+
+bool saveWorkFile(WorkState& ws, const QString& targetName) {
+    if (!writeAndCloseForSave(ws, targetName))
+        return false;
     // The target is replaced only by a complete copy: a full disk leaves the user's file as it was.
+    const QString workingCopy = ws.workingCopyName();
     CopyFailure failure;
     if (!sameFile(targetName, workingCopy))
         failure = copyFileOver(workingCopy, targetName);
@@ -193,10 +212,26 @@ bool saveWorkFile(WorkState& ws, const QString& targetName) {
         msgBox(failedSaveText(failure.number, failure.text, targetName));
         return false;
     }
+    keepAsSaved(ws);
+    return true;
+}
 
-    ws.unchangedFlags.fill(true);
-    refreshUnchangedFlags(ws);
-    ws.savedSettings = ws.settings;
+bool saveAndCloseWorkFile(WorkState& ws, const QString& targetName) {
+    if (!writeAndCloseForSave(ws, targetName))
+        return false;
+    const QString workingCopy = ws.workingCopyName();
+    if (sameFile(targetName, workingCopy)) {
+        keepAsSaved(ws);
+        return true;
+    }
+    const CopyFailure failure = moveFileOver(workingCopy, targetName);
+    if (failure.failed()) {
+        // Not moved: the working copy is where it was, and open again.
+        reopenWorkFile(ws, workingCopy);
+        msgBox(failedSaveText(failure.number, failure.text, targetName));
+        return false;
+    }
+    keepAsSaved(ws);
     return true;
 }
 

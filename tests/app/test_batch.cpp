@@ -10,6 +10,8 @@
 #include <QScopeGuard>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace zek;
 using namespace zek::batch;
 using namespace zek::test;
@@ -175,6 +177,57 @@ private Q_SLOTS:
         const QString target = m_env.path("no such folder/out.zek");
         QCOMPARE(r.err,
                  "zek-batch: Error # 2 : No such file or directory occured when saving " + target + ".\n");
+    }
+
+    // A run whose save is its last step makes its working copy the saved file: renamed where the
+    // work folder shares the target's file system, copied where it does not. Either way an existing
+    // target keeps its permissions, a link to it stays a link, and nothing is left behind.
+    void saveAsTheLastStep_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("new file") << "new";
+        QTest::newRow("existing file keeps its permissions") << "existing";
+        QTest::newRow("link stays a link") << "link";
+        QTest::newRow("work folder on another file system") << "other file system";
+    }
+
+    void saveAsTheLastStep() {
+        QFETCH(QString, kind);
+        const QString tree = folder("moved " + kind, 5);
+        const QString target = m_env.path("moved " + kind + ".zek");
+        const QString linked = m_env.path("linked " + kind + ".zek");
+        if (kind == "existing") {
+            QVERIFY(makeFile(raw(target)));
+            QCOMPARE(::chmod(raw(target).constData(), 0640), 0);
+        } else if (kind == "link") {
+            QVERIFY(makeFile(raw(linked)));
+            QVERIFY(QFile::link(linked, target));
+        }
+        const QByteArray savedTemp = qgetenv("TMPDIR");
+        const auto restore = qScopeGuard([&] { qputenv("TMPDIR", savedTemp); });
+        if (kind == "other file system") {
+            struct stat shm {
+            }, here{};
+            if (::stat("/dev/shm", &shm) != 0 || ::stat(raw(m_env.root()).constData(), &here) != 0 ||
+                shm.st_dev == here.st_dev)
+                QSKIP("no second file system for the work folder");
+            qputenv("TMPDIR", "/dev/shm");
+        }
+        const QStringList before = batchTempFolders();
+
+        const BatchRun r = runBatchCaught({"--add", tree, "--scan", "--quiet", "--save-as", target});
+        QCOMPARE(r.status, ExitOk);
+        QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+        QCOMPARE(countRows(target, "FILETYPE"), 5);
+        QCOMPARE(batchTempFolders(), before);
+        QVERIFY(!QFile::exists(target + ".part"));
+        struct stat saved {};
+        QCOMPARE(::stat(raw(target).constData(), &saved), 0);
+        if (kind == "existing")
+            QCOMPARE(saved.st_mode & 0777, 0640u);
+        if (kind == "link") {
+            QVERIFY(QFileInfo(target).isSymLink());
+            QCOMPARE(countRows(linked, "FILETYPE"), 5);
+        }
     }
 
     void interruptedScanSavesNothing() {
