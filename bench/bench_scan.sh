@@ -54,15 +54,15 @@ fi
 OUT_DIR=$(mktemp -d "${TMPDIR:-/tmp}/zek-bench-out.XXXXXX")
 trap 'rm -rf "$OUT_DIR"' EXIT
 
-run_zek() {
-    rm -f "$OUT_DIR/scan.zek"
-    "$ZEK_BATCH" --add "$TREE" --scan --save-as "$OUT_DIR/scan.zek" --quiet
-}
+run_zek() { "$ZEK_BATCH" --add "$TREE" --scan --save-as "$OUT_DIR/scan.zek" --quiet; }
 run_find() { find "$TREE" -printf '%p %s %T@ %A@ %C@ %m\n'; }
 run_du() { du -a "$TREE"; }
-run_ncdu() {
-    rm -f "$OUT_DIR/ncdu.out"
-    ncdu -0 -x -o "$OUT_DIR/ncdu.out" "$TREE"
+run_ncdu() { ncdu -0 -x -o "$OUT_DIR/ncdu.out" "$TREE"; }
+# The last run's output goes before the next run is timed: removing a 100 MB file is no part of a
+# scan (and on a file system mounted with "discard" it costs the next run its trims).
+clean_outputs() {
+    rm -f "$OUT_DIR/scan.zek" "$OUT_DIR/ncdu.out"
+    sync -f "$OUT_DIR"
 }
 
 echo "== warming the tree"
@@ -88,6 +88,7 @@ for round in $(seq "$RUNS"); do
     order=("${order[@]:shift_by}" "${order[@]:0:shift_by}")
     declare -A w=() c=()
     for cmd in "${order[@]}"; do
+        clean_outputs
         read -r w[$cmd] c[$cmd] <<<"$(measure "run_$cmd")"
         wall[$cmd]+="${w[$cmd]} " cpu[$cmd]+="${c[$cmd]} "
     done
