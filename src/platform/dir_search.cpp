@@ -121,6 +121,7 @@ void DirectorySearch::open(int parentFd, const QByteArray& name, const MountFact
 }
 
 void FolderNames::clear() {
+    m_made = false;
     m_rawText.clear();
     m_shownText.clear();
     m_slots.clear();
@@ -128,6 +129,7 @@ void FolderNames::clear() {
 }
 
 void FolderNames::add(const char* name, std::size_t length, unsigned char type) {
+    m_made = false;
     Slot slot;
     slot.rawAt = quint32(m_rawText.size());
     slot.rawLength = quint32(length);
@@ -139,6 +141,7 @@ void FolderNames::add(const char* name, std::size_t length, unsigned char type) 
 }
 
 void FolderNames::assignRaw(const FolderNames& other) {
+    m_made = false;
     m_rawText.assign(other.m_rawText);
     m_slots.assign(other.m_slots.begin(), other.m_slots.end());
     m_shownText.clear();
@@ -167,6 +170,7 @@ void FolderNames::makeShownAndAlternates() {
         shown.push_back(this->shown(i));
     }
     generateShortNames(raw, shown, m_alternates);
+    m_made = true;
 }
 
 bool DirectorySearch::next(DirEntry& entry) {
@@ -186,19 +190,42 @@ void DirectorySearch::setNames(std::size_t index, DirEntry& entry) const {
 }
 
 bool DirectorySearch::nextFacts(std::size_t& index, EntryFacts& facts) {
+    if (!nextIndex(index))
+        return false;
+    examineAt(index, facts);
+    return true;
+}
+
+bool DirectorySearch::nextIndex(std::size_t& index) {
     if (m_next >= m_names.count())
         return false;
     index = m_next++;
+    return true;
+}
+
+void DirectorySearch::examineAt(std::size_t index, EntryFacts& facts) {
     facts = EntryFacts{};
     examine(index, facts);
-    return true;
+}
+
+bool DirectorySearch::mayBeFolder(std::size_t index) const {
+    const unsigned char type = m_names.type(index);
+    return type == DT_DIR || type == DT_UNKNOWN;
+}
+
+void DirectorySearch::examineListedNonFolder(std::size_t index, EntryFacts& facts,
+                                             FileTimeCache& times) const {
+    facts = EntryFacts{};
+    if (examineBasic(index, facts, times) && facts.directory) {
+        facts = EntryFacts{};
+        facts.error = ENOENT;
+    }
 }
 
 bool DirectorySearch::nextFolder(DirEntry& entry) {
     while (m_next < m_names.count()) {
         const std::size_t index = m_next++;
-        const unsigned char type = m_names.type(index);
-        if (type != DT_DIR && type != DT_UNKNOWN)
+        if (!mayBeFolder(index))
             continue;
         entry = DirEntry{};
         examine(index, entry);
@@ -212,19 +239,20 @@ bool DirectorySearch::nextFolder(DirEntry& entry) {
     return false;
 }
 
-FileTime DirectorySearch::timeOf(qint64 seconds) {
-    for (int i = 0; i < m_timesKept; ++i) {
+FileTime FileTimeCache::convert(qint64 seconds) {
+    for (int i = 0; i < m_kept; ++i) {
         if (m_times[i].seconds == seconds)
             return m_times[i];
     }
     const FileTime converted = localFileTime(seconds);
-    m_times[m_nextTimeSlot] = converted;
-    m_nextTimeSlot = (m_nextTimeSlot + 1) % 2;
-    m_timesKept = std::min(m_timesKept + 1, 2);
+    m_times[m_nextSlot] = converted;
+    m_nextSlot = (m_nextSlot + 1) % 2;
+    m_kept = std::min(m_kept + 1, 2);
     return converted;
 }
 
-void DirectorySearch::examine(std::size_t index, EntryFacts& entry) {
+bool DirectorySearch::examineBasic(std::size_t index, EntryFacts& entry, FileTimeCache& times,
+                                   std::optional<quint64>* mountPointId) const {
     const char* name = m_names.rawCString(index); // ends in NUL
     entry.hidden = name[0] == '.';
 
@@ -233,7 +261,7 @@ void DirectorySearch::examine(std::size_t index, EntryFacts& entry) {
     if (statx(m_fd.get(), name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
               STATX_BASIC_STATS | STATX_BTIME | STATX_MNT_ID, &st) != 0) {
         entry.error = errno;
-        return;
+        return false;
     }
 
     const mode_t mode = st.stx_mode;
@@ -246,9 +274,9 @@ void DirectorySearch::examine(std::size_t index, EntryFacts& entry) {
     entry.compressed = (st.stx_attributes & STATX_ATTR_COMPRESSED) != 0;
     entry.size = entry.directory ? 0 : static_cast<qint64>(st.stx_size);
 
-    entry.lastWrite = timeOf(st.stx_mtime.tv_sec);
-    entry.lastAccess = timeOf(st.stx_atime.tv_sec);
-    entry.creation = (st.stx_mask & STATX_BTIME) ? timeOf(st.stx_btime.tv_sec) : entry.lastWrite;
+    entry.lastWrite = times.convert(st.stx_mtime.tv_sec);
+    entry.lastAccess = times.convert(st.stx_atime.tv_sec);
+    entry.creation = (st.stx_mask & STATX_BTIME) ? times.convert(st.stx_btime.tv_sec) : entry.lastWrite;
 
     entry.temporary = m_mount.temporary;
     if (entry.directory) {
@@ -260,9 +288,16 @@ void DirectorySearch::examine(std::size_t index, EntryFacts& entry) {
             entry.isMountPoint = (st.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
         else
             entry.isMountPoint = st.stx_dev_major != m_mount.devMajor || st.stx_dev_minor != m_mount.devMinor;
-        if (entry.isMountPoint && (st.stx_mask & STATX_MNT_ID))
-            entry.temporary = mountIsTemporary(st.stx_mnt_id);
+        if (entry.isMountPoint && mountPointId && (st.stx_mask & STATX_MNT_ID))
+            *mountPointId = st.stx_mnt_id;
     }
+    return true;
+}
+
+void DirectorySearch::examine(std::size_t index, EntryFacts& entry) {
+    std::optional<quint64> mountPointId;
+    if (examineBasic(index, entry, m_times, &mountPointId) && mountPointId)
+        entry.temporary = mountIsTemporary(*mountPointId);
 }
 
 bool DirectorySearch::mountIsTemporary(quint64 mountId) {

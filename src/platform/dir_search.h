@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,6 +31,18 @@ struct FileTime {
 
 // `seconds` converted with localtime_r under the present time zone (TZ).
 FileTime localFileTime(qint64 seconds);
+
+// localFileTime with the last two conversions kept: the files of a folder often share their times.
+// One per thread.
+class FileTimeCache {
+public:
+    FileTime convert(qint64 seconds);
+
+private:
+    FileTime m_times[2];
+    int m_kept = 0;
+    int m_nextSlot = 0;
+};
 
 // The text of an errno value, as the system words it.
 QString systemErrorText(int errorNumber);
@@ -85,6 +98,8 @@ public:
     void add(const char* name, std::size_t length, unsigned char type);
     // Works out the shown forms and the alternates of every name added.
     void makeShownAndAlternates();
+    // Whether they are worked out for the names as they stand.
+    bool shownAndAlternatesMade() const { return m_made; }
     // Copies the raw names of `other`, reusing this object's buffers.
     void assignRaw(const FolderNames& other);
 
@@ -119,6 +134,7 @@ private:
     QString m_shownText;
     std::vector<Slot> m_slots;
     std::vector<ShortAlternate> m_alternates;
+    bool m_made = false; // shown forms and alternates
 };
 
 // The search of one folder. Owns the open folder until it is destroyed.
@@ -159,7 +175,22 @@ public:
     // The same without copying the names: `index` tells which entry the facts belong to, for the
     // accessors below.
     bool nextFacts(std::size_t& index, EntryFacts& facts);
-    // The same, skipping every entry that is not a folder. Entries the folder listing already
+    // The next entry's index, without asking the file system about it: examineAt() or
+    // examineListedNonFolder() does that later. False when none is left.
+    bool nextIndex(std::size_t& index);
+    // The facts of entry `index`, as nextFacts() gives them.
+    void examineAt(std::size_t index, EntryFacts& facts);
+    // The type the folder listing gave entry `index` (a d_type: DT_UNKNOWN where not told).
+    unsigned char listedType(std::size_t index) const { return m_names.type(index); }
+    // Whether the listing leaves open that entry `index` is a folder.
+    bool mayBeFolder(std::size_t index) const;
+    // The facts of entry `index`, one the listing says is no folder, as nextFacts() gives them. Safe
+    // on another thread while this search goes on (the times are converted with that thread's
+    // `times`). An entry that is a folder after all was replaced since the listing: it is reported
+    // gone (ENOENT), because a walk that has queued the folder's subfolders from the listing must
+    // not meet a new one.
+    void examineListedNonFolder(std::size_t index, EntryFacts& facts, FileTimeCache& times) const;
+    // Like next(), skipping every entry that is not a folder. Entries the folder listing already
     // marks as something else are skipped without asking the file system about them.
     bool nextFolder(DirEntry& entry);
     // The errno of the first entry nextFolder skipped because it could not be examined (it may have
@@ -176,8 +207,11 @@ public:
 private:
     void open(int parentFd, const QByteArray& name, const MountFacts* mount, bool withAlternates);
     void examine(std::size_t index, EntryFacts& facts);
+    // What statx says of entry `index`; false (with `facts.error`) when it cannot be examined. Of a
+    // mount point, `mountPointId` gets the id of its mount where told (temporary is not looked up).
+    bool examineBasic(std::size_t index, EntryFacts& facts, FileTimeCache& times,
+                      std::optional<quint64>* mountPointId = nullptr) const;
     void setNames(std::size_t index, DirEntry& entry) const;
-    FileTime timeOf(qint64 seconds);
     bool mountIsTemporary(quint64 mountId);
 
     QByteArray m_folder;
@@ -187,10 +221,7 @@ private:
     MountFacts m_mount;
     FolderNames m_names;
     std::size_t m_next = 0;
-    // Files of a folder often share their times: the last conversions are kept.
-    FileTime m_times[2];
-    int m_timesKept = 0;
-    int m_nextTimeSlot = 0;
+    FileTimeCache m_times;
     bool m_mountsRead = false;
     std::vector<std::pair<quint64, bool>> m_mountTemporary; // every mount: id, memory-backed
 };

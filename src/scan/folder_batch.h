@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 namespace zek::scan {
@@ -29,6 +30,7 @@ inline void addSeparator(QByteArray& path) {
 struct WalkRecord {
     platform::EntryFacts facts;
     quint32 name = 0;
+    bool deferred = false; // the facts are still to be asked (finishBatch)
 };
 
 // One folder's entries, or a chunk of them (a large folder is handed over in several chunks).
@@ -44,6 +46,8 @@ struct FolderBatch {
     bool pathTooLong = false; // the folder's path does not fit the file table; not read
     std::vector<WalkRecord> records;
     platform::FolderNames names; // first chunk: every name of the folder (short names need them all)
+    // The folder's search while records of the batch wait for their facts.
+    std::shared_ptr<const platform::DirectorySearch> deferredSearch;
 };
 
 // Empties a spent batch, keeping its buffers.
@@ -57,6 +61,7 @@ inline void reuse(FolderBatch& b) {
     b.pathTooLong = false;
     b.records.clear();
     b.names.clear();
+    b.deferredSearch.reset();
 }
 
 // Whether a spent batch goes back to the reader for reuse. Memory is freed fastest by the thread

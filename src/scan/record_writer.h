@@ -93,10 +93,11 @@ private:
 class EntryNames {
 public:
     // Takes the folder's names (swapping in the spent buffers) and makes their shown forms and
-    // short alternates.
+    // short alternates, unless the reading side made them.
     void take(platform::FolderNames& names) {
         std::swap(m_names, names);
-        m_names.makeShownAndAlternates();
+        if (!m_names.shownAndAlternatesMade())
+            m_names.makeShownAndAlternates();
     }
     QStringView shown(std::size_t i) const { return m_names.shown(i); }
     // The long name of entry `i` in UTF-8, as shown (U+FFFD where the bytes are not UTF-8); a view

@@ -225,6 +225,42 @@ private Q_SLOTS:
         QVERIFY(search.ok());
     }
 
+    // A reader that lists on one thread and examines files on another: a file that became a folder in
+    // between is reported gone, never a folder the listing did not show; the other files' facts are
+    // those examineAt gives.
+    void deferredExaminationOfListedFiles() {
+        const QByteArray folder = childPath(m_root, "deferred");
+        QCOMPARE(::mkdir(folder.constData(), 0755), 0);
+        makeFile(childPath(folder, "kept"), 7);
+        makeFile(childPath(folder, "replaced"));
+        QCOMPARE(::mkdir(childPath(folder, "sub").constData(), 0755), 0);
+
+        DirectorySearch search(folder);
+        QCOMPARE(::unlink(childPath(folder, "replaced").constData()), 0);
+        QCOMPARE(::mkdir(childPath(folder, "replaced").constData(), 0755), 0);
+        FileTimeCache times;
+        std::size_t i = 0;
+        while (search.nextIndex(i)) {
+            const QString name = search.longName(i).toString();
+            QCOMPARE(search.mayBeFolder(i), name == "sub");
+            if (search.mayBeFolder(i))
+                continue;
+            EntryFacts deferred, direct;
+            search.examineListedNonFolder(i, deferred, times);
+            search.examineAt(i, direct);
+            if (name == "replaced") {
+                QCOMPARE(deferred.error, ENOENT);
+                QVERIFY(direct.directory);
+            } else {
+                QCOMPARE(deferred.error, 0);
+                QCOMPARE(deferred.size, 7);
+                QCOMPARE(deferred.lastWrite.date, direct.lastWrite.date);
+                QCOMPARE(deferred.lastWrite.time, direct.lastWrite.time);
+                QCOMPARE(deferred.archive, direct.archive);
+            }
+        }
+    }
+
     void foldersThatCannotBeOpened() {
         DirectorySearch missing(childPath(m_root, "no such folder"));
         QVERIFY(!missing.ok());
