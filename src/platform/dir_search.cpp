@@ -107,6 +107,8 @@ void DirectorySearch::open(int parentFd, const QByteArray& name, const MountFact
         }
         if (got == 0)
             break;
+        // Room for every name of this buffer at once (a record is at least 24 bytes).
+        m_names.reserve(std::size_t(got), std::size_t(got) / 24);
         for (long at = 0; at < got;) {
             const auto* d = reinterpret_cast<const struct dirent64*>(buffer + at);
             at += d->d_reclen;
@@ -126,6 +128,11 @@ void FolderNames::clear() {
     m_shownText.clear();
     m_slots.clear();
     m_alternates.clear();
+}
+
+void FolderNames::reserve(std::size_t moreBytes, std::size_t moreNames) {
+    m_rawText.reserve(m_rawText.size() + moreBytes);
+    m_slots.reserve(m_slots.size() + moreNames);
 }
 
 void FolderNames::add(const char* name, std::size_t length, unsigned char type) {
@@ -178,7 +185,7 @@ bool DirectorySearch::next(DirEntry& entry) {
         return false;
     const std::size_t index = m_next++;
     entry = DirEntry{};
-    examine(index, entry);
+    examine(index, entry, m_times);
     setNames(index, entry);
     return true;
 }
@@ -192,7 +199,7 @@ void DirectorySearch::setNames(std::size_t index, DirEntry& entry) const {
 bool DirectorySearch::nextFacts(std::size_t& index, EntryFacts& facts) {
     if (!nextIndex(index))
         return false;
-    examineAt(index, facts);
+    examineAt(index, facts, m_times);
     return true;
 }
 
@@ -203,9 +210,9 @@ bool DirectorySearch::nextIndex(std::size_t& index) {
     return true;
 }
 
-void DirectorySearch::examineAt(std::size_t index, EntryFacts& facts) {
+void DirectorySearch::examineAt(std::size_t index, EntryFacts& facts, FileTimeCache& times) {
     facts = EntryFacts{};
-    examine(index, facts);
+    examine(index, facts, times);
 }
 
 bool DirectorySearch::mayBeFolder(std::size_t index) const {
@@ -228,7 +235,7 @@ bool DirectorySearch::nextFolder(DirEntry& entry) {
         if (!mayBeFolder(index))
             continue;
         entry = DirEntry{};
-        examine(index, entry);
+        examine(index, entry, m_times);
         if (entry.directory) {
             setNames(index, entry);
             return true;
@@ -239,16 +246,71 @@ bool DirectorySearch::nextFolder(DirEntry& entry) {
     return false;
 }
 
+namespace {
+
+qint64 floorDivide(qint64 a, qint64 b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
+}
+
+// Days since 1970-01-01 of a proleptic Gregorian date (Howard Hinnant's days_from_civil).
+qint64 daysFromCivil(qint64 y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const qint64 era = floorDivide(y, 400);
+    const unsigned yoe = unsigned(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + qint64(doe) - 719468;
+}
+
+// The date and time of `local` seconds counted as if the zone were UTC (civil_from_days).
+FileTime civilTime(qint64 seconds, qint64 local) {
+    const qint64 days = floorDivide(local, 86400);
+    const qint64 inDay = local - days * 86400;
+    const qint64 z = days + 719468;
+    const qint64 era = floorDivide(z, 146097);
+    const unsigned doe = unsigned(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
+    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
+    const qint64 y = qint64(yoe) + era * 400 + (m <= 2);
+    FileTime t;
+    t.seconds = seconds;
+    t.date = int(y * 10000 + m * 100 + d);
+    t.time = int(inDay / 3600 * 10000 + inDay % 3600 / 60 * 100 + inDay % 60);
+    return t;
+}
+
+// Local minus UTC seconds at `seconds`, as localtime_r has it; nothing when it fails.
+std::optional<qint64> offsetAt(qint64 seconds) {
+    const time_t t = static_cast<time_t>(seconds);
+    struct tm local {};
+    if (localtime_r(&t, &local) == nullptr || local.tm_sec > 59)
+        return std::nullopt;
+    const qint64 days =
+        daysFromCivil(qint64(local.tm_year) + 1900, unsigned(local.tm_mon + 1), unsigned(local.tm_mday));
+    return days * 86400 + local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec - seconds;
+}
+
+} // namespace
+
 FileTime FileTimeCache::convert(qint64 seconds) {
-    for (int i = 0; i < m_kept; ++i) {
-        if (m_times[i].seconds == seconds)
-            return m_times[i];
+    const qint64 index = floorDivide(seconds, QuarterHour);
+    Quarter& q = m_quarters[std::size_t(index) % Slots];
+    if (q.index != index) {
+        q.index = index;
+        const qint64 start = index * QuarterHour;
+        const std::optional<qint64> first = offsetAt(start);
+        const std::optional<qint64> last = offsetAt(start + QuarterHour - 1);
+        // Years 1 to 9999 only: beyond them localtime_r decides, as it always did.
+        constexpr qint64 yearOne = -62135596800LL, year10000 = 253402300800LL;
+        q.even = first && last && *first == *last && start > yearOne + 86400 && start < year10000 - 86400;
+        q.offset = first ? *first : 0;
     }
-    const FileTime converted = localFileTime(seconds);
-    m_times[m_nextSlot] = converted;
-    m_nextSlot = (m_nextSlot + 1) % 2;
-    m_kept = std::min(m_kept + 1, 2);
-    return converted;
+    if (!q.even)
+        return localFileTime(seconds);
+    return civilTime(seconds, seconds + q.offset);
 }
 
 bool DirectorySearch::examineBasic(std::size_t index, EntryFacts& entry, FileTimeCache& times,
@@ -294,9 +356,9 @@ bool DirectorySearch::examineBasic(std::size_t index, EntryFacts& entry, FileTim
     return true;
 }
 
-void DirectorySearch::examine(std::size_t index, EntryFacts& entry) {
+void DirectorySearch::examine(std::size_t index, EntryFacts& entry, FileTimeCache& times) {
     std::optional<quint64> mountPointId;
-    if (examineBasic(index, entry, m_times, &mountPointId) && mountPointId)
+    if (examineBasic(index, entry, times, &mountPointId) && mountPointId)
         entry.temporary = mountIsTemporary(*mountPointId);
 }
 

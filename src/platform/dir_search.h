@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <limits>
 #include <optional>
 #include <string>
 #include <utility>
@@ -32,16 +33,25 @@ struct FileTime {
 // `seconds` converted with localtime_r under the present time zone (TZ).
 FileTime localFileTime(qint64 seconds);
 
-// localFileTime with the last two conversions kept: the files of a folder often share their times.
-// One per thread.
+// localFileTime, exactly, without asking the C library for most times: a zone's offset from UTC
+// holds for long stretches, so the offset of each quarter hour met is kept (once localtime_r agrees
+// with it at both ends of the quarter) and a time inside it is converted by arithmetic. A quarter
+// hour with a change of offset or a leap second in it goes to localtime_r time by time. One per
+// thread: localtime_r takes a process-wide lock, and under a zone without transitions (UTC) it
+// parses the zone's rule again at every call.
 class FileTimeCache {
 public:
     FileTime convert(qint64 seconds);
 
 private:
-    FileTime m_times[2];
-    int m_kept = 0;
-    int m_nextSlot = 0;
+    static constexpr qint64 QuarterHour = 15 * 60;
+    static constexpr int Slots = 64;
+    struct Quarter {
+        qint64 index = std::numeric_limits<qint64>::min(); // which quarter hour (seconds / 900)
+        qint64 offset = 0;                                 // local minus UTC seconds
+        bool even = false;                                 // the offset holds throughout
+    };
+    Quarter m_quarters[Slots];
 };
 
 // The text of an errno value, as the system words it.
@@ -94,6 +104,8 @@ void refreshTimeZone();
 class FolderNames {
 public:
     void clear();
+    // Makes room for `moreNames` more names of `moreBytes` bytes in all.
+    void reserve(std::size_t moreBytes, std::size_t moreNames);
     // Appends a raw name (without "." and "..") with its d_type.
     void add(const char* name, std::size_t length, unsigned char type);
     // Works out the shown forms and the alternates of every name added.
@@ -178,8 +190,9 @@ public:
     // The next entry's index, without asking the file system about it: examineAt() or
     // examineListedNonFolder() does that later. False when none is left.
     bool nextIndex(std::size_t& index);
-    // The facts of entry `index`, as nextFacts() gives them.
-    void examineAt(std::size_t index, EntryFacts& facts);
+    // The facts of entry `index`, as nextFacts() gives them, the times converted with `times` (a
+    // walk keeps one for all its folders).
+    void examineAt(std::size_t index, EntryFacts& facts, FileTimeCache& times);
     // The type the folder listing gave entry `index` (a d_type: DT_UNKNOWN where not told).
     unsigned char listedType(std::size_t index) const { return m_names.type(index); }
     // Whether the listing leaves open that entry `index` is a folder.
@@ -206,7 +219,7 @@ public:
 
 private:
     void open(int parentFd, const QByteArray& name, const MountFacts* mount, bool withAlternates);
-    void examine(std::size_t index, EntryFacts& facts);
+    void examine(std::size_t index, EntryFacts& facts, FileTimeCache& times);
     // What statx says of entry `index`; false (with `facts.error`) when it cannot be examined. Of a
     // mount point, `mountPointId` gets the id of its mount where told (temporary is not looked up).
     bool examineBasic(std::size_t index, EntryFacts& facts, FileTimeCache& times,

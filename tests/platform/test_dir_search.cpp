@@ -115,6 +115,51 @@ private Q_SLOTS:
         QCOMPARE(localFileTime(localSeconds(2001, 2, 3, 0, 0, 0)).date, 20010203);
     }
 
+    // The conversion the scan uses, against localtime_r itself, in zones with and without daylight
+    // saving, with half-hour offsets and changes, and with leap seconds: every 7 minutes 13 seconds
+    // across a year with changes, and times spread from 1901 to 2200.
+    void timeCacheAgreesWithTheCLibrary_data() {
+        QTest::addColumn<QByteArray>("zone");
+        for (const char* zone : {"UTC", "Europe/Berlin", "America/St_Johns", "Australia/Lord_Howe",
+                                 "right/Europe/Berlin", "ZEK-3", "Pacific/Apia"})
+            QTest::newRow(zone) << QByteArray(zone);
+    }
+
+    void timeCacheAgreesWithTheCLibrary() {
+        QFETCH(QByteArray, zone);
+        if (!zone.startsWith("ZEK") && !zone.startsWith("UTC") &&
+            !QFile::exists(QStringLiteral("/usr/share/zoneinfo/") + QString::fromLatin1(zone)))
+            QSKIP("zone not installed");
+        const QByteArray saved = qgetenv("TZ");
+        const auto restore = qScopeGuard([&] {
+            qputenv("TZ", saved);
+            tzset();
+        });
+        qputenv("TZ", zone);
+        tzset();
+        FileTimeCache cache;
+        auto check = [&](qint64 t) {
+            const FileTime expected = localFileTime(t);
+            const FileTime got = cache.convert(t);
+            if (got.date != expected.date || got.time != expected.time || got.seconds != t)
+                QFAIL(qPrintable(QStringLiteral("%1: %2 gave %3 %4, localtime_r %5 %6")
+                                     .arg(QString::fromLatin1(zone))
+                                     .arg(t)
+                                     .arg(got.date)
+                                     .arg(got.time)
+                                     .arg(expected.date)
+                                     .arg(expected.time)));
+        };
+        for (qint64 t = 1293840000; t < 1293840000 + 366 * 86400; t += 433) // 2011, Apia skipped a day
+            check(t);
+        for (qint64 t = -2147483648LL; t < 7258118400LL; t += 999983) // 1901 to 2200
+            check(t);
+        check(1483228799); // a leap second ended 2016 in the right/ zones
+        check(1483228800);
+        check(0);
+        check(-1);
+    }
+
     void attributes() {
         const QByteArray folder = childPath(m_root, "attributes");
         QCOMPARE(::mkdir(folder.constData(), 0755), 0);
@@ -247,7 +292,7 @@ private Q_SLOTS:
                 continue;
             EntryFacts deferred, direct;
             search.examineListedNonFolder(i, deferred, times);
-            search.examineAt(i, direct);
+            search.examineAt(i, direct, times);
             if (name == "replaced") {
                 QCOMPARE(deferred.error, ENOENT);
                 QVERIFY(direct.directory);
