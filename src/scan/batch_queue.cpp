@@ -4,8 +4,8 @@
 
 namespace zek::scan {
 
-BatchQueue::BatchQueue(std::size_t maxEntries, std::size_t maxBatches)
-    : m_maxEntries(maxEntries), m_maxBatches(maxBatches) {}
+BatchQueue::BatchQueue(std::size_t maxEntries, std::size_t maxBatches, std::size_t maxOpenFolders)
+    : m_maxEntries(maxEntries), m_maxBatches(maxBatches), m_maxOpenFolders(maxOpenFolders) {}
 
 bool BatchQueue::put(std::deque<FolderBatch>& group, std::size_t entries, std::vector<FolderBatch>& spent) {
     std::unique_lock lock(m_mutex);
@@ -17,8 +17,11 @@ bool BatchQueue::put(std::deque<FolderBatch>& group, std::size_t entries, std::v
     }
     const bool wasEmpty = m_batches.empty();
     m_entries += entries;
-    for (FolderBatch& b : group)
+    for (FolderBatch& b : group) {
+        if (b.deferredSearch)
+            ++m_openFolders;
         m_batches.push_back(std::move(b));
+    }
     group.clear();
     if (spent.empty())
         spent.swap(m_spent);
@@ -48,6 +51,7 @@ bool BatchQueue::take(std::deque<FolderBatch>& into, int waitMs, std::vector<Fol
         return false;
     into.swap(m_batches);
     m_entries = 0;
+    m_openFolders = 0;
     if (m_spent.empty())
         m_spent.swap(spentBack);
     lock.unlock();

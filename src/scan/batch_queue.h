@@ -6,6 +6,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <mutex>
@@ -15,8 +16,9 @@ namespace zek::scan {
 
 class BatchQueue {
 public:
-    // At most `maxEntries` entries and `maxBatches` batches wait (a group is let in while fewer do).
-    BatchQueue(std::size_t maxEntries, std::size_t maxBatches);
+    // At most `maxEntries` entries, `maxBatches` batches and `maxOpenFolders` batches holding their
+    // folder open (a deferred search) wait: a group is let in while fewer do.
+    BatchQueue(std::size_t maxEntries, std::size_t maxBatches, std::size_t maxOpenFolders = SIZE_MAX);
 
     // Producer: appends `group` (left empty), holding `entries` entries in all, waiting while the
     // queue is full; false once stopped (the group is dropped). When `spent` is empty it takes the
@@ -40,11 +42,13 @@ public:
 private:
     const std::size_t m_maxEntries;
     const std::size_t m_maxBatches;
+    const std::size_t m_maxOpenFolders;
     std::mutex m_mutex;
     std::condition_variable m_notEmpty;
     std::condition_variable m_notFull;
     std::deque<FolderBatch> m_batches;
     std::size_t m_entries = 0;
+    std::size_t m_openFolders = 0;
     std::vector<FolderBatch> m_spent;
     bool m_finished = false;
     bool m_stopped = false;

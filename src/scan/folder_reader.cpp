@@ -107,7 +107,7 @@ void FolderReader::readChunk(FolderBatch& b) {
             b.deferredSearch = m_search;
             continue;
         }
-        m_search->examineAt(i, r.facts);
+        m_search->examineAt(i, r.facts, m_times);
         if (entersFolder(r.facts)) {
             if (!m_currentIsParent) {
                 m_waitingParents.push(m_current, m_folder.rawLongPath);

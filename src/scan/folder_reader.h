@@ -53,7 +53,8 @@ private:
     FolderQueueEntry m_folder;
     std::shared_ptr<platform::DirectorySearch> m_search;
     bool m_deferNonFolders = false;
-    platform::MountFacts m_mount; // of the chosen folder being walked
+    platform::FileTimeCache m_times; // for every folder of the walk
+    platform::MountFacts m_mount;    // of the chosen folder being walked
     bool m_haveMount = false;
     platform::UniqueFd m_parent; // the open parent of the current folder
     int m_parentIndex = -1;      // its queue index

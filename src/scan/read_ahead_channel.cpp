@@ -25,7 +25,7 @@ ReadAheadChannel::Next ReadAheadChannel::next(FolderBatch& b, int waitMs) {
             std::rethrow_exception(failure);
         return Next::End;
     }
-    if (worthReusing(b) && m_spentHere.size() < ChannelBatches)
+    if (worthReusing(b) && m_spentHere.size() < SpentBatches)
         m_spentHere.push_back(std::move(b));
     b = std::move(m_ready.front());
     m_ready.pop_front();

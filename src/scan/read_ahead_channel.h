@@ -44,8 +44,9 @@ private:
     FolderReader m_reader; // on the lister thread while it runs
     bool m_readAhead;
     std::atomic<bool> m_stopRequested{false}; // read between folders, without a lock
-    // Lister to examiner: each batch there keeps its folder open, so fewer wait than further on.
-    BatchQueue m_listed{4 * ChunkSize, 64};
+    // Lister to examiner: a batch with entries still to examine keeps its folder open, so fewer of
+    // those wait.
+    BatchQueue m_listed{4 * ChunkSize, ChannelBatches, 128};
     BatchQueue m_examined{ChannelEntries, ChannelBatches}; // examiner to writer
     std::thread m_lister;
     std::thread m_examiner;
