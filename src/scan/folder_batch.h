@@ -46,7 +46,8 @@ struct FolderBatch {
     bool pathTooLong = false; // the folder's path does not fit the file table; not read
     std::vector<WalkRecord> records;
     platform::FolderNames names; // first chunk: every name of the folder (short names need them all)
-    // The folder's search while records of the batch wait for their facts.
+    // The folder's search while records of the batch wait for their facts, or while it waits to be
+    // closed by the thread that finishes the batch.
     std::shared_ptr<const platform::DirectorySearch> deferredSearch;
 };
 

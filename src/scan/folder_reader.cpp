@@ -97,6 +97,9 @@ void FolderReader::readChunk(FolderBatch& b) {
     while (b.records.size() < ChunkSize) {
         std::size_t i = 0;
         if (!m_search->nextIndex(i)) {
+            // The folder is read: a deferring reader leaves closing it to the other thread too.
+            if (m_deferNonFolders)
+                b.deferredSearch = std::move(m_search);
             m_search.reset();
             return;
         }
