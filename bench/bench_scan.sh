@@ -58,10 +58,13 @@ run_zek() { "$ZEK_BATCH" --add "$TREE" --scan --save-as "$OUT_DIR/scan.zek" --qu
 run_find() { find "$TREE" -printf '%p %s %T@ %A@ %C@ %m\n'; }
 run_du() { du -a "$TREE"; }
 run_ncdu() { ncdu -0 -x -o "$OUT_DIR/ncdu.out" "$TREE"; }
-# The last run's output goes before the next run is timed: removing a 100 MB file is no part of a
+# A command's last output goes before it is timed again: removing a 100 MB file is no part of a
 # scan (and on a file system mounted with "discard" it costs the next run its trims).
 clean_outputs() {
-    rm -f "$OUT_DIR/scan.zek" "$OUT_DIR/ncdu.out"
+    case $1 in
+    zek) rm -f "$OUT_DIR/scan.zek" ;;
+    ncdu) rm -f "$OUT_DIR/ncdu.out" ;;
+    esac
     sync -f "$OUT_DIR"
 }
 
@@ -88,7 +91,7 @@ for round in $(seq "$RUNS"); do
     order=("${order[@]:shift_by}" "${order[@]:0:shift_by}")
     declare -A w=() c=()
     for cmd in "${order[@]}"; do
-        clean_outputs
+        clean_outputs "$cmd"
         read -r w[$cmd] c[$cmd] <<<"$(measure "run_$cmd")"
         wall[$cmd]+="${w[$cmd]} " cpu[$cmd]+="${c[$cmd]} "
     done
