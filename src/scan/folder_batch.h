@@ -72,12 +72,10 @@ inline bool worthReusing(const FolderBatch& b) {
 }
 
 // Entries of one folder in a batch at most; at most ChannelEntries entries and ChannelBatches batches
-// wait between the reading threads and the writer. Empty folders make batches without entries: the
-// last levels of a tree are mostly such folders, cheap to write and dear to read, so the readers may
-// run thousands of them ahead to keep both processors busy to the end.
+// (empty folders make batches without entries) wait between the reading threads and the writer.
 constexpr std::size_t ChunkSize = 1024;
 constexpr std::size_t ChannelEntries = 8 * ChunkSize;
-constexpr std::size_t ChannelBatches = 4096;
+constexpr std::size_t ChannelBatches = 256;
 // Batches the writer keeps for reuse at most.
 constexpr std::size_t SpentBatches = 256;
 
