@@ -107,8 +107,6 @@ void DirectorySearch::open(int parentFd, const QByteArray& name, const MountFact
         }
         if (got == 0)
             break;
-        // Room for every name of this buffer at once (a record is at least 24 bytes).
-        m_names.reserve(std::size_t(got), std::size_t(got) / 24);
         for (long at = 0; at < got;) {
             const auto* d = reinterpret_cast<const struct dirent64*>(buffer + at);
             at += d->d_reclen;
@@ -123,20 +121,13 @@ void DirectorySearch::open(int parentFd, const QByteArray& name, const MountFact
 }
 
 void FolderNames::clear() {
-    m_made = false;
     m_rawText.clear();
     m_shownText.clear();
     m_slots.clear();
     m_alternates.clear();
 }
 
-void FolderNames::reserve(std::size_t moreBytes, std::size_t moreNames) {
-    m_rawText.reserve(m_rawText.size() + moreBytes);
-    m_slots.reserve(m_slots.size() + moreNames);
-}
-
 void FolderNames::add(const char* name, std::size_t length, unsigned char type) {
-    m_made = false;
     Slot slot;
     slot.rawAt = quint32(m_rawText.size());
     slot.rawLength = quint32(length);
@@ -148,7 +139,6 @@ void FolderNames::add(const char* name, std::size_t length, unsigned char type) 
 }
 
 void FolderNames::assignRaw(const FolderNames& other) {
-    m_made = false;
     m_rawText.assign(other.m_rawText);
     m_slots.assign(other.m_slots.begin(), other.m_slots.end());
     m_shownText.clear();
@@ -177,7 +167,6 @@ void FolderNames::makeShownAndAlternates() {
         shown.push_back(this->shown(i));
     }
     generateShortNames(raw, shown, m_alternates);
-    m_made = true;
 }
 
 bool DirectorySearch::next(DirEntry& entry) {
@@ -185,7 +174,7 @@ bool DirectorySearch::next(DirEntry& entry) {
         return false;
     const std::size_t index = m_next++;
     entry = DirEntry{};
-    examine(index, entry, m_times);
+    examine(index, entry);
     setNames(index, entry);
     return true;
 }
@@ -197,45 +186,22 @@ void DirectorySearch::setNames(std::size_t index, DirEntry& entry) const {
 }
 
 bool DirectorySearch::nextFacts(std::size_t& index, EntryFacts& facts) {
-    if (!nextIndex(index))
-        return false;
-    examineAt(index, facts, m_times);
-    return true;
-}
-
-bool DirectorySearch::nextIndex(std::size_t& index) {
     if (m_next >= m_names.count())
         return false;
     index = m_next++;
+    facts = EntryFacts{};
+    examine(index, facts);
     return true;
-}
-
-void DirectorySearch::examineAt(std::size_t index, EntryFacts& facts, FileTimeCache& times) {
-    facts = EntryFacts{};
-    examine(index, facts, times);
-}
-
-bool DirectorySearch::mayBeFolder(std::size_t index) const {
-    const unsigned char type = m_names.type(index);
-    return type == DT_DIR || type == DT_UNKNOWN;
-}
-
-void DirectorySearch::examineListedNonFolder(std::size_t index, EntryFacts& facts,
-                                             FileTimeCache& times) const {
-    facts = EntryFacts{};
-    if (examineBasic(index, facts, times) && facts.directory) {
-        facts = EntryFacts{};
-        facts.error = ENOENT;
-    }
 }
 
 bool DirectorySearch::nextFolder(DirEntry& entry) {
     while (m_next < m_names.count()) {
         const std::size_t index = m_next++;
-        if (!mayBeFolder(index))
+        const unsigned char type = m_names.type(index);
+        if (type != DT_DIR && type != DT_UNKNOWN)
             continue;
         entry = DirEntry{};
-        examine(index, entry, m_times);
+        examine(index, entry);
         if (entry.directory) {
             setNames(index, entry);
             return true;
@@ -246,75 +212,19 @@ bool DirectorySearch::nextFolder(DirEntry& entry) {
     return false;
 }
 
-namespace {
-
-qint64 floorDivide(qint64 a, qint64 b) {
-    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
-}
-
-// Days since 1970-01-01 of a proleptic Gregorian date (Howard Hinnant's days_from_civil).
-qint64 daysFromCivil(qint64 y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const qint64 era = floorDivide(y, 400);
-    const unsigned yoe = unsigned(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + qint64(doe) - 719468;
-}
-
-// The date and time of `local` seconds counted as if the zone were UTC (civil_from_days).
-FileTime civilTime(qint64 seconds, qint64 local) {
-    const qint64 days = floorDivide(local, 86400);
-    const qint64 inDay = local - days * 86400;
-    const qint64 z = days + 719468;
-    const qint64 era = floorDivide(z, 146097);
-    const unsigned doe = unsigned(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
-    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
-    const qint64 y = qint64(yoe) + era * 400 + (m <= 2);
-    FileTime t;
-    t.seconds = seconds;
-    t.date = int(y * 10000 + m * 100 + d);
-    t.time = int(inDay / 3600 * 10000 + inDay % 3600 / 60 * 100 + inDay % 60);
-    return t;
-}
-
-// Local minus UTC seconds at `seconds`, as localtime_r has it; nothing when it fails.
-std::optional<qint64> offsetAt(qint64 seconds) {
-    const time_t t = static_cast<time_t>(seconds);
-    struct tm local {};
-    if (localtime_r(&t, &local) == nullptr || local.tm_sec > 59)
-        return std::nullopt;
-    const qint64 days =
-        daysFromCivil(qint64(local.tm_year) + 1900, unsigned(local.tm_mon + 1), unsigned(local.tm_mday));
-    return days * 86400 + local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec - seconds;
-}
-
-} // namespace
-
-FileTime FileTimeCache::convert(qint64 seconds) {
-    const qint64 index = floorDivide(seconds, QuarterHour);
-    Quarter& q = m_quarters[std::size_t(index) % Slots];
-    if (q.index != index) {
-        q.index = index;
-        const qint64 start = index * QuarterHour;
-        const std::optional<qint64> first = offsetAt(start);
-        const std::optional<qint64> last = offsetAt(start + QuarterHour - 1);
-        // Years 1 to 9999 only: beyond them localtime_r decides, as it always did.
-        constexpr qint64 yearOne = -62135596800LL, year10000 = 253402300800LL;
-        q.even = first && last && *first == *last && start > yearOne + 86400 && start < year10000 - 86400;
-        q.offset = first ? *first : 0;
+FileTime DirectorySearch::timeOf(qint64 seconds) {
+    for (int i = 0; i < m_timesKept; ++i) {
+        if (m_times[i].seconds == seconds)
+            return m_times[i];
     }
-    if (!q.even)
-        return localFileTime(seconds);
-    return civilTime(seconds, seconds + q.offset);
+    const FileTime converted = localFileTime(seconds);
+    m_times[m_nextTimeSlot] = converted;
+    m_nextTimeSlot = (m_nextTimeSlot + 1) % 2;
+    m_timesKept = std::min(m_timesKept + 1, 2);
+    return converted;
 }
 
-bool DirectorySearch::examineBasic(std::size_t index, EntryFacts& entry, FileTimeCache& times,
-                                   std::optional<quint64>* mountPointId) const {
+void DirectorySearch::examine(std::size_t index, EntryFacts& entry) {
     const char* name = m_names.rawCString(index); // ends in NUL
     entry.hidden = name[0] == '.';
 
@@ -323,7 +233,7 @@ bool DirectorySearch::examineBasic(std::size_t index, EntryFacts& entry, FileTim
     if (statx(m_fd.get(), name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
               STATX_BASIC_STATS | STATX_BTIME | STATX_MNT_ID, &st) != 0) {
         entry.error = errno;
-        return false;
+        return;
     }
 
     const mode_t mode = st.stx_mode;
@@ -336,9 +246,9 @@ bool DirectorySearch::examineBasic(std::size_t index, EntryFacts& entry, FileTim
     entry.compressed = (st.stx_attributes & STATX_ATTR_COMPRESSED) != 0;
     entry.size = entry.directory ? 0 : static_cast<qint64>(st.stx_size);
 
-    entry.lastWrite = times.convert(st.stx_mtime.tv_sec);
-    entry.lastAccess = times.convert(st.stx_atime.tv_sec);
-    entry.creation = (st.stx_mask & STATX_BTIME) ? times.convert(st.stx_btime.tv_sec) : entry.lastWrite;
+    entry.lastWrite = timeOf(st.stx_mtime.tv_sec);
+    entry.lastAccess = timeOf(st.stx_atime.tv_sec);
+    entry.creation = (st.stx_mask & STATX_BTIME) ? timeOf(st.stx_btime.tv_sec) : entry.lastWrite;
 
     entry.temporary = m_mount.temporary;
     if (entry.directory) {
@@ -350,16 +260,9 @@ bool DirectorySearch::examineBasic(std::size_t index, EntryFacts& entry, FileTim
             entry.isMountPoint = (st.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
         else
             entry.isMountPoint = st.stx_dev_major != m_mount.devMajor || st.stx_dev_minor != m_mount.devMinor;
-        if (entry.isMountPoint && mountPointId && (st.stx_mask & STATX_MNT_ID))
-            *mountPointId = st.stx_mnt_id;
+        if (entry.isMountPoint && (st.stx_mask & STATX_MNT_ID))
+            entry.temporary = mountIsTemporary(st.stx_mnt_id);
     }
-    return true;
-}
-
-void DirectorySearch::examine(std::size_t index, EntryFacts& entry, FileTimeCache& times) {
-    std::optional<quint64> mountPointId;
-    if (examineBasic(index, entry, times, &mountPointId) && mountPointId)
-        entry.temporary = mountIsTemporary(*mountPointId);
 }
 
 bool DirectorySearch::mountIsTemporary(quint64 mountId) {

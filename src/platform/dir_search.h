@@ -14,8 +14,6 @@
 #include <QString>
 
 #include <cstddef>
-#include <limits>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,27 +30,6 @@ struct FileTime {
 
 // `seconds` converted with localtime_r under the present time zone (TZ).
 FileTime localFileTime(qint64 seconds);
-
-// localFileTime, exactly, without asking the C library for most times: a zone's offset from UTC
-// holds for long stretches, so the offset of each quarter hour met is kept (once localtime_r agrees
-// with it at both ends of the quarter) and a time inside it is converted by arithmetic. A quarter
-// hour with a change of offset or a leap second in it goes to localtime_r time by time. One per
-// thread: localtime_r takes a process-wide lock, and under a zone without transitions (UTC) it
-// parses the zone's rule again at every call.
-class FileTimeCache {
-public:
-    FileTime convert(qint64 seconds);
-
-private:
-    static constexpr qint64 QuarterHour = 15 * 60;
-    static constexpr int Slots = 64;
-    struct Quarter {
-        qint64 index = std::numeric_limits<qint64>::min(); // which quarter hour (seconds / 900)
-        qint64 offset = 0;                                 // local minus UTC seconds
-        bool even = false;                                 // the offset holds throughout
-    };
-    Quarter m_quarters[Slots];
-};
 
 // The text of an errno value, as the system words it.
 QString systemErrorText(int errorNumber);
@@ -104,14 +81,10 @@ void refreshTimeZone();
 class FolderNames {
 public:
     void clear();
-    // Makes room for `moreNames` more names of `moreBytes` bytes in all.
-    void reserve(std::size_t moreBytes, std::size_t moreNames);
     // Appends a raw name (without "." and "..") with its d_type.
     void add(const char* name, std::size_t length, unsigned char type);
     // Works out the shown forms and the alternates of every name added.
     void makeShownAndAlternates();
-    // Whether they are worked out for the names as they stand.
-    bool shownAndAlternatesMade() const { return m_made; }
     // Copies the raw names of `other`, reusing this object's buffers.
     void assignRaw(const FolderNames& other);
 
@@ -146,7 +119,6 @@ private:
     QString m_shownText;
     std::vector<Slot> m_slots;
     std::vector<ShortAlternate> m_alternates;
-    bool m_made = false; // shown forms and alternates
 };
 
 // The search of one folder. Owns the open folder until it is destroyed.
@@ -187,23 +159,7 @@ public:
     // The same without copying the names: `index` tells which entry the facts belong to, for the
     // accessors below.
     bool nextFacts(std::size_t& index, EntryFacts& facts);
-    // The next entry's index, without asking the file system about it: examineAt() or
-    // examineListedNonFolder() does that later. False when none is left.
-    bool nextIndex(std::size_t& index);
-    // The facts of entry `index`, as nextFacts() gives them, the times converted with `times` (a
-    // walk keeps one for all its folders).
-    void examineAt(std::size_t index, EntryFacts& facts, FileTimeCache& times);
-    // The type the folder listing gave entry `index` (a d_type: DT_UNKNOWN where not told).
-    unsigned char listedType(std::size_t index) const { return m_names.type(index); }
-    // Whether the listing leaves open that entry `index` is a folder.
-    bool mayBeFolder(std::size_t index) const;
-    // The facts of entry `index`, one the listing says is no folder, as nextFacts() gives them. Safe
-    // on another thread while this search goes on (the times are converted with that thread's
-    // `times`). An entry that is a folder after all was replaced since the listing: it is reported
-    // gone (ENOENT), because a walk that has queued the folder's subfolders from the listing must
-    // not meet a new one.
-    void examineListedNonFolder(std::size_t index, EntryFacts& facts, FileTimeCache& times) const;
-    // Like next(), skipping every entry that is not a folder. Entries the folder listing already
+    // The same, skipping every entry that is not a folder. Entries the folder listing already
     // marks as something else are skipped without asking the file system about them.
     bool nextFolder(DirEntry& entry);
     // The errno of the first entry nextFolder skipped because it could not be examined (it may have
@@ -219,12 +175,9 @@ public:
 
 private:
     void open(int parentFd, const QByteArray& name, const MountFacts* mount, bool withAlternates);
-    void examine(std::size_t index, EntryFacts& facts, FileTimeCache& times);
-    // What statx says of entry `index`; false (with `facts.error`) when it cannot be examined. Of a
-    // mount point, `mountPointId` gets the id of its mount where told (temporary is not looked up).
-    bool examineBasic(std::size_t index, EntryFacts& facts, FileTimeCache& times,
-                      std::optional<quint64>* mountPointId = nullptr) const;
+    void examine(std::size_t index, EntryFacts& facts);
     void setNames(std::size_t index, DirEntry& entry) const;
+    FileTime timeOf(qint64 seconds);
     bool mountIsTemporary(quint64 mountId);
 
     QByteArray m_folder;
@@ -234,7 +187,10 @@ private:
     MountFacts m_mount;
     FolderNames m_names;
     std::size_t m_next = 0;
-    FileTimeCache m_times;
+    // Files of a folder often share their times: the last conversions are kept.
+    FileTime m_times[2];
+    int m_timesKept = 0;
+    int m_nextTimeSlot = 0;
     bool m_mountsRead = false;
     std::vector<std::pair<quint64, bool>> m_mountTemporary; // every mount: id, memory-backed
 };

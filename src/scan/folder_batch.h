@@ -8,7 +8,6 @@
 #include <QString>
 
 #include <cstddef>
-#include <memory>
 #include <vector>
 
 namespace zek::scan {
@@ -30,7 +29,6 @@ inline void addSeparator(QByteArray& path) {
 struct WalkRecord {
     platform::EntryFacts facts;
     quint32 name = 0;
-    bool deferred = false; // the facts are still to be asked (finishBatch)
 };
 
 // One folder's entries, or a chunk of them (a large folder is handed over in several chunks).
@@ -46,9 +44,6 @@ struct FolderBatch {
     bool pathTooLong = false; // the folder's path does not fit the file table; not read
     std::vector<WalkRecord> records;
     platform::FolderNames names; // first chunk: every name of the folder (short names need them all)
-    // The folder's search while records of the batch wait for their facts, or while it waits to be
-    // closed by the thread that finishes the batch.
-    std::shared_ptr<const platform::DirectorySearch> deferredSearch;
 };
 
 // Empties a spent batch, keeping its buffers.
@@ -62,7 +57,6 @@ inline void reuse(FolderBatch& b) {
     b.pathTooLong = false;
     b.records.clear();
     b.names.clear();
-    b.deferredSearch.reset();
 }
 
 // Whether a spent batch goes back to the reader for reuse. Memory is freed fastest by the thread
@@ -72,11 +66,9 @@ inline bool worthReusing(const FolderBatch& b) {
 }
 
 // Entries of one folder in a batch at most; at most ChannelEntries entries and ChannelBatches batches
-// (empty folders make batches without entries) wait between the reading threads and the writer.
+// (empty folders make batches without entries) wait between the reader thread and the writer.
 constexpr std::size_t ChunkSize = 1024;
 constexpr std::size_t ChannelEntries = 8 * ChunkSize;
 constexpr std::size_t ChannelBatches = 256;
-// Batches the writer keeps for reuse at most.
-constexpr std::size_t SpentBatches = 256;
 
 } // namespace zek::scan

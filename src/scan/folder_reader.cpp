@@ -13,8 +13,7 @@ namespace zek::scan {
 
 using platform::DirectorySearch;
 
-FolderReader::FolderReader(const FolderList& chosen, bool deferNonFolders)
-    : m_chosen(chosen), m_deferNonFolders(deferNonFolders) {}
+FolderReader::FolderReader(const FolderList& chosen) : m_chosen(chosen) {}
 
 FolderReader::~FolderReader() = default;
 
@@ -95,22 +94,14 @@ bool FolderReader::advance() {
 void FolderReader::readChunk(FolderBatch& b) {
     b.records.reserve(std::min(ChunkSize, m_search->count()));
     while (b.records.size() < ChunkSize) {
+        WalkRecord& r = b.records.emplace_back();
         std::size_t i = 0;
-        if (!m_search->nextIndex(i)) {
-            // The folder is read: a deferring reader leaves closing it to the other thread too.
-            if (m_deferNonFolders)
-                b.deferredSearch = std::move(m_search);
+        if (!m_search->nextFacts(i, r.facts)) {
+            b.records.pop_back();
             m_search.reset();
             return;
         }
-        WalkRecord& r = b.records.emplace_back();
         r.name = quint32(i);
-        if (m_deferNonFolders && !m_search->mayBeFolder(i)) {
-            r.deferred = true;
-            b.deferredSearch = m_search;
-            continue;
-        }
-        m_search->examineAt(i, r.facts, m_times);
         if (entersFolder(r.facts)) {
             if (!m_currentIsParent) {
                 m_waitingParents.push(m_current, m_folder.rawLongPath);
@@ -127,7 +118,7 @@ void FolderReader::readChunk(FolderBatch& b) {
     b.last = false;
 }
 
-std::shared_ptr<DirectorySearch> FolderReader::openFolder() {
+std::unique_ptr<DirectorySearch> FolderReader::openFolder() {
     const platform::MountFacts* mount = m_haveMount ? &m_mount : nullptr;
     const QByteArray& path = m_folder.rawLongPath; // ends in "/"
     const qsizetype slash = m_folder.level > 0 ? path.lastIndexOf('/', path.size() - 2) : -1;
@@ -138,24 +129,10 @@ std::shared_ptr<DirectorySearch> FolderReader::openFolder() {
         }
         if (m_parent) {
             const QByteArray name = path.mid(slash + 1, path.size() - slash - 2);
-            return std::make_shared<DirectorySearch>(m_parent.get(), name, path, mount, false);
+            return std::make_unique<DirectorySearch>(m_parent.get(), name, path, mount, false);
         }
     }
-    return std::make_shared<DirectorySearch>(-1, path, path, mount, false); // says why, when it fails
-}
-
-void finishBatch(FolderBatch& b, platform::FileTimeCache& times) {
-    if (b.deferredSearch) {
-        for (WalkRecord& r : b.records) {
-            if (r.deferred) {
-                b.deferredSearch->examineListedNonFolder(r.name, r.facts, times);
-                r.deferred = false;
-            }
-        }
-        b.deferredSearch.reset();
-    }
-    if (b.first && !b.names.shownAndAlternatesMade())
-        b.names.makeShownAndAlternates();
+    return std::make_unique<DirectorySearch>(-1, path, path, mount, false); // says why, when it fails
 }
 
 } // namespace zek::scan

@@ -20,10 +20,7 @@ namespace zek::scan {
 // writer on another thread.
 class FolderReader {
 public:
-    // `deferNonFolders`: entries the folder listing says are no folders are left for
-    // finishBatch(), on another thread; only those that may be folders are examined here, as
-    // the queue needs them.
-    explicit FolderReader(const FolderList& chosen, bool deferNonFolders = false);
+    explicit FolderReader(const FolderList& chosen);
     ~FolderReader();
     FolderReader(const FolderReader&) = delete;
     FolderReader& operator=(const FolderReader&) = delete;
@@ -43,7 +40,7 @@ private:
     // The search of the current folder. The subfolders of one folder follow each other in the
     // queue, so their parent is opened once (O_PATH) and each is looked up in it by its name: one
     // name for the kernel to resolve instead of the whole path.
-    std::shared_ptr<platform::DirectorySearch> openFolder();
+    std::unique_ptr<platform::DirectorySearch> openFolder();
 
     FolderList m_chosen;
     FolderQueue m_queue;
@@ -51,10 +48,8 @@ private:
     int m_nextIndex = 0;
     int m_current = -1;
     FolderQueueEntry m_folder;
-    std::shared_ptr<platform::DirectorySearch> m_search;
-    bool m_deferNonFolders = false;
-    platform::FileTimeCache m_times; // for every folder of the walk
-    platform::MountFacts m_mount;    // of the chosen folder being walked
+    std::unique_ptr<platform::DirectorySearch> m_search;
+    platform::MountFacts m_mount; // of the chosen folder being walked
     bool m_haveMount = false;
     platform::UniqueFd m_parent; // the open parent of the current folder
     int m_parentIndex = -1;      // its queue index
@@ -64,10 +59,5 @@ private:
     WaitingParents m_waitingParents;
     bool m_currentIsParent = false; // the current folder's path is among them
 };
-
-// Does the work a FolderReader that defers left in `b`, on another thread: asks the file system
-// about the deferred records (with that thread's time cache), lets the folder's search go, and
-// makes the shown forms and short alternates of the folder's names (they come with its first batch).
-void finishBatch(FolderBatch& b, platform::FileTimeCache& times);
 
 } // namespace zek::scan

@@ -3,11 +3,9 @@
 namespace zek::scan {
 
 ReadAheadChannel::ReadAheadChannel(const FolderList& chosen, bool readAhead)
-    : m_reader(chosen, readAhead), m_readAhead(readAhead) {
-    if (m_readAhead) {
-        m_lister = std::thread([this] { listLoop(); });
-        m_examiner = std::thread([this] { examineLoop(); });
-    }
+    : m_reader(chosen), m_readAhead(readAhead) {
+    if (m_readAhead)
+        m_thread = std::thread([this] { readAheadLoop(); });
 }
 
 ReadAheadChannel::~ReadAheadChannel() {
@@ -17,15 +15,26 @@ ReadAheadChannel::~ReadAheadChannel() {
 ReadAheadChannel::Next ReadAheadChannel::next(FolderBatch& b, int waitMs) {
     if (!m_readAhead)
         return m_reader.produce(b) ? Next::Batch : Next::End;
-    // Everything the examiner has handed over is taken at once: one lock per group of folders.
-    if (m_ready.empty() && !m_examined.take(m_ready, waitMs, m_spentHere)) {
-        if (!m_examined.ended())
+    if (m_ready.empty()) {
+        // Everything the reader has handed over is taken at once: one lock per group of folders,
+        // not one per folder.
+        std::unique_lock lock(m_mutex);
+        if (!m_notEmpty.wait_for(lock, std::chrono::milliseconds(waitMs),
+                                 [this] { return !m_batches.empty() || m_done; }))
             return Next::Wait;
-        if (const std::exception_ptr failure = m_examined.failure())
-            std::rethrow_exception(failure);
-        return Next::End;
+        if (m_batches.empty()) {
+            if (m_failure)
+                std::rethrow_exception(m_failure);
+            return Next::End;
+        }
+        m_ready.swap(m_batches);
+        m_entriesWaiting = 0;
+        if (m_spent.empty())
+            m_spent.swap(m_spentHere);
+        lock.unlock();
+        m_notFull.notify_one();
     }
-    if (worthReusing(b) && m_spentHere.size() < SpentBatches)
+    if (worthReusing(b) && m_spentHere.size() < ChannelBatches)
         m_spentHere.push_back(std::move(b));
     b = std::move(m_ready.front());
     m_ready.pop_front();
@@ -33,22 +42,46 @@ ReadAheadChannel::Next ReadAheadChannel::next(FolderBatch& b, int waitMs) {
 }
 
 void ReadAheadChannel::stop() {
-    if (!m_lister.joinable())
+    if (!m_thread.joinable())
         return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
     m_stopRequested = true;
-    m_listed.stop();
-    m_examined.stop();
-    m_lister.join();
-    m_examiner.join();
+    m_notFull.notify_one();
+    m_thread.join();
+    m_batches.clear();
     m_ready.clear();
+    m_spent.clear();
     m_spentHere.clear();
 }
 
-void ReadAheadChannel::listLoop() {
+void ReadAheadChannel::readAheadLoop() {
     std::deque<FolderBatch> group;
     std::size_t groupEntries = 0;
     std::vector<FolderBatch> pool; // spent batches back from the writer
-    std::exception_ptr failure;
+    // Hands the group over; false when the writer has stopped the reader.
+    auto handOver = [&] {
+        std::unique_lock lock(m_mutex);
+        m_notFull.wait(lock, [this] {
+            return m_stop || (m_entriesWaiting < ChannelEntries && m_batches.size() < ChannelBatches);
+        });
+        if (m_stop)
+            return false;
+        const bool wasEmpty = m_batches.empty();
+        m_entriesWaiting += groupEntries;
+        for (FolderBatch& b : group)
+            m_batches.push_back(std::move(b));
+        if (pool.empty())
+            pool.swap(m_spent);
+        lock.unlock();
+        if (wasEmpty)
+            m_notEmpty.notify_one();
+        group.clear();
+        groupEntries = 0;
+        return true;
+    };
     try {
         for (;;) {
             if (m_stopRequested.load(std::memory_order_relaxed))
@@ -58,54 +91,25 @@ void ReadAheadChannel::listLoop() {
                 b = std::move(pool.back());
                 pool.pop_back();
             }
-            if (!m_reader.produce(b))
+            if (!m_reader.produce(b)) {
+                if (!group.empty())
+                    handOver();
                 break;
+            }
             groupEntries += b.records.size();
             group.push_back(std::move(b));
-            if (groupEntries >= GroupEntries || group.size() >= GroupBatches) {
-                if (!m_listed.put(group, groupEntries, pool))
-                    break;
-                groupEntries = 0;
-            }
+            if ((groupEntries >= GroupEntries || group.size() >= GroupBatches) && !handOver())
+                break;
         }
-        if (!group.empty())
-            m_listed.put(group, groupEntries, pool);
     } catch (...) {
-        failure = std::current_exception();
+        std::lock_guard lock(m_mutex);
+        m_failure = std::current_exception();
     }
-    m_listed.finish(failure);
-}
-
-void ReadAheadChannel::examineLoop() {
-    platform::FileTimeCache times;
-    std::deque<FolderBatch> listed;
-    std::deque<FolderBatch> group;
-    std::size_t groupEntries = 0;
-    std::vector<FolderBatch> pool; // spent batches on their way from the writer to the lister
-    std::exception_ptr failure;
-    try {
-        bool open = true;
-        while (open && m_listed.take(listed, -1, pool)) {
-            for (FolderBatch& b : listed) {
-                finishBatch(b, times);
-                groupEntries += b.records.size();
-                group.push_back(std::move(b));
-                if (groupEntries >= GroupEntries || group.size() >= GroupBatches) {
-                    open = m_examined.put(group, groupEntries, pool);
-                    groupEntries = 0;
-                    if (!open)
-                        break;
-                }
-            }
-            listed.clear();
-        }
-        if (open && !group.empty())
-            m_examined.put(group, groupEntries, pool);
-        failure = m_listed.failure();
-    } catch (...) {
-        failure = std::current_exception();
+    {
+        std::lock_guard lock(m_mutex);
+        m_done = true;
     }
-    m_examined.finish(failure);
+    m_notEmpty.notify_one();
 }
 
 } // namespace zek::scan

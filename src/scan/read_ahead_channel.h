@@ -1,22 +1,21 @@
 // The read-ahead channel: hands the folder reader's batches to the record writer. With read-ahead
-// two threads read ahead of the writer, at most a bounded number of entries, so memory stays flat:
-// the lister opens and lists the folders and asks the file system about the entries that may be
-// folders (the breadth-first queue needs them), and the examiner asks about the rest (most of the
-// system calls of a scan) and hands the batches on, in the same order. Without read-ahead, each
-// batch is read on the writer's thread when its turn comes.
+// the reader runs on its own thread, at most a bounded number of entries ahead, so memory stays
+// flat; without it, each batch is read on the writer's thread when its turn comes.
 #pragma once
 
-#include "scan/batch_queue.h"
 #include "scan/folder_reader.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <deque>
+#include <exception>
+#include <mutex>
 #include <thread>
 #include <vector>
 
 namespace zek::scan {
 
-// Where the writer takes its batches from: the reader on this thread, or the reading threads.
+// Where the writer takes its batches from: the reader on this thread, or the reader thread.
 class ReadAheadChannel {
 public:
     enum class Next { Batch, Wait, End };
@@ -26,11 +25,11 @@ public:
     ReadAheadChannel(const ReadAheadChannel&) = delete;
     ReadAheadChannel& operator=(const ReadAheadChannel&) = delete;
 
-    // The next batch; Wait when the reading threads have none ready within `waitMs`. `b` is the spent
-    // batch: small ones go back to the lister for reuse.
+    // The next batch; Wait when the reader thread has none ready within `waitMs`. `b` is the spent
+    // batch: small ones go back to the reader for reuse.
     Next next(FolderBatch& b, int waitMs);
 
-    // Ends the reading threads; what they read ahead is dropped.
+    // Ends the reader thread; what it read ahead is dropped.
     void stop();
 
 private:
@@ -38,18 +37,22 @@ private:
     static constexpr std::size_t GroupEntries = 256;
     static constexpr std::size_t GroupBatches = 32;
 
-    void listLoop();    // the lister thread
-    void examineLoop(); // the examiner thread
+    // The reader thread: reads batches and hands them over in groups until done or stopped.
+    void readAheadLoop();
 
-    FolderReader m_reader; // on the lister thread while it runs
+    FolderReader m_reader; // on the reader thread while it runs
     bool m_readAhead;
-    std::atomic<bool> m_stopRequested{false}; // read between folders, without a lock
-    // Lister to examiner: a batch with entries still to examine keeps its folder open, so fewer of
-    // those wait.
-    BatchQueue m_listed{4 * ChunkSize, ChannelBatches, 128};
-    BatchQueue m_examined{ChannelEntries, ChannelBatches}; // examiner to writer
-    std::thread m_lister;
-    std::thread m_examiner;
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_notEmpty;
+    std::condition_variable m_notFull;
+    std::deque<FolderBatch> m_batches; // handed over, not yet taken
+    std::size_t m_entriesWaiting = 0;
+    bool m_stop = false;
+    std::atomic<bool> m_stopRequested{false}; // m_stop, read without the lock between folders
+    bool m_done = false;
+    std::exception_ptr m_failure;
+    std::vector<FolderBatch> m_spent;     // back from the writer, not yet taken by the reader
     std::deque<FolderBatch> m_ready;      // taken by the writer; its thread only
     std::vector<FolderBatch> m_spentHere; // spent by the writer, not yet handed back; its thread only
 };

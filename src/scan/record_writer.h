@@ -93,11 +93,10 @@ private:
 class EntryNames {
 public:
     // Takes the folder's names (swapping in the spent buffers) and makes their shown forms and
-    // short alternates, unless the reading side made them.
+    // short alternates.
     void take(platform::FolderNames& names) {
         std::swap(m_names, names);
-        if (!m_names.shownAndAlternatesMade())
-            m_names.makeShownAndAlternates();
+        m_names.makeShownAndAlternates();
     }
     QStringView shown(std::size_t i) const { return m_names.shown(i); }
     // The long name of entry `i` in UTF-8, as shown (U+FFFD where the bytes are not UTF-8); a view

@@ -115,51 +115,6 @@ private Q_SLOTS:
         QCOMPARE(localFileTime(localSeconds(2001, 2, 3, 0, 0, 0)).date, 20010203);
     }
 
-    // The conversion the scan uses, against localtime_r itself, in zones with and without daylight
-    // saving, with half-hour offsets and changes, and with leap seconds: every 7 minutes 13 seconds
-    // across a year with changes, and times spread from 1901 to 2200.
-    void timeCacheAgreesWithTheCLibrary_data() {
-        QTest::addColumn<QByteArray>("zone");
-        for (const char* zone : {"UTC", "Europe/Berlin", "America/St_Johns", "Australia/Lord_Howe",
-                                 "right/Europe/Berlin", "ZEK-3", "Pacific/Apia"})
-            QTest::newRow(zone) << QByteArray(zone);
-    }
-
-    void timeCacheAgreesWithTheCLibrary() {
-        QFETCH(QByteArray, zone);
-        if (!zone.startsWith("ZEK") && !zone.startsWith("UTC") &&
-            !QFile::exists(QStringLiteral("/usr/share/zoneinfo/") + QString::fromLatin1(zone)))
-            QSKIP("zone not installed");
-        const QByteArray saved = qgetenv("TZ");
-        const auto restore = qScopeGuard([&] {
-            qputenv("TZ", saved);
-            tzset();
-        });
-        qputenv("TZ", zone);
-        tzset();
-        FileTimeCache cache;
-        auto check = [&](qint64 t) {
-            const FileTime expected = localFileTime(t);
-            const FileTime got = cache.convert(t);
-            if (got.date != expected.date || got.time != expected.time || got.seconds != t)
-                QFAIL(qPrintable(QStringLiteral("%1: %2 gave %3 %4, localtime_r %5 %6")
-                                     .arg(QString::fromLatin1(zone))
-                                     .arg(t)
-                                     .arg(got.date)
-                                     .arg(got.time)
-                                     .arg(expected.date)
-                                     .arg(expected.time)));
-        };
-        for (qint64 t = 1293840000; t < 1293840000 + 366 * 86400; t += 433) // 2011, Apia skipped a day
-            check(t);
-        for (qint64 t = -2147483648LL; t < 7258118400LL; t += 999983) // 1901 to 2200
-            check(t);
-        check(1483228799); // a leap second ended 2016 in the right/ zones
-        check(1483228800);
-        check(0);
-        check(-1);
-    }
-
     void attributes() {
         const QByteArray folder = childPath(m_root, "attributes");
         QCOMPARE(::mkdir(folder.constData(), 0755), 0);
@@ -268,42 +223,6 @@ private Q_SLOTS:
         seen.sort();
         QCOMPARE(seen, QStringList({"a", "b", "c"}));
         QVERIFY(search.ok());
-    }
-
-    // A reader that lists on one thread and examines files on another: a file that became a folder in
-    // between is reported gone, never a folder the listing did not show; the other files' facts are
-    // those examineAt gives.
-    void deferredExaminationOfListedFiles() {
-        const QByteArray folder = childPath(m_root, "deferred");
-        QCOMPARE(::mkdir(folder.constData(), 0755), 0);
-        makeFile(childPath(folder, "kept"), 7);
-        makeFile(childPath(folder, "replaced"));
-        QCOMPARE(::mkdir(childPath(folder, "sub").constData(), 0755), 0);
-
-        DirectorySearch search(folder);
-        QCOMPARE(::unlink(childPath(folder, "replaced").constData()), 0);
-        QCOMPARE(::mkdir(childPath(folder, "replaced").constData(), 0755), 0);
-        FileTimeCache times;
-        std::size_t i = 0;
-        while (search.nextIndex(i)) {
-            const QString name = search.longName(i).toString();
-            QCOMPARE(search.mayBeFolder(i), name == "sub");
-            if (search.mayBeFolder(i))
-                continue;
-            EntryFacts deferred, direct;
-            search.examineListedNonFolder(i, deferred, times);
-            search.examineAt(i, direct, times);
-            if (name == "replaced") {
-                QCOMPARE(deferred.error, ENOENT);
-                QVERIFY(direct.directory);
-            } else {
-                QCOMPARE(deferred.error, 0);
-                QCOMPARE(deferred.size, 7);
-                QCOMPARE(deferred.lastWrite.date, direct.lastWrite.date);
-                QCOMPARE(deferred.lastWrite.time, direct.lastWrite.time);
-                QCOMPARE(deferred.archive, direct.archive);
-            }
-        }
     }
 
     void foldersThatCannotBeOpened() {
