@@ -133,10 +133,6 @@ QString failedSaveText(int number, const QString& description, const QString& ta
            ".";
 }
 
-} // namespace
-
-namespace {
-
 // The first half of every save: the record sets close, the settings tables are rewritten and the
 // working copy is closed, complete on disk. False when that failed; the user was told and the
 // working copy is open again, as it was.
