@@ -1,5 +1,6 @@
 #!/bin/bash
-# Kills zek-batch (SIGKILL) at random moments of a scan and of a Save As, and checks after each kill
+# Kills zek-batch (SIGKILL) at random moments of a scan, of a Save As, and of a Save As that renames
+# the run's own working copy onto its target (no --work-dir), and checks after each kill
 # that nothing was lost or half-written: the user's file and the working copy pass SQLite's
 # integrity check and hold every record, the next run opens and selects, and no temporary file
 # outlives the next run.
@@ -39,27 +40,39 @@ killed_scan=0
 finished_scan=0
 killed_save=0
 finished_save=0
+killed_move=0
+finished_move=0
+mkdir -p "$DIR/tmp" # the temporary work folders of runs without --work-dir
 fail() { echo "FAIL ($1): $2"; failures=$((failures + 1)); }
 
 for i in $(seq 1 "$KILLS"); do
-    # Half the kills hit a scan, half a Save As of the same file.
-    if [ $((i % 2)) -eq 1 ]; then
+    # A third of the kills hit a scan, a third a Save As of the same file, a third a Save As that
+    # moves the working copy of a run in its own temporary folder.
+    case $((i % 3)) in
+    1)
         what=scan
         delay=$(python3 -c "import random; print(round(random.uniform(0.02, $scan_seconds * 1.1), 3))")
         "$BATCH" --work-dir "$WORK" "$FILE" --scan --quiet >/dev/null 2>&1 &
-    else
+        ;;
+    2)
         what=save
         delay=$(python3 -c "import random; print(round(random.uniform(0.005, $save_seconds * 1.1), 3))")
         "$BATCH" --work-dir "$WORK" "$FILE" --save-as "$DIR/copy.zek" --quiet >/dev/null 2>&1 &
-    fi
+        ;;
+    0)
+        what=move
+        delay=$(python3 -c "import random; print(round(random.uniform(0.005, $save_seconds * 1.1), 3))")
+        TMPDIR=$DIR/tmp "$BATCH" "$FILE" --save-as "$DIR/moved.zek" --quiet >/dev/null 2>&1 &
+        ;;
+    esac
     pid=$!
     sleep "$delay"
     if kill -9 "$pid" 2>/dev/null; then
         wait "$pid" 2>/dev/null
-        [ $what = scan ] && killed_scan=$((killed_scan + 1)) || killed_save=$((killed_save + 1))
+        eval "killed_$what=\$((killed_$what + 1))"
     else
         wait "$pid" 2>/dev/null
-        [ $what = scan ] && finished_scan=$((finished_scan + 1)) || finished_save=$((finished_save + 1))
+        eval "finished_$what=\$((finished_$what + 1))"
     fi
 
     # The user's file: the old one or the new one, whole, with every record.
@@ -68,6 +81,10 @@ for i in $(seq 1 "$KILLS"); do
     if [ -e "$DIR/copy.zek" ]; then
         intact "$DIR/copy.zek" || fail "$i $what" "the Save As target does not pass the integrity check"
         [ "$(records "$DIR/copy.zek")" = "$expected" ] || fail "$i $what" "the Save As target holds $(records "$DIR/copy.zek") records"
+    fi
+    if [ -e "$DIR/moved.zek" ]; then
+        intact "$DIR/moved.zek" || fail "$i $what" "the moved working copy does not pass the integrity check"
+        [ "$(records "$DIR/moved.zek")" = "$expected" ] || fail "$i $what" "the moved working copy holds $(records "$DIR/moved.zek") records"
     fi
     if [ -e "$WORK/work.zek" ]; then
         intact "$WORK/work.zek" || fail "$i $what" "the working copy does not pass the integrity check"
@@ -80,5 +97,6 @@ for i in $(seq 1 "$KILLS"); do
 done
 
 echo "kills: $KILLS injected; scan: $killed_scan killed, $finished_scan finished first;" \
-     "save: $killed_save killed, $finished_save finished first; failures: $failures"
+     "save: $killed_save killed, $finished_save finished first;" \
+     "moving save: $killed_move killed, $finished_move finished first; failures: $failures"
 [ "$failures" -eq 0 ]
