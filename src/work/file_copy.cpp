@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zek::work {
@@ -59,8 +58,7 @@ CopyFailure moveFileOver(const QString& source, const QString& target) {
         platform::UniqueFd file(::open(from.constData(), O_RDONLY | O_CLOEXEC));
         if (!file)
             return failure(errno, source);
-        struct stat existing {};
-        if (::stat(to.constData(), &existing) == 0 && ::fchmod(file.get(), existing.st_mode & 07777) != 0)
+        if (!takePermissionsOf(to, file.get()))
             return failure(errno);
         // Whole on disk before it takes the target's name.
         if (::fsync(file.get()) != 0)

@@ -23,6 +23,11 @@ void syncFolderOf(const QString& path) {
     }
 }
 
+bool takePermissionsOf(const QByteArray& replaced, int fd) {
+    struct stat existing {};
+    return ::stat(replaced.constData(), &existing) != 0 || ::fchmod(fd, existing.st_mode & 07777) == 0;
+}
+
 QString partFileName(const QString& target) {
     constexpr qsizetype longestName = 255;
     const QString suffix = QStringLiteral(".part");
@@ -67,13 +72,11 @@ bool ReplacingFile::fail(int number) {
 bool ReplacingFile::openForWriting() {
     const QByteArray target = QFile::encodeName(m_target);
     const QByteArray part = QFile::encodeName(partFileName(m_target));
-    struct stat existing {};
-    const bool targetExists = ::stat(target.constData(), &existing) == 0;
     ::unlink(part.constData());
     m_fd = ::open(part.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (m_fd < 0)
         return fail(errno);
-    if (targetExists && ::fchmod(m_fd, existing.st_mode & 07777) != 0) {
+    if (!takePermissionsOf(target, m_fd)) {
         const int number = errno;
         cancel();
         return fail(number);

@@ -18,6 +18,10 @@ QString partFileName(const QString& target);
 // stays a link).
 QString replacedFileOf(const QString& target);
 
+// Gives the open file `fd` the permissions of `replaced` (raw name) when that file exists, so a file
+// renamed over it keeps them; false (errno set) when they cannot be given.
+bool takePermissionsOf(const QByteArray& replaced, int fd);
+
 // Makes a rename in the folder of `path` survive a power cut; a folder that cannot be synced is no
 // failure.
 void syncFolderOf(const QString& path);
