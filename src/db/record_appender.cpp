@@ -252,6 +252,21 @@ void RecordAppender::clear() {
         m->insert.reset();
 }
 
+SizeChecksInAppender::SizeChecksInAppender(Database& db) : m_db(db) {
+    sqlite3* handle = DatabaseAccess::handle(db);
+    if (!handle)
+        throw detail::objectClosed();
+    const int rc = sqlite3_exec(handle, "PRAGMA ignore_check_constraints = ON", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        throw detail::sqliteError(handle, rc);
+}
+
+SizeChecksInAppender::~SizeChecksInAppender() {
+    // Setting a flag fails only when memory runs out; even then record sets check sizes themselves.
+    if (sqlite3* handle = DatabaseAccess::handle(m_db))
+        sqlite3_exec(handle, "PRAGMA ignore_check_constraints = OFF", nullptr, nullptr, nullptr);
+}
+
 qsizetype utf8TextLength(std::string_view utf8) {
     qsizetype points = 0;
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());

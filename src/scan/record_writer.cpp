@@ -19,8 +19,9 @@ constexpr int RecordsPerInsert = 32;
 } // namespace
 
 RecordWriter::RecordWriter(ScanState& scan, db::Database& database, ScanDisplay& display, ScanPacing pacing)
-    : m_scan(scan), m_database(database), m_appender(database, work::tableName(work::WorkTable::Filetype),
-                                                     work::fileFieldNames(), RecordsPerInsert),
+    : m_scan(scan), m_database(database), m_sizeChecks(database),
+      m_appender(database, work::tableName(work::WorkTable::Filetype), work::fileFieldNames(),
+                 RecordsPerInsert),
       m_display(display), m_pacing(pacing) {
     m_clock.start();
 }

@@ -78,7 +78,8 @@ private:
 
     ScanState& m_scan;
     db::Database& m_database;
-    db::RecordAppender m_appender; // FILETYPE, every field at its position, records gathered
+    db::SizeChecksInAppender m_sizeChecks; // made before the appender's statements are prepared
+    db::RecordAppender m_appender;         // FILETYPE, every field at its position, records gathered
     ScanDisplay& m_display;
     ScanPacing m_pacing;
     std::optional<db::Transaction> m_transaction;
