@@ -75,23 +75,24 @@ void DirectorySearch::open(int parentFd, const QByteArray& name, const MountFact
         m_error = errno;
         return;
     }
-    m_fd.reset(fd);
+    m_fd = std::make_shared<const UniqueFd>(fd);
 
     if (mount) {
-        m_mount = *mount;
+        m_examiner.setMount(*mount);
     } else {
+        MountFacts& own = m_examiner.mount();
         // Facts about the folder's own mount, asked once: every entry not a mount point shares
         // them. Both calls succeed on any open folder; failing, they leave the defaults (not
         // temporary; mount points told apart by device numbers).
         struct statfs fs {};
         if (fstatfs(fd, &fs) == 0)
-            m_mount.temporary = fs.f_type == TMPFS_MAGIC || fs.f_type == RAMFS_MAGIC;
+            own.temporary = fs.f_type == TMPFS_MAGIC || fs.f_type == RAMFS_MAGIC;
         struct statx self {};
         if (statx(fd, "", AT_EMPTY_PATH, STATX_TYPE | STATX_MNT_ID, &self) == 0) {
-            m_mount.haveMountId = (self.stx_mask & STATX_MNT_ID) != 0;
-            m_mount.mountId = self.stx_mnt_id;
-            m_mount.devMajor = self.stx_dev_major;
-            m_mount.devMinor = self.stx_dev_minor;
+            own.haveMountId = (self.stx_mask & STATX_MNT_ID) != 0;
+            own.mountId = self.stx_mnt_id;
+            own.devMajor = self.stx_dev_major;
+            own.devMinor = self.stx_dev_minor;
         }
     }
 
@@ -194,6 +195,18 @@ bool DirectorySearch::nextFacts(std::size_t& index, EntryFacts& facts) {
     return true;
 }
 
+bool DirectorySearch::nextFacts(std::size_t& index, EntryFacts& facts, bool leaveNonFolders, bool& examined) {
+    if (m_next >= m_names.count())
+        return false;
+    index = m_next++;
+    facts = EntryFacts{};
+    const unsigned char type = m_names.type(index);
+    examined = !leaveNonFolders || type == DT_DIR || type == DT_UNKNOWN;
+    if (examined)
+        examine(index, facts);
+    return true;
+}
+
 bool DirectorySearch::nextFolder(DirEntry& entry) {
     while (m_next < m_names.count()) {
         const std::size_t index = m_next++;
@@ -212,7 +225,7 @@ bool DirectorySearch::nextFolder(DirEntry& entry) {
     return false;
 }
 
-FileTime DirectorySearch::timeOf(qint64 seconds) {
+FileTime EntryExaminer::timeOf(qint64 seconds) {
     for (int i = 0; i < m_timesKept; ++i) {
         if (m_times[i].seconds == seconds)
             return m_times[i];
@@ -225,12 +238,15 @@ FileTime DirectorySearch::timeOf(qint64 seconds) {
 }
 
 void DirectorySearch::examine(std::size_t index, EntryFacts& entry) {
-    const char* name = m_names.rawCString(index); // ends in NUL
+    m_examiner.examine(m_fd->get(), m_names.rawCString(index), entry);
+}
+
+void EntryExaminer::examine(int folderFd, const char* name, EntryFacts& entry) {
     entry.hidden = name[0] == '.';
 
     struct statx st {};
     // Links are never followed, and an automount point is not woken: it is recorded, not entered.
-    if (statx(m_fd.get(), name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+    if (statx(folderFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
               STATX_BASIC_STATS | STATX_BTIME | STATX_MNT_ID, &st) != 0) {
         entry.error = errno;
         return;
@@ -265,7 +281,7 @@ void DirectorySearch::examine(std::size_t index, EntryFacts& entry) {
     }
 }
 
-bool DirectorySearch::mountIsTemporary(quint64 mountId) {
+bool EntryExaminer::mountIsTemporary(quint64 mountId) {
     // Rare (only folders holding mount points), so the mount table is read when first needed.
     if (!m_mountsRead) {
         m_mountsRead = true;

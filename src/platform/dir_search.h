@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -121,7 +122,31 @@ private:
     std::vector<ShortAlternate> m_alternates;
 };
 
-// The search of one folder. Owns the open folder until it is destroyed.
+// Examines the entries of open folders: one statx call each, made into the facts the file table keeps.
+// Keeps the last time conversions (the files of a folder often share their times) and the mount
+// table once it was needed; one examiner per thread.
+class EntryExaminer {
+public:
+    // The facts of the mount the folders examined lie on.
+    void setMount(const MountFacts& mount) { m_mount = mount; }
+    const MountFacts& mount() const { return m_mount; }
+    MountFacts& mount() { return m_mount; }
+    // The entry `name` (ending in NUL) of the folder open as `folderFd`.
+    void examine(int folderFd, const char* name, EntryFacts& facts);
+
+private:
+    FileTime timeOf(qint64 seconds);
+    bool mountIsTemporary(quint64 mountId);
+
+    MountFacts m_mount;
+    FileTime m_times[2];
+    int m_timesKept = 0;
+    int m_nextTimeSlot = 0;
+    bool m_mountsRead = false;
+    std::vector<std::pair<quint64, bool>> m_mountTemporary; // every mount: id, memory-backed
+};
+
+// The search of one folder. Owns the open folder until it is destroyed (or shares it).
 class DirectorySearch {
 public:
     // `folder` as raw bytes, the way it reaches the disk; the QString form is encoded as the file
@@ -151,14 +176,20 @@ public:
     // Number of entries the search yields in all ("." and ".." are never among them).
     std::size_t count() const { return m_names.count(); }
     // Whether the folder lies on a memory-backed file system.
-    bool onTemporaryFileSystem() const { return m_mount.temporary; }
-    const MountFacts& mountFacts() const { return m_mount; }
+    bool onTemporaryFileSystem() const { return mountFacts().temporary; }
+    const MountFacts& mountFacts() const { return m_examiner.mount(); }
+    // The open folder, kept open for as long as someone holds it; null when it could not be opened.
+    const std::shared_ptr<const UniqueFd>& sharedFolder() const { return m_fd; }
 
     // The next entry, in the order the file system listed the names; false when none is left.
     bool next(DirEntry& entry);
     // The same without copying the names: `index` tells which entry the facts belong to, for the
     // accessors below.
     bool nextFacts(std::size_t& index, EntryFacts& facts);
+    // The same, except that with `leaveNonFolders` an entry the listing marks as neither a folder
+    // nor unknown is not examined: `examined` says so, and an EntryExaminer with mountFacts() makes
+    // its facts later, on sharedFolder().
+    bool nextFacts(std::size_t& index, EntryFacts& facts, bool leaveNonFolders, bool& examined);
     // The same, skipping every entry that is not a folder. Entries the folder listing already
     // marks as something else are skipped without asking the file system about them.
     bool nextFolder(DirEntry& entry);
@@ -177,22 +208,14 @@ private:
     void open(int parentFd, const QByteArray& name, const MountFacts* mount, bool withAlternates);
     void examine(std::size_t index, EntryFacts& facts);
     void setNames(std::size_t index, DirEntry& entry) const;
-    FileTime timeOf(qint64 seconds);
-    bool mountIsTemporary(quint64 mountId);
 
     QByteArray m_folder;
-    UniqueFd m_fd;
+    std::shared_ptr<const UniqueFd> m_fd; // shared with whoever examines entries left unexamined
     int m_error = 0;
     int m_skippedFolderError = 0;
-    MountFacts m_mount;
     FolderNames m_names;
     std::size_t m_next = 0;
-    // Files of a folder often share their times: the last conversions are kept.
-    FileTime m_times[2];
-    int m_timesKept = 0;
-    int m_nextTimeSlot = 0;
-    bool m_mountsRead = false;
-    std::vector<std::pair<quint64, bool>> m_mountTemporary; // every mount: id, memory-backed
+    EntryExaminer m_examiner;
 };
 
 struct SearchError {

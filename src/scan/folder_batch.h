@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 namespace zek::scan {
@@ -25,10 +26,12 @@ inline void addSeparator(QByteArray& path) {
 
 // One entry as the reader hands it over: the file system's facts, and which of its folder's names
 // it is. Shown forms, short names and UTF-8 texts are the writer's work: the reader has the system
-// calls to make, and the two threads are best kept about equally busy.
+// calls to make, and the two threads are best kept about equally busy. For the same reason the
+// reader leaves the files' facts to the writer while the writer has little else to do.
 struct WalkRecord {
     platform::EntryFacts facts;
     quint32 name = 0;
+    bool examined = true; // false: left for the writer to examine (see FolderBatch::folderFd)
 };
 
 // One folder's entries, or a chunk of them (a large folder is handed over in several chunks).
@@ -44,6 +47,9 @@ struct FolderBatch {
     bool pathTooLong = false; // the folder's path does not fit the file table; not read
     std::vector<WalkRecord> records;
     platform::FolderNames names; // first chunk: every name of the folder (short names need them all)
+    // Where the reader left entries unexamined: the folder, still open, and the facts of its mount.
+    std::shared_ptr<const platform::UniqueFd> folderFd;
+    platform::MountFacts mount;
 };
 
 // Empties a spent batch, keeping its buffers.
@@ -57,6 +63,7 @@ inline void reuse(FolderBatch& b) {
     b.pathTooLong = false;
     b.records.clear();
     b.names.clear();
+    b.folderFd.reset();
 }
 
 // Whether a spent batch goes back to the reader for reuse. Memory is freed fastest by the thread

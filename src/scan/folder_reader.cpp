@@ -17,7 +17,7 @@ FolderReader::FolderReader(const FolderList& chosen) : m_chosen(chosen) {}
 
 FolderReader::~FolderReader() = default;
 
-bool FolderReader::produce(FolderBatch& b) {
+bool FolderReader::produce(FolderBatch& b, bool leaveNonFolders) {
     reuse(b);
     if (m_search) { // a large folder goes on
         b.index = m_current;
@@ -29,7 +29,7 @@ bool FolderReader::produce(FolderBatch& b) {
         if (!m_search) // not read: its path is too long, or it could not be opened
             return true;
     }
-    readChunk(b);
+    readChunk(b, leaveNonFolders);
     return true;
 }
 
@@ -91,16 +91,26 @@ bool FolderReader::advance() {
     return true;
 }
 
-void FolderReader::readChunk(FolderBatch& b) {
+void FolderReader::readChunk(FolderBatch& b, bool leaveNonFolders) {
     b.records.reserve(std::min(ChunkSize, m_search->count()));
+    bool leftSome = false;
+    // The folder stays open for the writer while entries wait in the batch.
+    auto shareFolder = [&] {
+        if (leftSome) {
+            b.folderFd = m_search->sharedFolder();
+            b.mount = m_search->mountFacts();
+        }
+    };
     while (b.records.size() < ChunkSize) {
         WalkRecord& r = b.records.emplace_back();
         std::size_t i = 0;
-        if (!m_search->nextFacts(i, r.facts)) {
+        if (!m_search->nextFacts(i, r.facts, leaveNonFolders, r.examined)) {
             b.records.pop_back();
+            shareFolder();
             m_search.reset();
             return;
         }
+        leftSome = leftSome || !r.examined;
         r.name = quint32(i);
         if (entersFolder(r.facts)) {
             if (!m_currentIsParent) {
@@ -115,6 +125,7 @@ void FolderReader::readChunk(FolderBatch& b) {
         }
     }
     // A full chunk: the folder goes on in the next batch (which may hold no entries).
+    shareFolder();
     b.last = false;
 }
 

@@ -26,8 +26,9 @@ public:
     FolderReader& operator=(const FolderReader&) = delete;
 
     // The next batch; false when every chosen folder has been read. `b` may be a spent batch: its
-    // buffers are reused.
-    bool produce(FolderBatch& b);
+    // buffers are reused. With `leaveNonFolders`, entries the listing marks as neither folders nor
+    // unknown are left for the writer to examine: then they cannot change the queue.
+    bool produce(FolderBatch& b, bool leaveNonFolders = false);
 
 private:
     // Starts the next folder and opens it: false when every chosen folder has been read. A folder
@@ -36,7 +37,7 @@ private:
     // Moves to the next folder of the queue; when the queue is spent, the next chosen folder joins it.
     bool advance();
     // Fills `b` with the next chunk of the current folder's entries, queueing its subfolders.
-    void readChunk(FolderBatch& b);
+    void readChunk(FolderBatch& b, bool leaveNonFolders);
     // The search of the current folder. The subfolders of one folder follow each other in the
     // queue, so their parent is opened once (O_PATH) and each is looked up in it by its name: one
     // name for the kernel to resolve instead of the whole path.

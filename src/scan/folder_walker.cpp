@@ -6,6 +6,7 @@
 #include "work/file_fields.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <deque>
 #include <optional>
 #include <utility>
@@ -77,8 +78,9 @@ struct Walk {
     // The short paths of the folders whose subfolders wait in the queue, once each (queue index,
     // path ending in "/"), in the order their subfolders come: a waiting subfolder holds only its
     // own short form.
-    WaitingParents waitingParents; // short paths, in UTF-16
-    bool currentIsParent = false;  // the folder being walked is among them
+    WaitingParents waitingParents;    // short paths, in UTF-16
+    bool currentIsParent = false;     // the folder being walked is among them
+    platform::EntryExaminer examiner; // for the entries the reader left unexamined
 
     // The next batch from the channel; while none is ready, events still run and Cancel is heard.
     bool nextBatch(FolderBatch& b) {
@@ -161,6 +163,27 @@ struct Unexamined {
     QString first;
 };
 
+// Examines the entries the reader left to this thread (files, by the folder's listing); their names
+// are the folder's, taken already.
+void examineLeftEntries(Walk& w, FolderBatch& b) {
+    if (!b.folderFd)
+        return;
+    w.examiner.setMount(b.mount);
+    for (WalkRecord& r : b.records) {
+        if (r.examined)
+            continue;
+        w.examiner.examine(b.folderFd->get(), w.names.rawName(r.name), r.facts);
+        r.examined = true;
+        // Replaced by a folder since it was listed: the reader did not queue it, so it is told as
+        // gone rather than recorded as a folder whose entries never come.
+        if (entersFolder(r.facts)) {
+            r.facts = platform::EntryFacts{};
+            r.facts.error = ENOENT;
+        }
+    }
+    b.folderFd.reset(); // the folder is closed as soon as neither thread needs it
+}
+
 // Shows one entry, queues it when it is a subfolder and records it when the folder is storable.
 void recordEntry(Walk& w, const RecordedFolder& folder, bool storable, const WalkRecord& r) {
     ScanCounters& counters = w.scan.counters;
@@ -214,6 +237,7 @@ void recordEntries(Walk& w, FolderBatch& b, const RecordedFolder& folder, bool s
         if (!w.nextBatch(b))
             break;
         Q_ASSERT(b.index == folder.index && !b.first);
+        examineLeftEntries(w, b);
     }
 }
 
@@ -244,6 +268,7 @@ bool walkFolder(Walk& w, FolderBatch& b) {
 
     // The folder's names come with its first chunk; the spent buffers go back with the batch.
     w.names.take(b.names);
+    examineLeftEntries(w, b);
     const RecordedFolder recorded(folder, b.index);
     Unexamined unexamined;
     recordEntries(w, b, recorded, storable, unexamined);
@@ -294,10 +319,10 @@ ScanOutcome scanSelectedFolders(ScanState& scan, work::WorkState& ws, ScanDispla
         if (!scan.scanCancel) {
             // Once per scan, before the reader starts: a changed time zone applies from here on.
             platform::refreshTimeZone();
-            channel.emplace(folders, pacing.readAhead);
+            channel.emplace(folders, pacing.readAhead, std::size_t(std::max(0, pacing.leaveFilesBelow)));
             writer.emplace(scan, *ws.database, display, pacing);
             writer->commitNow();
-            Walk walk{scan, display, *writer, *channel, showsShortForms(scan), {}, {}, {}, false};
+            Walk walk{scan, display, *writer, *channel, showsShortForms(scan), {}, {}, {}, false, {}};
             FolderBatch batch;
             while (walk.nextBatch(batch)) {
                 Q_ASSERT(batch.first);

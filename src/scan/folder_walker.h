@@ -70,6 +70,9 @@ struct ScanPacing {
     // writes its pages out twice.
     int commitRecords = 20000;
     bool readAhead = true; // read folders on a reader thread while the records are written
+    // While fewer entries and folders than this wait to be written, the reader thread leaves the
+    // files' system calls to the writer, so both threads stay busy; 0: the reader examines every entry.
+    int leaveFilesBelow = 256;
 };
 
 // `ReadDriveCapacity`: `drive` is a path on the drive (the first chosen folder); it becomes that

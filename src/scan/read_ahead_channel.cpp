@@ -2,8 +2,8 @@
 
 namespace zek::scan {
 
-ReadAheadChannel::ReadAheadChannel(const FolderList& chosen, bool readAhead)
-    : m_reader(chosen), m_readAhead(readAhead) {
+ReadAheadChannel::ReadAheadChannel(const FolderList& chosen, bool readAhead, std::size_t leaveFilesBelow)
+    : m_reader(chosen), m_readAhead(readAhead), m_leaveFilesBelow(qint64(leaveFilesBelow)) {
     if (m_readAhead)
         m_thread = std::thread([this] { readAheadLoop(); });
 }
@@ -34,6 +34,9 @@ ReadAheadChannel::Next ReadAheadChannel::next(FolderBatch& b, int waitMs) {
         lock.unlock();
         m_notFull.notify_one();
     }
+    // The batch handed in, when it came from here, is written: it leaves the backlog.
+    if (b.index >= 0)
+        m_inFlight.fetch_sub(qint64(b.records.size()) + 1, std::memory_order_relaxed);
     if (worthReusing(b) && m_spentHere.size() < ChannelBatches)
         m_spentHere.push_back(std::move(b));
     b = std::move(m_ready.front());
@@ -71,6 +74,7 @@ void ReadAheadChannel::readAheadLoop() {
             return false;
         const bool wasEmpty = m_batches.empty();
         m_entriesWaiting += groupEntries;
+        m_inFlight.fetch_add(qint64(groupEntries + group.size()), std::memory_order_relaxed);
         for (FolderBatch& b : group)
             m_batches.push_back(std::move(b));
         if (pool.empty())
@@ -91,7 +95,8 @@ void ReadAheadChannel::readAheadLoop() {
                 b = std::move(pool.back());
                 pool.pop_back();
             }
-            if (!m_reader.produce(b)) {
+            const bool leaveFiles = m_inFlight.load(std::memory_order_relaxed) < m_leaveFilesBelow;
+            if (!m_reader.produce(b, leaveFiles)) {
                 if (!group.empty())
                     handOver();
                 break;

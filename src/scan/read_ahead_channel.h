@@ -20,7 +20,10 @@ class ReadAheadChannel {
 public:
     enum class Next { Batch, Wait, End };
 
-    ReadAheadChannel(const FolderList& chosen, bool readAhead);
+    // `leaveFilesBelow`: while fewer entries and folders than this wait to be written, the reader
+    // thread leaves the files' system calls to the writer, which would otherwise wait for it; 0 never.
+    // Each folder so handed over stays open until the writer took it, so this bounds them too.
+    ReadAheadChannel(const FolderList& chosen, bool readAhead, std::size_t leaveFilesBelow = 0);
     ~ReadAheadChannel();
     ReadAheadChannel(const ReadAheadChannel&) = delete;
     ReadAheadChannel& operator=(const ReadAheadChannel&) = delete;
@@ -42,6 +45,10 @@ private:
 
     FolderReader m_reader; // on the reader thread while it runs
     bool m_readAhead;
+    qint64 m_leaveFilesBelow;
+    // Entries and folders (batches) handed over and not yet written: the writer's backlog, which the
+    // reader goes by.
+    std::atomic<qint64> m_inFlight{0};
     std::thread m_thread;
     std::mutex m_mutex;
     std::condition_variable m_notEmpty;

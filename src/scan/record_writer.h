@@ -100,6 +100,8 @@ public:
         m_names.makeShownAndAlternates();
     }
     QStringView shown(std::size_t i) const { return m_names.shown(i); }
+    // The raw name of entry `i`, ending in NUL, as the system takes it.
+    const char* rawName(std::size_t i) const { return m_names.rawCString(i); }
     // The long name of entry `i` in UTF-8, as shown (U+FFFD where the bytes are not UTF-8); a view
     // of the folder's names or of a buffer reused from entry to entry.
     std::string_view longName(std::size_t i);

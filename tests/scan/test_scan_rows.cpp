@@ -194,11 +194,14 @@ private Q_SLOTS:
 
     void everyFieldOfEveryRecord_data() {
         QTest::addColumn<bool>("readAhead");
-        QTest::newRow("reader thread") << true;
-        QTest::newRow("same thread") << false;
+        QTest::addColumn<int>("leaveFilesBelow"); // the writer examines the files while its backlog is below
+        QTest::newRow("reader thread examines every entry") << true << 0;
+        QTest::newRow("files left to the writer") << true << 1'000'000;
+        QTest::newRow("same thread") << false << 0;
     }
     void everyFieldOfEveryRecord() {
         QFETCH(bool, readAhead);
+        QFETCH(int, leaveFilesBelow);
         WalkerFixture f;
         const QString top = f.tree("Rows Tree");
         for (const MadeEntry& e : Tree)
@@ -239,7 +242,7 @@ private Q_SLOTS:
         QCOMPARE(expected.size(), qsizetype(std::size(Tree)));
 
         RecordingDisplay display;
-        QCOMPARE(f.run(display, readAhead), scan::ScanOutcome::Completed);
+        QCOMPARE(f.run(display, readAhead, 40, leaveFilesBelow), scan::ScanOutcome::Completed);
         QVERIFY(display.problems.isEmpty());
         const QList<FileRecord> records = f.records();
         QCOMPARE(records.size(), expected.size());

@@ -153,11 +153,13 @@ public:
             ws.settings.folders.append(f, scan::shortFormOfFolder(raw(f)));
     }
 
-    scan::ScanOutcome run(scan::ScanDisplay& display, bool readAhead = true, int pumpInterval = 40) {
+    scan::ScanOutcome run(scan::ScanDisplay& display, bool readAhead = true, int pumpInterval = 40,
+                          int leaveFilesBelow = scan::ScanPacing{}.leaveFilesBelow) {
         ws.database->execute("Delete * from filetype");
         scan::ScanPacing pacing;
         pacing.readAhead = readAhead;
         pacing.pumpInterval = pumpInterval;
+        pacing.leaveFilesBelow = leaveFilesBelow;
         return scan::scanSelectedFolders(scan, ws, display, pacing);
     }
 
