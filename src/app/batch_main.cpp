@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -32,6 +33,16 @@ void withoutRuntimeDirWarning(QtMsgType type, const QMessageLogContext& context,
         g_qtMessages(type, context, text);
 }
 
+// Whether the run writes a report: only the reports need fonts, so only they need a GUI application,
+// whose start-up (a platform plugin, the font configuration) a scan does without.
+bool writesReports(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const zek::batch::ParsedOptions parsed = zek::batch::parseBatchOptions(arguments);
+    return !parsed.options.detailFile.isEmpty() || !parsed.options.summaryFile.isEmpty();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -40,7 +51,9 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     g_qtMessages = qInstallMessageHandler(withoutRuntimeDirWarning);
-    QGuiApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = writesReports(argc, argv)
+                                                      ? std::make_unique<QGuiApplication>(argc, argv)
+                                                      : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zek-batch"));
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
