@@ -80,7 +80,7 @@ void DirectorySearch::open(int parentFd, const QByteArray& name, const MountFact
     if (mount) {
         m_examiner.setMount(*mount);
     } else {
-        MountFacts& own = m_examiner.mount();
+        MountFacts own;
         // Facts about the folder's own mount, asked once: every entry not a mount point shares
         // them. Both calls succeed on any open folder; failing, they leave the defaults (not
         // temporary; mount points told apart by device numbers).
@@ -94,6 +94,7 @@ void DirectorySearch::open(int parentFd, const QByteArray& name, const MountFact
             own.devMajor = self.stx_dev_major;
             own.devMinor = self.stx_dev_minor;
         }
+        m_examiner.setMount(own);
     }
 
     // The names straight from getdents64, a large buffer at a time: no stream set up per folder.
@@ -187,12 +188,8 @@ void DirectorySearch::setNames(std::size_t index, DirEntry& entry) const {
 }
 
 bool DirectorySearch::nextFacts(std::size_t& index, EntryFacts& facts) {
-    if (m_next >= m_names.count())
-        return false;
-    index = m_next++;
-    facts = EntryFacts{};
-    examine(index, facts);
-    return true;
+    bool examined = true;
+    return nextFacts(index, facts, false, examined);
 }
 
 bool DirectorySearch::nextFacts(std::size_t& index, EntryFacts& facts, bool leaveNonFolders, bool& examined) {

@@ -130,7 +130,6 @@ public:
     // The facts of the mount the folders examined lie on.
     void setMount(const MountFacts& mount) { m_mount = mount; }
     const MountFacts& mount() const { return m_mount; }
-    MountFacts& mount() { return m_mount; }
     // The entry `name` (ending in NUL) of the folder open as `folderFd`.
     void examine(int folderFd, const char* name, EntryFacts& facts);
 

@@ -319,7 +319,7 @@ ScanOutcome scanSelectedFolders(ScanState& scan, work::WorkState& ws, ScanDispla
         if (!scan.scanCancel) {
             // Once per scan, before the reader starts: a changed time zone applies from here on.
             platform::refreshTimeZone();
-            channel.emplace(folders, pacing.readAhead, std::size_t(std::max(0, pacing.leaveFilesBelow)));
+            channel.emplace(folders, pacing.readAhead, pacing.leaveFilesBelow);
             writer.emplace(scan, *ws.database, display, pacing);
             writer->commitNow();
             Walk walk{scan, display, *writer, *channel, showsShortForms(scan), {}, {}, {}, false, {}};

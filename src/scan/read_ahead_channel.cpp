@@ -2,8 +2,8 @@
 
 namespace zek::scan {
 
-ReadAheadChannel::ReadAheadChannel(const FolderList& chosen, bool readAhead, std::size_t leaveFilesBelow)
-    : m_reader(chosen), m_readAhead(readAhead), m_leaveFilesBelow(qint64(leaveFilesBelow)) {
+ReadAheadChannel::ReadAheadChannel(const FolderList& chosen, bool readAhead, int leaveFilesBelow)
+    : m_reader(chosen), m_readAhead(readAhead), m_leaveFilesBelow(leaveFilesBelow) {
     if (m_readAhead)
         m_thread = std::thread([this] { readAheadLoop(); });
 }

@@ -23,7 +23,7 @@ public:
     // `leaveFilesBelow`: while fewer entries and folders than this wait to be written, the reader
     // thread leaves the files' system calls to the writer, which would otherwise wait for it; 0 never.
     // Each folder so handed over stays open until the writer took it, so this bounds them too.
-    ReadAheadChannel(const FolderList& chosen, bool readAhead, std::size_t leaveFilesBelow = 0);
+    ReadAheadChannel(const FolderList& chosen, bool readAhead, int leaveFilesBelow = 0);
     ~ReadAheadChannel();
     ReadAheadChannel(const ReadAheadChannel&) = delete;
     ReadAheadChannel& operator=(const ReadAheadChannel&) = delete;
