@@ -85,8 +85,11 @@ void DirectorySearch::open(int parentFd, const QByteArray& name, const MountFact
         // them. Both calls succeed on any open folder; failing, they leave the defaults (not
         // temporary; mount points told apart by device numbers).
         struct statfs fs {};
-        if (fstatfs(fd, &fs) == 0)
+        if (fstatfs(fd, &fs) == 0) {
             own.temporary = fs.f_type == TMPFS_MAGIC || fs.f_type == RAMFS_MAGIC;
+            own.linkCountsFolders =
+                fs.f_type == EXT4_SUPER_MAGIC || fs.f_type == XFS_SUPER_MAGIC || fs.f_type == TMPFS_MAGIC;
+        }
         struct statx self {};
         if (statx(fd, "", AT_EMPTY_PATH, STATX_TYPE | STATX_MNT_ID, &self) == 0) {
             own.haveMountId = (self.stx_mask & STATX_MNT_ID) != 0;
@@ -275,6 +278,10 @@ void EntryExaminer::examine(int folderFd, const char* name, EntryFacts& entry) {
             entry.isMountPoint = st.stx_dev_major != m_mount.devMajor || st.stx_dev_minor != m_mount.devMinor;
         if (entry.isMountPoint && (st.stx_mask & STATX_MNT_ID))
             entry.temporary = mountIsTemporary(st.stx_mnt_id);
+        // 64 KiB of folder: about 5,000 entries on ext4, 3,000 on tmpfs.
+        constexpr quint64 SmallLeafBytes = 64 * 1024;
+        entry.smallLeaf = m_mount.linkCountsFolders && !entry.isMountPoint && (st.stx_mask & STATX_NLINK) &&
+                          st.stx_nlink == 2 && st.stx_size <= SmallLeafBytes;
     }
 }
 

@@ -50,7 +50,11 @@ struct EntryFacts {
     bool directory = false;  // a folder (a link to a folder is not one: links are never followed)
     bool isSymlink = false;
     bool isMountPoint = false; // a folder where another mount begins: recorded, never entered
-    int error = 0;             // errno when the entry could not be examined (vanished, denied)
+    // A folder whose link count says no folder lies in it, and whose size says it holds a few
+    // thousand entries at most: it can be read by whoever has time, as it adds nothing to a walk's
+    // queue. Told only on file systems whose folder link counts mean that (see MountFacts).
+    bool smallLeaf = false;
+    int error = 0; // errno when the entry could not be examined (vanished, denied)
 };
 
 struct DirEntry : EntryFacts {
@@ -70,6 +74,9 @@ struct MountFacts {
     quint64 mountId = 0;
     quint32 devMajor = 0;
     quint32 devMinor = 0;
+    // A folder's link count is 2 plus its subfolders (ext2/3/4, XFS, tmpfs); elsewhere it may say
+    // nothing (btrfs keeps 1), so leaves are never told there.
+    bool linkCountsFolders = false;
 };
 
 // Reads TZ (or /etc/localtime) again, so that file times follow a changed time zone. Called before a

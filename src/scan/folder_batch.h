@@ -50,6 +50,10 @@ struct FolderBatch {
     // Where the reader left entries unexamined: the folder, still open, and the facts of its mount.
     std::shared_ptr<const platform::UniqueFd> folderFd;
     platform::MountFacts mount;
+    // A small folder with no folder in it, handed over unread (no names, no records, no errors yet):
+    // the writer lists it in its parent, open here (O_PATH), with `mount`. See listUnreadFolder().
+    bool unread = false;
+    std::shared_ptr<const platform::UniqueFd> parentFd;
 };
 
 // Empties a spent batch, keeping its buffers.
@@ -64,12 +68,22 @@ inline void reuse(FolderBatch& b) {
     b.records.clear();
     b.names.clear();
     b.folderFd.reset();
+    b.unread = false;
+    b.parentFd.reset();
 }
 
 // Whether a spent batch goes back to the reader for reuse. Memory is freed fastest by the thread
 // that took it; only small batches come back, so the buffers kept stay small.
 inline bool worthReusing(const FolderBatch& b) {
     return b.records.capacity() <= 64 && b.names.rawCapacity() <= 4096;
+}
+
+// The entries a batch counts for while it waits to be written: its records, or for a folder handed
+// over unread, a guess (leaves are mostly small), so that the reader does not hand over folders far
+// faster than the writer gets through them.
+constexpr std::size_t UnreadFolderEntries = 16;
+inline std::size_t waitingEntries(const FolderBatch& b) {
+    return b.unread ? UnreadFolderEntries : b.records.size();
 }
 
 // Entries of one folder in a batch at most; at most ChannelEntries entries and ChannelBatches batches

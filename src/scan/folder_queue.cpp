@@ -11,8 +11,11 @@ namespace {
 struct PackedHeader {
     std::int32_t shortChars, longChars, rawBytes;
     std::int32_t level, parent;
-    std::int32_t belowSkipped;
+    std::int32_t flags; // BelowSkipped, SmallLeaf
 };
+
+constexpr std::int32_t BelowSkipped = 1;
+constexpr std::int32_t SmallLeaf = 2;
 
 } // namespace
 
@@ -33,7 +36,7 @@ int FolderQueue::append(const FolderQueueEntry& entry) {
     h.rawBytes = std::int32_t(entry.rawLongPath.size());
     h.level = entry.level;
     h.parent = entry.parent;
-    h.belowSkipped = entry.belowSkipped ? 1 : 0;
+    h.flags = (entry.belowSkipped ? BelowSkipped : 0) | (entry.smallLeaf ? SmallLeaf : 0);
     m_packed.push({QByteArrayView(reinterpret_cast<const char*>(&h), qsizetype(sizeof h)),
                    utf16Bytes(entry.shortPath), utf16Bytes(entry.longPath),
                    QByteArrayView(entry.rawLongPath)});
@@ -58,7 +61,8 @@ FolderQueueEntry& FolderQueue::at(int index) {
     e.rawLongPath = QByteArray(at, h.rawBytes);
     e.level = h.level;
     e.parent = h.parent;
-    e.belowSkipped = h.belowSkipped != 0;
+    e.belowSkipped = (h.flags & BelowSkipped) != 0;
+    e.smallLeaf = (h.flags & SmallLeaf) != 0;
     m_unpackedIndex = index;
     return e;
 }

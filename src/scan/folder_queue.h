@@ -21,6 +21,9 @@ struct FolderQueueEntry {
     // Below a folder whose path the file table cannot hold: its own path is longer still, so it is
     // passed over without a word (the skipped folder above it was told).
     bool belowSkipped = false;
+    // It holds no folder and few entries (platform::EntryFacts::smallLeaf): the reader may hand it
+    // over unread, for the writer to list.
+    bool smallLeaf = false;
 };
 
 class FolderQueue {

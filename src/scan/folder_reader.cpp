@@ -13,27 +13,37 @@ namespace zek::scan {
 
 using platform::DirectorySearch;
 
+namespace {
+
+// The last name of a path that ends in "/".
+QByteArray lastName(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/', path.size() - 2);
+    return path.mid(slash + 1, path.size() - slash - 2);
+}
+
+} // namespace
+
 FolderReader::FolderReader(const FolderList& chosen) : m_chosen(chosen) {}
 
 FolderReader::~FolderReader() = default;
 
-bool FolderReader::produce(FolderBatch& b, bool leaveNonFolders) {
+bool FolderReader::produce(FolderBatch& b, bool leaveToWriter) {
     reuse(b);
     if (m_search) { // a large folder goes on
         b.index = m_current;
         b.folder = m_folder;
         b.first = false;
     } else {
-        if (!startNextFolder(b))
+        if (!startNextFolder(b, leaveToWriter))
             return false;
-        if (!m_search) // not read: its path is too long, or it could not be opened
+        if (!m_search) // not read: its path is too long, it could not be opened, or the writer reads it
             return true;
     }
-    readChunk(b, leaveNonFolders);
+    readChunk(b, leaveToWriter);
     return true;
 }
 
-bool FolderReader::startNextFolder(FolderBatch& b) {
+bool FolderReader::startNextFolder(FolderBatch& b, bool leaveToWriter) {
     if (!advance())
         return false;
     b.index = m_current;
@@ -44,6 +54,13 @@ bool FolderReader::startNextFolder(FolderBatch& b) {
     if (m_folder.rawLongPath.size() > work::HostPathSize || m_folder.shortPath.size() > work::HostPathSize ||
         m_folder.longPath.size() > work::HostPathSize) {
         b.pathTooLong = true;
+        return true;
+    }
+    // Nothing in it can join the queue: the writer may read it as well as this thread.
+    if (leaveToWriter && m_folder.smallLeaf && m_haveMount && openParent()) {
+        b.unread = true;
+        b.parentFd = m_parent;
+        b.mount = m_mount;
         return true;
     }
     // Mount points are never entered, so every folder below a chosen one shares its mount.
@@ -121,6 +138,7 @@ void FolderReader::readChunk(FolderBatch& b, bool leaveNonFolders) {
             sub.rawLongPath = m_search->rawName(i).toByteArray(); // the path is made when its turn comes
             sub.level = m_folder.level + 1;
             sub.parent = m_current;
+            sub.smallLeaf = r.facts.smallLeaf;
             m_queue.append(std::move(sub));
         }
     }
@@ -129,21 +147,47 @@ void FolderReader::readChunk(FolderBatch& b, bool leaveNonFolders) {
     b.last = false;
 }
 
-std::unique_ptr<DirectorySearch> FolderReader::openFolder() {
-    const platform::MountFacts* mount = m_haveMount ? &m_mount : nullptr;
+bool FolderReader::openParent() {
     const QByteArray& path = m_folder.rawLongPath; // ends in "/"
     const qsizetype slash = m_folder.level > 0 ? path.lastIndexOf('/', path.size() - 2) : -1;
-    if (slash >= 0) {
-        if (m_folder.parent != m_parentIndex) {
-            m_parent.reset(::open(path.left(slash + 1).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-            m_parentIndex = m_folder.parent;
-        }
-        if (m_parent) {
-            const QByteArray name = path.mid(slash + 1, path.size() - slash - 2);
-            return std::make_unique<DirectorySearch>(m_parent.get(), name, path, mount, false);
-        }
+    if (slash < 0)
+        return false;
+    if (m_folder.parent != m_parentIndex) {
+        // A batch still holding the previous parent keeps it open until the writer is done with it.
+        m_parent = std::make_shared<const platform::UniqueFd>(
+            ::open(path.left(slash + 1).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        m_parentIndex = m_folder.parent;
+    }
+    return m_parent->valid();
+}
+
+std::unique_ptr<DirectorySearch> FolderReader::openFolder() {
+    const platform::MountFacts* mount = m_haveMount ? &m_mount : nullptr;
+    const QByteArray& path = m_folder.rawLongPath;
+    if (openParent()) {
+        return std::make_unique<DirectorySearch>(m_parent->get(), lastName(path), path, mount, false);
     }
     return std::make_unique<DirectorySearch>(-1, path, path, mount, false); // says why, when it fails
+}
+
+void readUnreadFolder(FolderBatch& b) {
+    Q_ASSERT(b.unread && b.parentFd && b.records.empty());
+    const QByteArray& path = b.folder.rawLongPath;
+    const DirectorySearch search(b.parentFd->get(), lastName(path), path, &b.mount, false);
+    b.parentFd.reset();
+    if (!search.ok() && search.count() == 0) {
+        b.openError = search.error();
+        return;
+    }
+    b.readError = search.error();
+    b.names.assignRaw(search.names());
+    b.records.resize(search.count());
+    for (std::size_t i = 0; i < b.records.size(); ++i) {
+        b.records[i].name = quint32(i);
+        b.records[i].examined = false;
+    }
+    if (!b.records.empty())
+        b.folderFd = search.sharedFolder();
 }
 
 } // namespace zek::scan

@@ -174,8 +174,9 @@ void examineLeftEntries(Walk& w, FolderBatch& b) {
             continue;
         w.examiner.examine(b.folderFd->get(), w.names.rawName(r.name), r.facts);
         r.examined = true;
-        // Replaced by a folder since it was listed: the reader did not queue it, so it is told as
-        // gone rather than recorded as a folder whose entries never come.
+        // Replaced by a folder since it was listed, or a folder made in a leaf since the reader saw
+        // none there: the reader did not queue it, so it is told as gone rather than recorded as a
+        // folder whose entries never come.
         if (entersFolder(r.facts)) {
             r.facts = platform::EntryFacts{};
             r.facts.error = ENOENT;
@@ -255,6 +256,8 @@ void tellUnexamined(Walk& w, const FolderQueueEntry& folder, const Unexamined& u
 
 // Walks one folder, from its first batch to its last; false when the scan was cancelled.
 bool walkFolder(Walk& w, FolderBatch& b) {
+    if (b.unread)
+        readUnreadFolder(b);
     const FolderQueueEntry folder = enterFolder(w, b);
     w.display.showFolder(w.shortForms ? folder.shortPath : folder.longPath);
 

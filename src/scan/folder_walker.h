@@ -71,7 +71,8 @@ struct ScanPacing {
     int commitRecords = 20000;
     bool readAhead = true; // read folders on a reader thread while the records are written
     // While fewer entries and folders than this wait to be written, the reader thread leaves the
-    // files' system calls to the writer, so both threads stay busy; 0: the reader examines every entry.
+    // files' system calls, and the reading of small folders with no folder in them, to the writer, so
+    // both threads stay busy; 0: the reader reads every folder and examines every entry.
     int leaveFilesBelow = 256;
 };
 

@@ -36,7 +36,7 @@ ReadAheadChannel::Next ReadAheadChannel::next(FolderBatch& b, int waitMs) {
     }
     // The batch handed in, when it came from here, is written: it leaves the backlog.
     if (b.index >= 0)
-        m_inFlight.fetch_sub(qint64(b.records.size()) + 1, std::memory_order_relaxed);
+        m_inFlight.fetch_sub(qint64(waitingEntries(b)) + 1, std::memory_order_relaxed);
     if (worthReusing(b) && m_spentHere.size() < ChannelBatches)
         m_spentHere.push_back(std::move(b));
     b = std::move(m_ready.front());
@@ -101,7 +101,7 @@ void ReadAheadChannel::readAheadLoop() {
                     handOver();
                 break;
             }
-            groupEntries += b.records.size();
+            groupEntries += waitingEntries(b);
             group.push_back(std::move(b));
             if ((groupEntries >= GroupEntries || group.size() >= GroupBatches) && !handOver())
                 break;

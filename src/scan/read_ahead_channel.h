@@ -21,8 +21,9 @@ public:
     enum class Next { Batch, Wait, End };
 
     // `leaveFilesBelow`: while fewer entries and folders than this wait to be written, the reader
-    // thread leaves the files' system calls to the writer, which would otherwise wait for it; 0 never.
-    // Each folder so handed over stays open until the writer took it, so this bounds them too.
+    // thread leaves the files' system calls and the reading of small leaf folders to the writer, which
+    // would otherwise wait for it; 0 never. Each folder (or leaf's parent) so handed over stays open
+    // until the writer took it, so this bounds them too.
     ReadAheadChannel(const FolderList& chosen, bool readAhead, int leaveFilesBelow = 0);
     ~ReadAheadChannel();
     ReadAheadChannel(const ReadAheadChannel&) = delete;

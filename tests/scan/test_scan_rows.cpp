@@ -194,9 +194,11 @@ private Q_SLOTS:
 
     void everyFieldOfEveryRecord_data() {
         QTest::addColumn<bool>("readAhead");
-        QTest::addColumn<int>("leaveFilesBelow"); // the writer examines the files while its backlog is below
+        // While its backlog is below this, the writer examines the files and reads the small folders
+        // with no folder in them.
+        QTest::addColumn<int>("leaveFilesBelow");
         QTest::newRow("reader thread examines every entry") << true << 0;
-        QTest::newRow("files left to the writer") << true << 1'000'000;
+        QTest::newRow("files and leaves left to the writer") << true << 1'000'000;
         QTest::newRow("same thread") << false << 0;
     }
     void everyFieldOfEveryRecord() {
