@@ -51,7 +51,7 @@ struct FolderBatch {
     std::shared_ptr<const platform::UniqueFd> folderFd;
     platform::MountFacts mount;
     // A small folder with no folder in it, handed over unread (no names, no records, no errors yet):
-    // the writer lists it in its parent, open here (O_PATH), with `mount`. See listUnreadFolder().
+    // the writer lists it in its parent, open here (O_PATH), with `mount`. See readUnreadFolder().
     bool unread = false;
     std::shared_ptr<const platform::UniqueFd> parentFd;
 };

@@ -33,7 +33,8 @@ public:
 
 private:
     // Starts the next folder and opens it: false when every chosen folder has been read. A folder
-    // not read (its path too long, or not opened) leaves no search and says why in `b`.
+    // not read (its path too long, not opened, or left to the writer) leaves no search and says why
+    // in `b`.
     bool startNextFolder(FolderBatch& b, bool leaveToWriter);
     // Moves to the next folder of the queue; when the queue is spent, the next chosen folder joins it.
     bool advance();
