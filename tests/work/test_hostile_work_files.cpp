@@ -47,6 +47,11 @@ int rootPage(const QString& file, const QString& table) {
     return rs->value(0).toInt();
 }
 
+int pageSize(const QString& file) {
+    auto db = db::Database::open(file, false);
+    return db->openSql("PRAGMA page_size")->value(0).toInt();
+}
+
 // Names with "pwned" in FILETYPE: what the triggers below would leave behind.
 long long pwnedRows(const QString& file) {
     auto db = db::Database::open(file, false);
@@ -173,7 +178,7 @@ private Q_SLOTS:
             // The table's root page claims to be a kind of page SQLite never writes.
             const int root = rootPage(chosen, "DRIVEDIRLIST");
             QByteArray bytes = fileBytes(chosen);
-            const qsizetype at = qsizetype(root - 1) * 4096;
+            const qsizetype at = qsizetype(root - 1) * pageSize(chosen);
             QVERIFY(at + 64 < bytes.size());
             bytes[at] = char(0x07);
             bytes.replace(at + 8, 16, QByteArray(16, char(0xff)));
