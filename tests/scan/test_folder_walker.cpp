@@ -7,9 +7,7 @@
 #include <QTest>
 
 #include <ctime>
-#include <linux/magic.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 
 using namespace zek;
 using namespace zek::test;
@@ -34,12 +32,9 @@ QStringList listedFolders(const QString& folder) {
     return names;
 }
 
-// Whether the file system of `folder` counts a folder's subfolders in its link count, so that the
-// walk can tell folders that hold no folder.
+// Whether the walk can tell, on the file system of `folder`, the folders that hold no folder.
 bool linkCountsFolders(const QString& folder) {
-    struct statfs fs {};
-    return statfs(raw(folder).constData(), &fs) == 0 &&
-           (fs.f_type == EXT4_SUPER_MAGIC || fs.f_type == XFS_SUPER_MAGIC || fs.f_type == TMPFS_MAGIC);
+    return platform::DirectorySearch(raw(folder)).mountFacts().linkCountsFolders;
 }
 
 } // namespace
